@@ -1,0 +1,23 @@
+# make test  - install what is missing, build both configurations, run every test
+# make demo  - install what is missing, build, run the main job
+# make build - build only
+BUILD ?= $(CURDIR)/build
+export BUILD
+
+.PHONY: all bootstrap build test demo clean
+all: build
+
+bootstrap:
+	@scripts/bootstrap.sh
+
+build: bootstrap
+	@scripts/build.sh
+
+test: build
+	@scripts/test.sh
+
+demo: build
+	@scripts/demo.sh
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,64 @@
+# Test helpers shared by every family.
+#
+# zenk_add_native_test(NAME n SOURCES a.cpp ... [LIBS ...])
+#   Native GoogleTest executable (ASan/UBSan) linked with the portable core.
+#
+# zenk_add_wine_test(NAME n SOURCES a.cpp ... [LIBS ...] [TIMEOUT s]
+#                    [RUNNER script args...])
+#   Cross-built GoogleTest executable run under Wine by ctest. The test main
+#   (tests/support/wine_test_main.cpp) turns any crash into exit code 99 and
+#   the text "fatal exception 0x...", which FAIL_REGULAR_EXPRESSION catches.
+#   RUNNER: a command run on Linux that starts the peers the test needs and
+#   then runs the test program; the program's path is appended last.
+include(GoogleTest)
+
+set(ZENK_CRASH_REGEX "Unhandled (exception|page fault)|fatal exception 0x")
+
+function(zenk_add_native_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  if(ZENK_CROSS)
+    return()
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE zenk_portable GTest::gtest_main ${T_LIBS})
+  gtest_discover_tests(${T_NAME} TEST_PREFIX "native.")
+endfunction()
+
+function(zenk_add_wine_test)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;RUNNER" ${ARGN})
+  if(NOT ZENK_CROSS)
+    return()
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/wine_test_main.cpp)
+  target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support ${CMAKE_SOURCE_DIR}/library/include)
+  target_link_libraries(${T_NAME} PRIVATE GTest::gtest ${T_LIBS})
+  if(T_RUNNER)
+    add_test(NAME wine.${T_NAME} COMMAND ${T_RUNNER} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${T_NAME}>)
+  else()
+    add_test(NAME wine.${T_NAME} COMMAND ${T_NAME})
+  endif()
+  set_tests_properties(wine.${T_NAME} PROPERTIES
+    FAIL_REGULAR_EXPRESSION "${ZENK_CRASH_REGEX}"
+    TIMEOUT ${T_TIMEOUT}
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endfunction()
+
+# zenk_module_definition(def_file out_var)
+#   The module-definition file to link with: the file itself for i686, a
+#   copy without the "@n" stdcall decorations for x86_64.
+function(zenk_module_definition def out_var)
+  if(ZENK_WIN64)
+    get_filename_component(name ${def} NAME)
+    file(READ ${def} text)
+    string(REGEX REPLACE "@[0-9]+" "" text "${text}")
+    set(out ${CMAKE_CURRENT_BINARY_DIR}/${name})
+    file(WRITE ${out} "${text}")
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${def})
+    set(${out_var} ${out} PARENT_SCOPE)
+  else()
+    set(${out_var} ${def} PARENT_SCOPE)
+  endif()
+endfunction()

@@ -1,0 +1,51 @@
+#include "core/endpoint_registry.h"
+
+#include <new>
+
+#include "sockets/socket_endpoint.h"
+
+namespace zenk {
+
+bool EndpointRegistry::Register(SocketEndpoint* endpoint) {
+    if (!endpoint) return false;
+    Element* element = new (std::nothrow) Element{endpoint, nullptr};
+    if (!element) return false;
+    if (!head_) {
+        head_ = element;
+        return true;
+    }
+    for (cursor_ = head_; cursor_->next; cursor_ = cursor_->next) {}
+    cursor_->next = element;
+    return true;
+}
+
+bool EndpointRegistry::Unregister(SocketEndpoint* endpoint) {
+    if (!endpoint) return false;
+    Element* previous = nullptr;
+    for (cursor_ = head_; cursor_; previous = cursor_, cursor_ = cursor_->next) {
+        if (cursor_->endpoint != endpoint) continue;
+        (previous ? previous->next : head_) = cursor_->next;
+        delete cursor_;
+        cursor_ = nullptr;
+        return true;
+    }
+    return false;
+}
+
+SocketEndpoint* EndpointRegistry::Lookup(SOCKET socket) {
+    if (socket == INVALID_SOCKET) return nullptr;  // endpoints without a socket never match
+    for (cursor_ = head_; cursor_; cursor_ = cursor_->next)
+        if (cursor_->endpoint->Socket() == socket) return cursor_->endpoint;
+    return nullptr;
+}
+
+void EndpointRegistry::Clear() {
+    for (cursor_ = head_; cursor_;) {
+        Element* next = cursor_->next;
+        delete cursor_;
+        cursor_ = next;
+    }
+    head_ = nullptr;
+}
+
+}  // namespace zenk

@@ -1,0 +1,38 @@
+#include "core/event_window.h"
+
+#include "core/library_state.h"
+#include "core/winsock_session.h"
+#include "sockets/socket_endpoint.h"
+
+namespace zenk {
+
+HWND CreateEventWindow() {
+    HINSTANCE instance = static_cast<HINSTANCE>(InstanceHandle());
+    WNDCLASSA wc{};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = EventWindowProc;
+    wc.hInstance = instance;
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = kEventWindowClass;
+    if (!RegisterClassA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+    // Never shown: it exists only to receive socket events on this thread.
+    return CreateWindowExA(0, kEventWindowClass, kEventWindowTitle, WS_OVERLAPPEDWINDOW,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                           nullptr, instance, nullptr);
+}
+
+LRESULT CALLBACK EventWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != kSocketEventMessage) return DefWindowProcA(window, message, wParam, lParam);
+    WinSockSession* session = EventWindowSession();
+    if (!session) return 0;
+    SocketEndpoint* endpoint = session->Registry().Lookup(static_cast<SOCKET>(wParam));
+    if (!endpoint) return 0;  // closed already: the event is dropped
+    try {
+        endpoint->OnSocketEvent(static_cast<SOCKET>(wParam), lParam);
+    } catch (...) {
+        // Nothing may unwind through the window manager.
+    }
+    return 0;
+}
+
+}  // namespace zenk

@@ -1,0 +1,120 @@
+/*
+ * zenk32.h - the public interface of zenk32.dll, version 1.0 (ZENKVersion() == 256).
+ *
+ * WinSock sessions, asynchronous TCP and UDP endpoints announced by window or
+ * thread messages, an event-driven SMTP client, a POP3 client, a MIME composer
+ * and scanner, and a "Network Browser" dialog, for 32-bit Windows programs.
+ *
+ * Calling rules
+ *  - Every function is __stdcall with C linkage, exported under its plain name.
+ *    Link with libzenk32.a (made by dlltool) or bind with GetProcAddress.
+ *  - Call ZENKInit() first; until then every function returns its
+ *    "not initialised" result (ZENK_NOT_READY, 0 or NULL as listed below).
+ *  - The session, UDP and stream families also need ZENKStartWinSock().
+ *  - Socket work happens when the thread that called ZENKStartWinSock
+ *    dispatches its messages; SMTP and POP3 sessions run when the thread that
+ *    created them does. Those threads must run a message loop, and the caller
+ *    makes its calls from them: the library takes no locks.
+ *  - Handles are opaque. The library checks them only for NULL; a handle that
+ *    was closed, or made under an ended WinSock session, must not be used.
+ *  - Strings are 8-bit and NUL-terminated. Output buffers have the sizes
+ *    given below (ZENK_*_SIZE); the library never writes past them. A NULL
+ *    output pointer is never written; the call then fails with its family's
+ *    failure result (ZENK_FAILED for the integer-returning calls).
+ *  - No C++ exception ever crosses this interface.
+ */
+#ifndef ZENK32_H
+#define ZENK32_H
+
+#include <windows.h>
+#include "zenk32_defs.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define ZENKAPI __stdcall
+
+/* ---- Library and WinSock session ----------------------------------------- */
+int  ZENKAPI ZENKInit(void);
+int  ZENKAPI ZENKVersion(void);
+int  ZENKAPI ZENKStartWinSock(WORD version);
+int  ZENKAPI ZENKEndWinSock(void);
+int  ZENKAPI ZENKGetWinSockInfo(WORD* version, char* description, char* systemStatus,
+                                WORD* maxSockets, WORD* maxDatagram, char* vendorInfo);
+int  ZENKAPI ZENKGetMyName(char* hostName, char* addresses);
+int  ZENKAPI ZENKGetServerIP(const char* hostName, char* addresses);
+int  ZENKAPI ZENKLastWinSockError(int* code, char* text);
+int  ZENKAPI ZENKGetServerNameDlg(HWND owner, char* serverName);
+
+/* ---- UDP endpoints ------------------------------------------------------- */
+int  ZENKAPI ZENKCreateUDPServer1(int port, HWND owner, UINT message, void** out);
+int  ZENKAPI ZENKCreateUDPServer2(int port, DWORD threadId, UINT message, void** out);
+int  ZENKAPI ZENKCreateUDPClient1(HWND owner, UINT message, void** out);
+int  ZENKAPI ZENKCreateUDPClient2(DWORD threadId, UINT message, void** out);
+int  ZENKAPI ZENKSetUDPBufferSize(void* handle, unsigned int size);
+int  ZENKAPI ZENKUDPWriteToPort(void* handle, const void* data, unsigned int length,
+                                const char* host, int port);
+int  ZENKAPI ZENKUDPWriteToService(void* handle, const void* data, unsigned int length,
+                                   const char* host, const char* service);
+int  ZENKAPI ZENKUDPRead(void* handle, void* buffer, unsigned int length, void* senderAddress);
+int  ZENKAPI ZENKUDPReply(void* handle, const void* data, unsigned int length,
+                          const void* destinationAddress);
+int  ZENKAPI ZENKLastUDPWinSockError(void* handle, int* code, char* text);
+int  ZENKAPI ZENKCloseUDP(void* handle);
+
+/* ---- Stream endpoints ---------------------------------------------------- */
+int  ZENKAPI ZENKCreateStreamServerWindow(int port, HWND owner, UINT message, void** out);
+int  ZENKAPI ZENKCreateStreamServerThread(int port, DWORD threadId, UINT message, void** out);
+int  ZENKAPI ZENKCreateStreamCommWindow(HWND owner, UINT message, void** out);
+int  ZENKAPI ZENKCreateStreamCommThread(DWORD threadId, UINT message, void** out);
+int  ZENKAPI ZENKStreamAccept(void* listening, void* connection);
+int  ZENKAPI ZENKCreateStreamClientWindow(HWND owner, UINT message, void** out);
+int  ZENKAPI ZENKCreateStreamClientThread(DWORD threadId, UINT message, void** out);
+int  ZENKAPI ZENKStreamConnectToPort(void* handle, const char* host, int port);
+int  ZENKAPI ZENKStreamConnectToService(void* handle, const char* host, const char* service);
+int  ZENKAPI ZENKStreamWrite(void* handle, const void* data, unsigned int length);
+int  ZENKAPI ZENKStreamRead(void* handle, void* buffer, unsigned int length);
+int  ZENKAPI ZENKSetStreamBufferSize(void* handle, unsigned int size);
+int  ZENKAPI ZENKLastStreamWinSockError(void* handle, int* code, char* text);
+int  ZENKAPI ZENKCloseStream(void* handle);
+
+/* ---- SMTP client --------------------------------------------------------- */
+int  ZENKAPI ZENKSMTPStartWindow(HWND owner, UINT message, const char* outboxPath, void** out);
+int  ZENKAPI ZENKSMTPStartThread(DWORD threadId, UINT message, const char* outboxPath, void** out);
+int  ZENKAPI ZENKSMTPSendMail(void* handle, const char* server);
+int  ZENKAPI ZENKSMTPClose(void* handle);
+
+/* ---- POP3 client --------------------------------------------------------- */
+int  ZENKAPI ZENKPOP3StartWindow(HWND owner, UINT message, const char* inboxPath, void** out);
+int  ZENKAPI ZENKPOP3StartThread(DWORD threadId, UINT message, const char* inboxPath, void** out);
+int  ZENKAPI ZENKPOP3IsThereMail(void* handle, const char* server, const char* user,
+                                 const char* password);
+int  ZENKAPI ZENKPOP3PullMail(void* handle, const char* server, const char* user,
+                              const char* password, int deleteAfter);
+int  ZENKAPI ZENKPOP3NumMail(void* handle, int* count);
+int  ZENKAPI ZENKPOP3Close(void* handle);
+
+/* ---- MIME composer ------------------------------------------------------- */
+int  ZENKAPI ZENKMimePrepStart(const char* outboxPath, const char* sender, void** out);
+int  ZENKAPI ZENKMimePrepNewMesg(void* handle);
+int  ZENKAPI ZENKMimePrepTO(void* handle, const char* address);
+int  ZENKAPI ZENKMimePrepCC(void* handle, const char* address);
+int  ZENKAPI ZENKMimePrepSubj(void* handle, const char* subject);
+int  ZENKAPI ZENKMimePrepFile(void* handle, const char* path);
+int  ZENKAPI ZENKMimePrepData(void* handle, const void* data, int count);
+int  ZENKAPI ZENKMimePrepEndMesg(void* handle);
+int  ZENKAPI ZENKMimePrepFinish(void* handle);
+
+/* ---- MIME scanner (MimeMessageRecord: zenk32_defs.h) -------------------- */
+int                ZENKAPI ZENKMimeScanStart(const char* inboxPath, const char* attachmentDir, void** out);
+int                ZENKAPI ZENKMimeScanNumMessages(void* handle, int* count);
+MimeMessageRecord* ZENKAPI ZENKMimeScanGetFirst(void* handle);
+MimeMessageRecord* ZENKAPI ZENKMimeScanGetNext(void* handle);
+int                ZENKAPI ZENKMimeScanClose(void* handle);
+
+#ifdef __cplusplus
+}  /* extern "C" */
+#endif
+
+#endif /* ZENK32_H */

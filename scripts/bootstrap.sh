@@ -1,0 +1,23 @@
+#!/bin/sh
+# Installs what the build and the tests need, if it is missing. Idempotent:
+# a machine that has everything is left alone (no apt calls at all).
+set -eu
+PACKAGES="wine wine32:i386 wine64 fonts-wine g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake ninja-build googletest \
+xvfb xauth imagemagick python3-aiosmtpd dovecot-pop3d python3-pyftpdlib"
+
+missing=""
+for p in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+echo "bootstrap: installing:$missing"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+fi
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
