@@ -25,7 +25,7 @@ int main(void) {
         ZENKEndWinSock();
         return 1;
     }
-    printf("WinSock version:     %d.%d\n", version & 0xff, version >> 8);
+    printf("WinSock (highest):   %d.%d\n", version & 0xff, version >> 8);
     printf("WinSock description: %s\n", description);
     printf("WinSock status:      %s\n", status);
     printf("Maximum sockets:     %u\n", (unsigned)maxSockets);
