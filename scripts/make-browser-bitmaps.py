@@ -22,27 +22,10 @@ PALETTE = [
 INK = {'k': 0, 'n': 4, 't': 6, 's': 7, 'g': 8, 'y': 11, 'b': 12, 'w': 15}
 CYAN, GREEN, RED = 14, 10, 9
 
-CABLE_PLUS = """
-.k............k.
-kkk..........kkk
-.k............k.
+# The pictures without their plus or minus marks.
+CABLE = """
 ................
 ................
-ssss........ssss
-sggs........sggs
-sggskkkkkkkksggs
-sggskkkkkkkksggs
-sggs........sggs
-ssss........ssss
-.yy..........yy.
-.yy..........yy.
-................
-................
-................
-"""
-CABLE_MINUS = """
-................
-kkk..........kkk
 ................
 ................
 ................
@@ -58,27 +41,9 @@ ssss........ssss
 ................
 ................
 """
-STACK_PLUS = """
-.k..............
-kkk...kkkkkkkk..
-.k....kssssssk..
-......ksnnnnsk..
-...kkkkkkkkknsk.
-...kssssssssksk.
-...ksnnnnnnsksk.
-...ksnbbbbnskkk.
-...ksnbbbbnsk...
-...ksnnnnnnsk...
-...kssssssssk...
-...kkkkkkkkkk...
-.....kssssk.....
-...kkkkkkkkkk...
-...kssssssssk...
-...kkkkkkkkkk...
-"""
-STACK_MINUS = """
+STACK = """
 ................
-kkk...kkkkkkkk..
+......kkkkkkkk..
 ......kssssssk..
 ......ksnnnnsk..
 ...kkkkkkkkknsk.
@@ -112,12 +77,27 @@ COMPUTER = """
 .kkkkkkkkkkkkkk.
 ................
 """
+# Centres of the 3x3 marks drawn over a picture.
+CABLE_MARKS = [(1, 1), (14, 1)]
+STACK_MARKS = [(1, 1)]
+
+
+def marked(grid, centres, plus):
+    """The grid with a black minus, or plus, centred at each (x, y)."""
+    rows = [list(r) for r in grid.strip("\n").split("\n")]
+    for x, y in centres:
+        for dx in (-1, 0, 1):
+            rows[y][x + dx] = 'k'
+        if plus:
+            rows[y - 1][x] = rows[y + 1][x] = 'k'
+    return "\n".join("".join(r) for r in rows)
+
 
 PICTURES = [
-    (800, "browser_network_collapsed.bmp", CABLE_PLUS, CYAN),
-    (801, "browser_network_expanded.bmp", CABLE_MINUS, CYAN),
-    (802, "browser_domain_collapsed.bmp", STACK_PLUS, GREEN),
-    (803, "browser_domain_expanded.bmp", STACK_MINUS, GREEN),
+    (800, "browser_network_collapsed.bmp", marked(CABLE, CABLE_MARKS, True), CYAN),
+    (801, "browser_network_expanded.bmp", marked(CABLE, CABLE_MARKS, False), CYAN),
+    (802, "browser_domain_collapsed.bmp", marked(STACK, STACK_MARKS, True), GREEN),
+    (803, "browser_domain_expanded.bmp", marked(STACK, STACK_MARKS, False), GREEN),
     (804, "browser_server.bmp", COMPUTER, RED),
 ]
 

@@ -99,8 +99,7 @@ TEST_F(BrowserDialogInit, ShownDialogHasTheControlsInPlace) {
     // Items are at least 17 pixels high, room for the 16-pixel pictures.
     EXPECT_GE(SendMessageA(GetDlgItem(dialog, 101), LB_GETITEMHEIGHT, 0, 0), 17);
     ASSERT_TRUE(d.WaitForOutcome());
-    d.Press(IDCANCEL);
-    EXPECT_EQ(d.Finish(), 0);
+    EXPECT_EQ(d.Cancel(), 0);
 }
 
 // Reads a DLGTEMPLATE (the plain form, as the library's resource has it).
@@ -188,8 +187,7 @@ TEST_F(BrowserDialogInit, NoNetworkShowsNetworkErrorAndCancelReturnsZero) {
     d.Press(browsertest::kRefreshId);
     ASSERT_TRUE(d.WaitForOutcome());
     EXPECT_EQ(d.Items(), std::vector<std::string>{"Network Error"});
-    d.Press(IDCANCEL);
-    EXPECT_EQ(d.Finish(), 0);
+    EXPECT_EQ(d.Cancel(), 0);
     EXPECT_STREQ(d.Buffer(), "keep me");
 }
 

@@ -104,6 +104,11 @@ public:
     void Press(int id) {
         SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)));
     }
+    // Presses Cancel; returns the dialog's result.
+    int Cancel() {
+        Press(IDCANCEL);
+        return Finish();
+    }
     // Asks the dialog's thread, from inside its modal loop, to open a second dialog.
     // -2 when it did not come back (a second dialog showed).
     int OpenNested() {
@@ -141,15 +146,17 @@ private:
         return 0;
     }
 
+    static BOOL CALLBACK MatchDialog(HWND window, LPARAM found) {
+        char title[64] = {};
+        GetWindowTextA(window, title, sizeof title);
+        if (std::strcmp(title, "Network Browser") != 0 || !IsWindowVisible(window)) return TRUE;
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+
     HWND FindDialog() const {
         HWND found = nullptr;
-        EnumThreadWindows(threadId_, [](HWND w, LPARAM p) -> BOOL {
-            char title[64] = {};
-            GetWindowTextA(w, title, sizeof title);
-            if (std::strcmp(title, "Network Browser") != 0 || !IsWindowVisible(w)) return TRUE;
-            *reinterpret_cast<HWND*>(p) = w;
-            return FALSE;
-        }, reinterpret_cast<LPARAM>(&found));
+        EnumThreadWindows(threadId_, &BrowserDriver::MatchDialog, reinterpret_cast<LPARAM>(&found));
         return found;
     }
 

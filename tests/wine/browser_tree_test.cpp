@@ -84,8 +84,7 @@ TEST_F(BrowserTree, OpensWorkingThenListsNetworksCollapsed) {
     EXPECT_STREQ(d.Node(0)->provider, "Zenk Fake Provider");
     // Every enumeration was closed.
     EXPECT_EQ(fake.handlesOpen(), 0);
-    d.Press(IDCANCEL);
-    EXPECT_EQ(d.Finish(), 0);
+    EXPECT_EQ(d.Cancel(), 0);
     EXPECT_STREQ(d.Buffer(), "untouched");
 }
 
@@ -123,8 +122,7 @@ TEST_F(BrowserTree, ExpandsAndCollapsesByDoubleClick) {
     d.DoubleClick(6);
     EXPECT_EQ(d.Items().size(), 7u);
     EXPECT_TRUE(d.Running());
-    d.Press(IDCANCEL);
-    EXPECT_EQ(d.Finish(), 0);
+    EXPECT_EQ(d.Cancel(), 0);
 }
 
 TEST_F(BrowserTree, OkOnDomainTogglesAndOkOnServerChoosesIt) {
@@ -168,8 +166,7 @@ TEST_F(BrowserTree, ServerNameTooLongForTheBufferIsShownCutButNotChosen) {
     d.Press(IDOK);
     EXPECT_TRUE(d.Running());
     EXPECT_STREQ(d.Buffer(), "untouched");
-    d.Press(IDCANCEL);
-    EXPECT_EQ(d.Finish(), 0);
+    EXPECT_EQ(d.Cancel(), 0);
 }
 
 TEST_F(BrowserTree, DrawsPicturesAtTheirIndentation) {
@@ -189,8 +186,7 @@ TEST_F(BrowserTree, DrawsPicturesAtTheirIndentation) {
     EXPECT_EQ(PixelOfItem(d.List(), 5, 8, 3), cyan);
     // The selected row is drawn in the highlight colour left of its picture.
     EXPECT_EQ(PixelOfItem(d.List(), 4, 5, 5), GetSysColor(COLOR_HIGHLIGHT));
-    d.Press(IDCANCEL);
-    EXPECT_EQ(d.Finish(), 0);
+    EXPECT_EQ(d.Cancel(), 0);
 }
 
 TEST_F(BrowserTree, RefreshShowsWorkingAndReloads) {
@@ -211,8 +207,7 @@ TEST_F(BrowserTree, RefreshShowsWorkingAndReloads) {
     ASSERT_TRUE(d.WaitForOutcome());
     EXPECT_EQ(d.Items(), kNetworks);
     EXPECT_EQ(fake.openCount(), opened + kContainersPerTree);
-    d.Press(IDCANCEL);
-    EXPECT_EQ(d.Finish(), 0);
+    EXPECT_EQ(d.Cancel(), 0);
 }
 
 TEST_F(BrowserTree, RefreshesWhileWorkersRunTakeOnlyTheLastResult) {
@@ -231,8 +226,7 @@ TEST_F(BrowserTree, RefreshesWhileWorkersRunTakeOnlyTheLastResult) {
     EXPECT_EQ(fake.handlesOpen(), 0);
     d.DoubleClick(0);
     EXPECT_EQ(d.Items().size(), 5u);
-    d.Press(IDCANCEL);
-    EXPECT_EQ(d.Finish(), 0);
+    EXPECT_EQ(d.Cancel(), 0);
 }
 
 TEST_F(BrowserTree, NoNetworkThenRefreshWithOne) {
@@ -249,8 +243,7 @@ TEST_F(BrowserTree, NoNetworkThenRefreshWithOne) {
     d.Press(browsertest::kRefreshId);
     ASSERT_TRUE(d.WaitForOutcome());
     EXPECT_EQ(d.Items(), kNetworks);
-    d.Press(IDCANCEL);
-    EXPECT_EQ(d.Finish(), 0);
+    EXPECT_EQ(d.Cancel(), 0);
 }
 
 TEST_F(BrowserTree, DialogClosedWhileItsWorkerRuns) {
@@ -262,8 +255,7 @@ TEST_F(BrowserTree, DialogClosedWhileItsWorkerRuns) {
         ASSERT_NE(d.WaitForDialog(), nullptr);
         EXPECT_EQ(d.Items(), Items{"Working..."});
         // Cancel is disabled for the user, but the command still ends it.
-        d.Press(IDCANCEL);
-        EXPECT_EQ(d.Finish(), 0);
+        EXPECT_EQ(d.Cancel(), 0);
     }
     // The workers finish after their dialogs (seven containers each) and
     // touch nothing of theirs.
@@ -274,8 +266,7 @@ TEST_F(BrowserTree, DialogClosedWhileItsWorkerRuns) {
     fake.setDelay(0);
     BrowserDriver again;
     OpenLoaded(again);
-    again.Press(IDCANCEL);
-    EXPECT_EQ(again.Finish(), 0);
+    EXPECT_EQ(again.Cancel(), 0);
 }
 
 TEST_F(BrowserTree, SecondDialogOnTheSameThreadIsRefused) {
@@ -307,12 +298,10 @@ TEST_F(BrowserTree, TwoDialogsOnTwoThreadsShareThePictures) {
         EXPECT_EQ(PixelOfItem(a.List(), 1, 18, 0), green);
         EXPECT_EQ(PixelOfItem(b.List(), 0, 8, 3), cyan);
         // The first to close leaves the set to the other.
-        a.Press(IDCANCEL);
-        EXPECT_EQ(a.Finish(), 0);
+        EXPECT_EQ(a.Cancel(), 0);
         EXPECT_EQ(PixelOfItem(b.List(), 2, 18, 0), green);
         EXPECT_EQ(PixelOfItem(b.List(), 0, 8, 3), cyan);
-        b.Press(IDCANCEL);
-        EXPECT_EQ(b.Finish(), 0);
+        EXPECT_EQ(b.Cancel(), 0);
     }
 }
 
