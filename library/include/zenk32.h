@@ -45,6 +45,14 @@ int  ZENKAPI ZENKGetWinSockInfo(WORD* version, char* description, char* systemSt
 int  ZENKAPI ZENKGetMyName(char* hostName, char* addresses);
 int  ZENKAPI ZENKGetServerIP(const char* hostName, char* addresses);
 int  ZENKAPI ZENKLastWinSockError(int* code, char* text);
+/* Network browser: a modal "Network Browser" dialog (no WinSock session
+ * needed) listing networks > domains/workgroups > servers. Returns 1 when the
+ * user chose a server (OK or double-click) and its name, without leading
+ * backslashes, is in serverName (ZENK_SERVERNAME_SIZE bytes); 0 otherwise,
+ * with serverName untouched: cancelled, not initialised, serverName NULL, or
+ * this thread already shows a browser dialog (one per thread; dialogs on
+ * different threads may be open together). A server whose name has more
+ * than 31 characters is shown cut and cannot be chosen. */
 int  ZENKAPI ZENKGetServerNameDlg(HWND owner, char* serverName);
 
 /* ---- UDP endpoints ------------------------------------------------------- */
