@@ -2,3 +2,6 @@
 zenk_add_wine_test(NAME sockets_stream_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/sockets_stream_test.cpp
   LIBS zenk32_import)
+zenk_add_wine_test(NAME sockets_udp_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/sockets_udp_test.cpp
+  LIBS zenk32_import wsock32)
