@@ -5,3 +5,9 @@ zenk_add_wine_test(NAME sockets_stream_test
 zenk_add_wine_test(NAME sockets_udp_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/sockets_udp_test.cpp
   LIBS zenk32_import wsock32)
+
+# Injected faults, white-box: the library's own objects linked into the
+# test program, whose WinSock and memory tables the test replaces.
+zenk_add_wine_test(NAME sockets_fault_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/sockets_fault_test.cpp
+  LIBS zenk32_objs zenk_portable wsock32 comctl32 mpr gdi32 user32)
