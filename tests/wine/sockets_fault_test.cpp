@@ -61,6 +61,8 @@ int PASCAL ScriptedRecv(SOCKET s, char* buf, int len, int flags) {
         zenk::RealWinSockApi().WSASetLastError(a.value);
         return SOCKET_ERROR;
     }
+    if (a.kind == Action::kPartial && a.value == 0) return 0;  // as when the peer has closed
+    if (a.kind == Action::kPartial && a.value < len) len = a.value;
     return zenk::RealWinSockApi().recv(s, buf, len, flags);
 }
 
@@ -238,6 +240,25 @@ TEST_F(Faults, ReceiveFailuresAndWouldBlock) {
     ASSERT_TRUE(o.PumpUntil([&] { return o.Has(kCommMsg, ZENK_STREAM_RECEIVE_ERROR); }));
     EXPECT_EQ(StreamError(comm), WSAECONNRESET);
     EXPECT_EQ(o.For(kCommMsg)[0].count, 0);
+}
+
+TEST_F(Faults, TheEmptyEndChunkStaysAtTheHeadBeforeLaterData) {
+    Connect();
+    zenk::Ws().recv = ScriptedRecv;
+    g_script = {Partial(0)};
+    SOCKET s = static_cast<zenk::StreamEndpoint*>(comm)->Socket();
+    SendMessageA(FindWindowA("ZENK_WINSOCK", nullptr), ZENK_SOCKET_EVENT, static_cast<WPARAM>(s), FD_READ);
+    ASSERT_TRUE(o.PumpUntil([&] { return o.Has(kCommMsg, ZENK_STREAM_RECEIVED); }));
+    EXPECT_EQ(o.For(kCommMsg)[0].count, 0);
+    // Data arriving later queues behind the empty chunk, which blocks it.
+    ASSERT_EQ(ZENKStreamWrite(client, "after", 5), 0);
+    ASSERT_TRUE(o.PumpUntil([&] { return o.Count(kCommMsg, ZENK_STREAM_RECEIVED) == 2; }));
+    EXPECT_EQ(o.For(kCommMsg)[1].count, 5);
+    char buf[16];
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ZENKStreamRead(comm, buf, sizeof buf), ZENK_FAILED);
+        EXPECT_EQ(StreamError(comm), ZENK_ERR_BAD_VALUE);
+    }
 }
 
 TEST_F(Faults, OutOfMemoryOnCreationWritesNoHandle) {
