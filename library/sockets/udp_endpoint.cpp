@@ -109,28 +109,15 @@ void UdpEndpoint::OnSocketEvent(SOCKET, LPARAM selectReply) {
 }
 
 void UdpEndpoint::OnReadable() {
-    if (!staging_) {
-        lastError_ = ZENK_ERR_NO_MEMORY;
-        owner_.Post(ZENK_UDP_RECEIVE_ERROR);
-        return;
-    }
+    if (NoStagingFor(ZENK_UDP_RECEIVE_ERROR)) return;
     sockaddr_in sender{};
     int senderLength = sizeof sender;
     int n = Ws().recvfrom(socket_, reinterpret_cast<char*>(staging_), static_cast<int>(bufferSize_),
                           0, reinterpret_cast<sockaddr*>(&sender), &senderLength);
-    if (n == SOCKET_ERROR) {
-        // A datagram longer than the buffer fails with 10040 and is lost.
-        if (!NoteWinSockFailure()) owner_.Post(ZENK_UDP_RECEIVE_ERROR);
-        return;
-    }
+    // A datagram longer than the buffer fails with 10040 and is lost.
     SocketAddress from;
     std::memcpy(from.bytes, &sender, sizeof from.bytes);
-    if (!receiveQueue_.Append(staging_, static_cast<std::uint32_t>(n), from)) {
-        lastError_ = ZENK_ERR_NO_MEMORY;
-        owner_.Post(ZENK_UDP_RECEIVE_ERROR);
-        return;
-    }
-    owner_.Post(ZENK_UDP_RECEIVED, n);
+    FinishReceive(n, from, ZENK_UDP_RECEIVED, ZENK_UDP_RECEIVE_ERROR);
 }
 
 void UdpEndpoint::SendStep() {
