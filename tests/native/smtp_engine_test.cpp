@@ -102,6 +102,14 @@ TEST(SmtpReplies, MultiLineGreetingInOneOrTwoChunks) {
     }
 }
 
+TEST(SmtpStates, ThirteenNamedStates) {
+    EXPECT_STREQ(SmtpStateName(kSmtpGreeting), "greeting");
+    EXPECT_STREQ(SmtpStateName(kSmtpLineSent), "line-sent");
+    EXPECT_STREQ(SmtpStateName(kSmtpQuitReply), "quit-reply");
+    EXPECT_EQ(kSmtpStateCount, 13);
+    EXPECT_STREQ(SmtpStateName(13), "?");
+}
+
 TEST(SmtpReplies, ReplyInAnOddStateAndCompletionInAnEvenStateAreIgnored) {
     Session s(kOneMessage);
     s.engine.SendMail("h");
