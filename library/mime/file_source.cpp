@@ -1,0 +1,55 @@
+// The block-reading file source of the message-file readers.
+#include "mime/file_source.h"
+
+#include <cstring>
+
+namespace zenk {
+
+bool FileSource::OpenExisting(const char* path) {
+    Close();
+    file_ = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    blockStart_ = 0;
+    blockFilled_ = blockUsed_ = 0;
+    return file_ != INVALID_HANDLE_VALUE;
+}
+
+void FileSource::Close() {
+    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    file_ = INVALID_HANDLE_VALUE;
+}
+
+long FileSource::Read(void* buffer, std::size_t size) {
+    if (file_ == INVALID_HANDLE_VALUE) return -1;
+    if (size == 0) return 0;
+    if (blockUsed_ == blockFilled_) {
+        // The file position is always at the end of the current block.
+        blockStart_ += blockFilled_;
+        blockFilled_ = blockUsed_ = 0;
+        DWORD got = 0;
+        if (!ReadFile(file_, block_, kBlockSize, &got, nullptr)) return -1;
+        blockFilled_ = got;
+        if (got == 0) return 0;
+    }
+    DWORD left = blockFilled_ - blockUsed_;
+    std::size_t n = size < left ? size : left;
+    std::memcpy(buffer, block_ + blockUsed_, n);
+    blockUsed_ += static_cast<DWORD>(n);
+    return static_cast<long>(n);
+}
+
+bool FileSource::Seek(std::uint64_t position) {
+    if (file_ == INVALID_HANDLE_VALUE) return false;
+    if (position >= blockStart_ && position <= blockStart_ + blockFilled_) {
+        blockUsed_ = static_cast<DWORD>(position - blockStart_);
+        return true;
+    }
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(position);
+    if (!SetFilePointerEx(file_, to, nullptr, FILE_BEGIN)) return false;
+    blockStart_ = position;
+    blockFilled_ = blockUsed_ = 0;
+    return true;
+}
+
+}  // namespace zenk

@@ -1,0 +1,96 @@
+// Line reading and the record lines shared by the outbox and inbox readers.
+#include "mime/message_files.h"
+
+#include <climits>
+#include <cstring>
+
+namespace zenk {
+
+bool ReadLine(ByteSource& source, Line& line) {
+    line.length = 0;
+    line.text[0] = '\0';
+    std::size_t count = 0;
+    // One byte per read: the position after a line is exactly the start of
+    // the next one, whatever the source does underneath.
+    while (count < kLineCapacity) {
+        unsigned char byte;
+        long got = source.Read(&byte, 1);
+        if (got < 0) return false;
+        if (got == 0) {
+            if (count == 0) return false;
+            break;  // a last line without LF
+        }
+        if (byte == '\n') {
+            if (count > 0 && line.text[count - 1] == '\r') --count;
+            line.length = count;
+            line.text[count] = '\0';
+            return true;
+        }
+        line.text[count++] = static_cast<char>(byte);
+    }
+    if (count == kLineCapacity) {  // 1000 bytes without an LF
+        line.length = 0;
+        line.text[0] = '\0';
+        return false;
+    }
+    line.length = count;
+    line.text[count] = '\0';
+    return true;
+}
+
+bool PeekLine(ByteSource& source, Line& line) {
+    std::uint64_t at = source.Tell();
+    bool got = ReadLine(source, line);
+    source.Seek(at);
+    return got;
+}
+
+bool SkipToMarker(ByteSource& source, Line& line, std::string_view marker) {
+    while (ReadLine(source, line))
+        if (line.Equals(marker)) return true;
+    return false;
+}
+
+int TextToInt(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative) value = -value;
+    if (value > INT_MAX) value = INT_MAX;
+    if (value < INT_MIN) value = INT_MIN;
+    return static_cast<int>(value);
+}
+
+bool ParseCountLine(const Line& line, std::size_t numberAt, int* count) {
+    *count = 0;
+    if (line.length < 9 || line.text[0] != 'L' || line.text[8] != ':') return false;
+    if (numberAt < line.length) *count = TextToInt(line.View().substr(numberAt));
+    return true;
+}
+
+bool IsSenderLine(const Line& line) {
+    return line.length >= 5 && line.text[0] == 'F' && line.text[4] == ':';
+}
+
+long MemorySource::Read(void* buffer, std::size_t size) {
+    if (position_ >= failAt_) return -1;
+    std::size_t left = size_ - position_;
+    std::size_t n = size < left ? size : left;
+    if (n > 0) std::memcpy(buffer, data_ + position_, n);
+    position_ += n;
+    return static_cast<long>(n);
+}
+
+bool MemorySource::Seek(std::uint64_t position) {
+    if (position > size_) return false;
+    position_ = static_cast<std::size_t>(position);
+    return true;
+}
+
+}  // namespace zenk
