@@ -142,7 +142,7 @@ Outcome Connection::RunTransfer(TransferFlow& flow, LocalFile* source, DataSink*
         case FlowStep::kMoveData: {
             Moved moved = Moved::kDone;
             if (!data.Connected()) {
-                DataChannel::Accepted accepted = data.Accept(&abortRequested_, error);
+                DataChannel::Accepted accepted = data.Accept(control_.PeerAddress(), &abortRequested_, error);
                 if (accepted == DataChannel::Accepted::kAborted) moved = Moved::kAborted;
                 else if (accepted != DataChannel::Accepted::kYes) moved = Moved::kBroken;
             }
@@ -157,7 +157,7 @@ Outcome Connection::RunTransfer(TransferFlow& flow, LocalFile* source, DataSink*
                 if (moved == Moved::kBroken && sink && error.rfind("Cannot write", 0) == 0) localError = error;
             }
             if (moved == Moved::kDone) data.Finish();
-            else data.Close();
+            else data.Reset();
             step = moved == Moved::kAborted ? flow.OnAbort() : flow.OnDataDone(moved == Moved::kDone, error);
             break;
         }

@@ -39,18 +39,25 @@ bool DataChannel::Listen(in_addr local, DataAddress& where, std::string& error) 
     return true;
 }
 
-DataChannel::Accepted DataChannel::Accept(const volatile LONG* abortFlag, std::string& error) {
+DataChannel::Accepted DataChannel::Accept(in_addr server, const volatile LONG* abortFlag, std::string& error) {
     WaitResult waited = WaitSocket(listen_, false, abortFlag);
     if (waited == WaitResult::kAborted) return Accepted::kAborted;
     if (waited == WaitResult::kTimeout) {
         error = "the server did not open the data connection";
         return Accepted::kTimeout;
     }
-    data_ = accept(listen_, nullptr, nullptr);
+    sockaddr_in from{};
+    int len = sizeof from;
+    data_ = accept(listen_, reinterpret_cast<sockaddr*>(&from), &len);
     closesocket(listen_);
     listen_ = INVALID_SOCKET;
     if (data_ == INVALID_SOCKET) {
         error = "Cannot accept the data connection: " + SocketErrorText(WSAGetLastError());
+        return Accepted::kFailed;
+    }
+    if (from.sin_addr.s_addr != server.s_addr) {
+        error = std::string("data connection from a foreign address ") + inet_ntoa(from.sin_addr) + " refused";
+        Close();
         return Accepted::kFailed;
     }
     u_long nonBlocking = 1;
@@ -60,6 +67,14 @@ DataChannel::Accepted DataChannel::Accept(const volatile LONG* abortFlag, std::s
 
 void DataChannel::Finish() {
     if (data_ != INVALID_SOCKET) shutdown(data_, SD_SEND);
+    Close();
+}
+
+void DataChannel::Reset() {
+    if (data_ != INVALID_SOCKET) {
+        linger hard{1, 0};
+        setsockopt(data_, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
+    }
     Close();
 }
 

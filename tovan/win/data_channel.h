@@ -23,14 +23,18 @@ public:
     bool ConnectTo(in_addr host, unsigned short port, std::string& error);
     // Active: listens on local (any free port) and tells where.
     bool Listen(in_addr local, DataAddress& where, std::string& error);
-    // Active: takes the server's connection once it comes.
+    // Active: takes the server's connection once it comes. A connection
+    // from any other address than server's is refused: only the server we
+    // sent PORT to may deliver or take the data.
     enum class Accepted { kYes, kTimeout, kFailed, kAborted };
-    Accepted Accept(const volatile LONG* abortFlag, std::string& error);
+    Accepted Accept(in_addr server, const volatile LONG* abortFlag, std::string& error);
 
     bool Connected() const { return data_ != INVALID_SOCKET; }
     SOCKET Socket() const { return data_; }
     // Ends our sending side cleanly (the end of an upload), then closes.
     void Finish();
+    // Closes with a reset, so the server sees a broken transfer, not its end.
+    void Reset();
     void Close();
 
 private:

@@ -65,7 +65,8 @@ int TOVANAPI ftp_login(const char* host, const char* user, const char* password,
         if (!host || !user || !password) return Report(Missing(!host ? "host" : !user ? "user" : "password"));
         std::string error;
         if (!tovan::StartWinSock(error)) return Report({TOVAN_ERR_CONNECT, error});
-        auto c = std::make_shared<Connection>();
+        std::shared_ptr<Connection> c(new (std::nothrow) Connection);
+        if (!c) return Report({TOVAN_ERR_INTERNAL, "Out of memory"});
         c->Enter();
         Outcome out = c->Login(host, user, password, Text(account));
         c->Leave();

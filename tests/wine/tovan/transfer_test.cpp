@@ -203,6 +203,24 @@ TEST(Abort, ReachesARunningTransfer) {
     ftp_quit(h);
 }
 
+TEST(Abort, ReachesARunningUpload) {
+    std::string dir = FreshLocalDir("abortput");
+    std::string local = dir + "\\big-up.bin";
+    WriteFileBytes(local, std::string(8u << 20, 'u'));
+    int h = Login(kThrottled);
+    g_abortHandle = h;
+    g_abortResult = 1;
+    SetTimer(nullptr, 0, 300, AbortLater);
+    DWORD start = GetTickCount();
+    EXPECT_EQ(ftp_put(h, local.c_str(), "big-up.bin"), TOVAN_ERR_ABORTED);
+    EXPECT_LT(GetTickCount() - start, 8000u);
+    EXPECT_EQ(LastMessage().rfind("Transfer aborted: ", 0), 0u);
+    EXPECT_EQ(g_abortResult, TOVAN_OK);
+    char reply[1024];
+    EXPECT_EQ(ftp_quote(h, "NOOP", reply, sizeof reply), 200) << reply;
+    ftp_quit(h);
+}
+
 // A call on a connection that is inside another call is refused.
 int g_busyResult = 0;
 void CALLBACK CallWhileBusy(HWND, UINT, UINT_PTR timer, DWORD) {
