@@ -119,7 +119,8 @@ int TOVANAPI ftp_relogin(int h, const char* user, const char* password, const ch
 /* Logs in to host through the gateway h is connected to (USER user@host). */
 int TOVANAPI ftp_gatelogin(int h, const char* host, const char* user, const char* password,
                            const char* account);
-/* Sends QUIT and closes; the handle is gone whatever the result. */
+/* Sends QUIT and closes; the handle is gone whatever the result, except
+   TOVAN_ERR_BUSY (called from inside another call of h: nothing done). */
 int TOVANAPI ftp_quit(int h);
 /* CWD. */
 int TOVANAPI ftp_cd(int h, const char* remoteDir);
