@@ -72,9 +72,10 @@
  * Status box. ftp_statusbox(h, 1) opens a small modeless window, titled
  * "FTP status - host", that shows the connection's protocol exchange: "> "
  * before each command sent (passwords as "PASS ****"), "< " before each
- * reply line, "* " before the library's own notes. ftp_statusbox(h, 0)
- * closes it; ftp_quit closes it too. The window belongs to the thread that
- * opened it.
+ * reply line, "* " before the library's own notes. It opens with the
+ * latest 64 lines of the exchange, so a box opened just after ftp_login
+ * shows the login. ftp_statusbox(h, 0) closes it; ftp_quit closes it too.
+ * The window (class "TOVAN_STATUSBOX") belongs to the thread that opened it.
  *
  * Gateway login. ftp_gatelogin(h, host, user, ...) logs in through the
  * gateway that h is connected to, by sending "USER user@host" and the

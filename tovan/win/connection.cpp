@@ -58,6 +58,7 @@ Outcome Connection::Login(const std::string& hostSpec, const std::string& user, 
     if (!ParseHostSpec(hostSpec, host, port))
         return Result(TOVAN_ERR_ARGUMENT, "Bad host \"" + hostSpec + "\": give a host name or address, optionally :port");
     host_ = hostSpec;
+    control_.ShowIn(&box_);
     std::string error;
     if (!control_.Connect(host, port, error)) return Result(TOVAN_ERR_CONNECT, error);
     Outcome out = RunLogin(user, password, account, true, "Logged in to " + hostSpec + " as " + user);
@@ -91,7 +92,6 @@ Outcome Connection::GateLogin(const std::string& host, const std::string& user, 
 
 Outcome Connection::Quit() {
     box_.Hide();
-    control_.ShowIn(nullptr);
     Outcome out;
     if (!CheckOpen(out)) return out;
     Reply reply;
@@ -147,11 +147,9 @@ Outcome Connection::ToggleStoreUnique() {
 Outcome Connection::SetStatusBox(bool on) {
     if (!on) {
         box_.Hide();
-        control_.ShowIn(nullptr);
         return Result(TOVAN_OK, "Status box off");
     }
     if (!box_.Show("FTP status - " + host_)) return Result(TOVAN_ERR_INTERNAL, "Cannot open the status box window");
-    control_.ShowIn(&box_);
     return Result(TOVAN_OK, "Status box on");
 }
 

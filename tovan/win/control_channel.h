@@ -37,7 +37,7 @@ public:
     in_addr PeerAddress() const;
     in_addr LocalAddress() const;
 
-    // Where the exchange is shown (null: nowhere); and a note of our own.
+    // Where the exchange goes (null: nowhere); and a note of our own.
     void ShowIn(StatusBox* box) { box_ = box; }
     void Note(const std::string& text);
 

@@ -62,6 +62,7 @@ bool StatusBox::Show(const std::string& title) {
     if (edit_) {
         SendMessageA(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), FALSE);
         SendMessageA(edit_, EM_SETLIMITTEXT, 0, 0);
+        for (const std::string& line : recent_) AddToWindow(line);
     }
     return true;
 }
@@ -73,6 +74,12 @@ void StatusBox::Hide() {
 }
 
 void StatusBox::Append(const std::string& line) {
+    recent_.push_back(line.substr(0, 512));
+    while (recent_.size() > kRecentLines) recent_.pop_front();
+    AddToWindow(line);
+}
+
+void StatusBox::AddToWindow(const std::string& line) {
     if (!edit_) return;
     int length = GetWindowTextLengthA(edit_);
     if (length + static_cast<int>(line.size()) + 2 > kMaxText) {

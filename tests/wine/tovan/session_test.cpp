@@ -166,9 +166,14 @@ TEST(StatusBox, ShowsTheExchangeWithoutPasswords) {
     EXPECT_EQ(std::string(title), std::string("FTP status - ") + kServer);
     EXPECT_TRUE(IsWindowVisible(box));
 
+    // Opened after the login, the box still shows it.
+    std::string text = StatusBoxText();
+    EXPECT_EQ(text.rfind("< 220", 0), 0u) << text;
+    EXPECT_NE(text.find("> USER alice\r\n< 331"), std::string::npos) << text;
+
     ftp_cd(h, "sub");
     ftp_relogin(h, "alice", "secret", "");
-    std::string text = StatusBoxText();
+    text = StatusBoxText();
     EXPECT_NE(text.find("> CWD sub\r\n< 250"), std::string::npos) << text;
     EXPECT_NE(text.find("> PASS ****\r\n< 230"), std::string::npos) << text;
     EXPECT_EQ(text.find("secret"), std::string::npos) << text;
