@@ -9,7 +9,6 @@ namespace tovan {
 namespace {
 
 constexpr DWORD kSliceMs = 50;  // longest stretch without pumping messages
-thread_local bool t_quitSeen = false;
 
 }  // namespace
 
@@ -96,6 +95,7 @@ bool ConnectWithin(SOCKET s, const sockaddr_in& to, std::string& error) {
 WaitResult WaitSocket(SOCKET s, bool forWrite, const volatile LONG* abortFlag) {
     DWORD start = GetTickCount();
     DWORD limit = static_cast<DWORD>(NetworkTimeoutMs());
+    bool pumping = true;  // until a WM_QUIT turns up
     for (;;) {
         if (abortFlag && *abortFlag) return WaitResult::kAborted;
         fd_set ready, failed;
@@ -107,7 +107,7 @@ WaitResult WaitSocket(SOCKET s, bool forWrite, const volatile LONG* abortFlag) {
         int n = select(0, forWrite ? nullptr : &ready, forWrite ? &ready : nullptr, &failed, &slice);
         if (n == SOCKET_ERROR) return WaitResult::kFailed;
         if (n > 0) return FD_ISSET(s, &failed) && !FD_ISSET(s, &ready) ? WaitResult::kFailed : WaitResult::kReady;
-        PumpMessages();
+        if (pumping) pumping = PumpMessages();
         if (abortFlag && *abortFlag) return WaitResult::kAborted;
         if (GetTickCount() - start >= limit) return WaitResult::kTimeout;
     }
@@ -137,18 +137,17 @@ bool SendAll(SOCKET s, const char* data, int size, const volatile LONG* abortFla
     return true;
 }
 
-void PumpMessages() {
-    if (t_quitSeen) return;
+bool PumpMessages() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
-            t_quitSeen = true;
             PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
+            return false;
         }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    return true;
 }
 
 }  // namespace tovan

@@ -38,7 +38,8 @@ WaitResult WaitSocket(SOCKET s, bool forWrite, const volatile LONG* abortFlag);
 bool SendAll(SOCKET s, const char* data, int size, const volatile LONG* abortFlag, std::string& error);
 
 // Dispatches the calling thread's pending window messages. A WM_QUIT is
-// put back for the caller's own loop and ends the pumping for good.
-void PumpMessages();
+// put back for the caller's own loop; the result is then false, and the
+// wait pumps no more, leaving the quit to the caller.
+bool PumpMessages();
 
 }  // namespace tovan

@@ -135,9 +135,14 @@ TEST(Timeouts, SilentServerFailsTheLoginInTime) {
 TEST(Timeouts, ServerThatStopsAnsweringAfterLogin) {
     int h = ftp_login(kStall, "alice", "secret", "");
     ASSERT_GT(h, 0) << LastMessage();
+    // The wait pumps messages; a quit request met there is kept for us.
+    PostQuitMessage(7);
     DWORD start = GetTickCount();
     EXPECT_EQ(ftp_cd(h, "sub"), TOVAN_ERR_NETWORK);
     EXPECT_LT(GetTickCount() - start, kTimeoutSeconds * 1000u + 2000);
+    MSG quit;
+    ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 7u);
     EXPECT_EQ(LastMessage(), "No reply from the server within " + std::to_string(kTimeoutSeconds) + " s");
     // The connection is gone, the handle stays until quit.
     EXPECT_EQ(ftp_setbinary(h), TOVAN_ERR_NETWORK);
