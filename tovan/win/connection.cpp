@@ -8,12 +8,6 @@
 
 namespace tovan {
 
-namespace {
-
-Outcome Result(int result, std::string message) { return Outcome{result, std::move(message)}; }
-
-}  // namespace
-
 Outcome Connection::Lost(const std::string& error) {
     control_.Note(error);
     control_.Close();

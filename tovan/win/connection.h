@@ -20,6 +20,8 @@ struct Outcome {
     std::string message;  // what ftp_lasterror reports
 };
 
+inline Outcome Result(int result, std::string message) { return Outcome{result, std::move(message)}; }
+
 // Receives the bytes of a download or listing.
 class DataSink {
 public:

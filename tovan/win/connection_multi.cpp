@@ -11,8 +11,6 @@ namespace tovan {
 
 namespace {
 
-Outcome Result(int result, std::string message) { return Outcome{result, std::move(message)}; }
-
 // Adds up the outcomes of the single transfers of one mput / mget.
 struct Tally {
     int done = 0;

@@ -16,8 +16,6 @@ namespace {
 
 constexpr int kChunk = 16384;
 
-Outcome Result(int result, std::string message) { return Outcome{result, std::move(message)}; }
-
 // Writes a download into a local file, created only once the server has
 // accepted the command; deleted again unless Keep() is called.
 class FileSink : public DataSink {
@@ -93,6 +91,10 @@ Moved Download(SOCKET s, DataSink& sink, const volatile LONG* abortFlag, long lo
         if (waited == WaitResult::kAborted) return Moved::kAborted;
         if (waited == WaitResult::kTimeout) {
             error = "no data" + Within();
+            return Moved::kBroken;
+        }
+        if (waited == WaitResult::kFailed) {
+            error = SocketErrorText(WSAGetLastError());
             return Moved::kBroken;
         }
         int n = recv(s, buffer, sizeof buffer, 0);

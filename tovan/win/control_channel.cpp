@@ -85,6 +85,10 @@ bool ControlChannel::Read(Reply& reply, std::string& error) {
             error = "No reply from the server within " + std::to_string(NetworkTimeoutMs() / 1000) + " s";
             return false;
         }
+        if (waited == WaitResult::kFailed) {
+            error = "Connection lost: " + SocketErrorText(WSAGetLastError());
+            return false;
+        }
         char buffer[2048];
         int n = recv(socket_, buffer, sizeof buffer, 0);
         if (n == 0) {

@@ -125,6 +125,10 @@ bool SendAll(SOCKET s, const char* data, int size, const volatile LONG* abortFla
             error = "no progress within " + std::to_string(NetworkTimeoutMs() / 1000) + " s";
             return false;
         }
+        if (waited == WaitResult::kFailed) {
+            error = SocketErrorText(WSAGetLastError());
+            return false;
+        }
         int n = send(s, data + sent, size - sent, 0);
         if (n == SOCKET_ERROR) {
             int code = WSAGetLastError();

@@ -50,13 +50,14 @@ bool StatusBox::Show(const std::string& title) {
     }
     if (!EnsureClass()) return false;
     window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kStatusBoxClass, title.c_str(),
-                              WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, 480, 220,
+                              WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, 560, 240,
                               nullptr, nullptr, Module(), this);
     if (!window_) return false;
     RECT client;
     GetClientRect(window_, &client);
     edit_ = CreateWindowExA(0, "EDIT", "",
-                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
+                                ES_AUTOHSCROLL,
                             0, 0, client.right, client.bottom, window_,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), Module(), nullptr);
     if (edit_) {
