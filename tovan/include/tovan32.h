@@ -87,7 +87,7 @@
  *
  * Texts. Arguments that would be sent to the server may not hold CR or LF
  * (TOVAN_ERR_ARGUMENT). Host: a name or dotted address, optionally with
- * ":port" (default 21).
+ * ":port" (default 21); blanks around it are ignored.
  */
 #ifndef TOVAN32_H
 #define TOVAN32_H
