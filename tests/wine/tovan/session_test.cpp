@@ -196,6 +196,19 @@ TEST(Timeouts, ServerThatStopsAnsweringAfterLogin) {
     EXPECT_EQ(ftp_quit(h), TOVAN_ERR_HANDLE);
 }
 
+TEST(Timeouts, DataThatStopsFlowingEndsTheTransfer) {
+    int h = ftp_login(kStall, "alice", "secret", "");
+    ASSERT_GT(h, 0) << LastMessage();
+    std::string local = LocalDir() + "\\stalled.bin";
+    DWORD start = GetTickCount();
+    // One wait for the data, one for the server's closing reply.
+    EXPECT_EQ(ftp_get(h, "big.bin", local.c_str()), TOVAN_ERR_NETWORK);
+    EXPECT_LT(GetTickCount() - start, 2 * kTimeoutSeconds * 1000u + 2000);
+    EXPECT_NE(LastMessage().find("within " + std::to_string(kTimeoutSeconds) + " s"), std::string::npos);
+    EXPECT_FALSE(Exists(local));
+    ftp_quit(h);
+}
+
 std::string StatusBoxText() {
     HWND box = FindWindowA("TOVAN_STATUSBOX", nullptr);
     HWND edit = box ? FindWindowExA(box, nullptr, "EDIT", nullptr) : nullptr;
