@@ -1,21 +1,5 @@
-# Cross toolchain: i686 Windows with mingw-w64 (posix thread model), run under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross toolchain for the deliverables: i686 Windows with mingw-w64, run under Wine.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(CMAKE_C_COMPILER   i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER  i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# -static: binaries import only system DLLs (no libwinpthread-1.dll etc.)
-set(CMAKE_EXE_LINKER_FLAGS_INIT    "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
-
-# ctest runs every test executable through Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine)
+set(ZENK_TRIPLE i686-w64-mingw32)
+set(ZENK_WINE_LOADER /usr/lib/wine/wine)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)

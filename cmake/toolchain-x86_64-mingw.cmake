@@ -1,23 +1,7 @@
-# Test toolchain: x86_64 Windows with mingw-w64 (posix thread model), run under
-# wine64. The deliverables are i686; this configuration builds the same sources
-# so that every Wine test can run where 32-bit Linux programs cannot.
-set(CMAKE_SYSTEM_NAME Windows)
+# Test toolchain: x86_64 Windows with mingw-w64, run under wine64. The
+# deliverables are i686; this configuration builds the same sources so that
+# every Wine test can run on hosts that cannot run 32-bit programs.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(CMAKE_C_COMPILER   x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER  x86_64-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# -static: binaries import only system DLLs (no libwinpthread-1.dll etc.)
-set(CMAKE_EXE_LINKER_FLAGS_INIT    "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
-
-# ctest runs every test executable through Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
+set(ZENK_TRIPLE x86_64-w64-mingw32)
+set(ZENK_WINE_LOADER /usr/lib/wine/wine64)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)

@@ -63,29 +63,28 @@ int WinSockSession::GetInfo(WORD* version, char* description, char* systemStatus
 int WinSockSession::GetMyName(char* hostName, char* addresses) {
     if (lastError_) return lastError_;
     if (!hostName || !addresses) return ZENK_ERR_BAD_VALUE;
-    if (Ws().gethostname(hostName, ZENK_HOSTNAME_SIZE) != 0) {
-        lastError_ = Ws().WSAGetLastError();
-        return lastError_;
-    }
+    if (Ws().gethostname(hostName, ZENK_HOSTNAME_SIZE) != 0) return RecordFailure();
     hostName[ZENK_HOSTNAME_SIZE - 1] = '\0';
-    const hostent* host = Ws().gethostbyname(hostName);
-    if (!host) {
-        lastError_ = Ws().WSAGetLastError();
-        return lastError_;
-    }
-    WriteAddressList(host, addresses);
-    return lastError_;
+    return Resolve(hostName, addresses);
 }
 
 int WinSockSession::GetServerIP(const char* hostName, char* addresses) {
     if (lastError_) return lastError_;
     if (!hostName || !addresses) return ZENK_ERR_BAD_VALUE;
+    return Resolve(hostName, addresses);
+}
+
+int WinSockSession::Resolve(const char* hostName, char* addresses) {
     const hostent* host = Ws().gethostbyname(hostName);
-    if (!host) {
-        lastError_ = Ws().WSAGetLastError();
-        return lastError_;
-    }
+    if (!host) return RecordFailure();
     WriteAddressList(host, addresses);
+    return lastError_;
+}
+
+int WinSockSession::RecordFailure() {
+    lastError_ = Ws().WSAGetLastError();
+    // A failure must never read as success, even if WinSock kept no code.
+    if (lastError_ == 0) lastError_ = ZENK_ERR_API;
     return lastError_;
 }
 

@@ -32,6 +32,10 @@ public:
     EndpointRegistry& Registry() { return registry_; }
 
 private:
+    // gethostbyname of the name, then its address list; the query's code on failure.
+    int Resolve(const char* hostName, char* addresses);
+    // Makes WSAGetLastError() the lasting last error (ZENK_ERR_API if it is 0).
+    int RecordFailure();
     // Writes the addresses of a host entry as "a.b.c.d+e.f.g.h".
     static void WriteAddressList(const hostent* host, char* addresses);
 
