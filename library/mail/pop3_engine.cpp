@@ -65,6 +65,9 @@ void Pop3Engine::Begin(bool checkOnly, bool deleteAfter) {
     checkOnly_ = checkOnly;
     deleteAfter_ = deleteAfter;
     started_ = true;
+    finished_ = false;
+    status_ = 0;
+    replyLength_ = 0;
     EnterState(Pop3State::kGreeting);
 }
 
@@ -109,7 +112,7 @@ void Pop3Engine::OnClosed() {
     Finish();
 }
 
-void Pop3Engine::OnConnectTimeout() {
+void Pop3Engine::OnConnectFailed() {
     if (finished_ || !started_ || anyReceived_ || state_ != Pop3State::kGreeting) return;
     status_ = kPop3ConnectFailed;
     Post(status_);

@@ -98,6 +98,7 @@ public:
     const char* Password() const { return password_; }
 
     // Starts a transaction whose connection has been requested: state 0.
+    // Also after a start that failed (FailStart), so a caller may retry.
     void Begin(bool checkOnly, bool deleteAfter);
     // A start step failed: post status, then the finish step.
     void FailStart(int status);
@@ -110,8 +111,10 @@ public:
     void OnReceiveError() { if (!finished_) Abort(kPop3ReceiveFailed); }
     void OnConnected();
     void OnClosed();
-    // The greeting has not come within the connection time limit.
-    void OnConnectTimeout();
+    // The connection failed after it was requested (the stream reports no
+    // event for that), or nothing came within the time limit: status 4 and
+    // the end, unless the server has sent something already.
+    void OnConnectFailed();
 
     int MessageCount() const { return count_; }
     int CurrentMessage() const { return current_; }

@@ -224,11 +224,11 @@ TEST(Pop3Engine, LongRepliesWithoutLineEndAreNotReplies) {
 
 TEST(Pop3Engine, ConnectTimeLimitOnlyBeforeAnyByte) {
     Session waiting;
-    waiting.engine.OnConnectTimeout();
+    waiting.engine.OnConnectFailed();
     EXPECT_EQ(waiting.port.log, (Log{"! 17", "! 4", "close", "! 0"}));
     Session greeted;
     greeted.Chunk("+OK");
-    greeted.engine.OnConnectTimeout();
+    greeted.engine.OnConnectFailed();
     EXPECT_FALSE(greeted.engine.Finished());
 }
 
