@@ -112,6 +112,12 @@ int Pop3Session::Start(bool checkOnly, bool deleteAfter) {
 void Pop3Session::OnStreamEvent(WPARAM code, LPARAM count) {
     switch (code) {
     case ZENK_STREAM_RECEIVED: {
+        if (count == 0) {
+            // The empty chunk that marks the peer's close: taken off the
+            // queue, nothing to store; ZENK_STREAM_CLOSED follows.
+            ZENKStreamRead(stream_, replyBuffer_, kBufferSize);
+            break;
+        }
         if (ZENKStreamRead(stream_, replyBuffer_, kBufferSize) != 0) {
             engine_.OnReadFailed();
             break;
