@@ -1,0 +1,76 @@
+// Windows files and clock for MimeComposer.
+#include "mime/windows_composer_storage.h"
+
+#include <windows.h>
+
+#include <new>
+
+#include "mime/message_files.h"
+
+namespace zenk {
+
+namespace {
+
+class Win32File : public ComposerFile {
+public:
+    explicit Win32File(HANDLE file) : file_(file) {}
+    ~Win32File() override { CloseHandle(file_); }
+
+    bool Write(const void* data, std::size_t size) override {
+        DWORD written = 0;
+        return WriteFile(file_, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+    }
+    long Read(void* buffer, std::size_t size) override {
+        DWORD got = 0;
+        if (!ReadFile(file_, buffer, static_cast<DWORD>(size), &got, nullptr)) return -1;
+        return static_cast<long>(got);
+    }
+    bool Rewind() override { return SetFilePointer(file_, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER; }
+    bool Flush() override { return FlushFileBuffers(file_) != 0; }
+
+private:
+    HANDLE file_;
+};
+
+ComposerFile* Open(const char* path, DWORD disposition, DWORD flags) {
+    HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition, flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    ComposerFile* file = new (std::nothrow) Win32File(h);
+    if (!file) CloseHandle(h);
+    return file;
+}
+
+CivilTime FromSystemTime(const SYSTEMTIME& t) {
+    return CivilTime{t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+}  // namespace
+
+ComposerFile* WindowsComposerStorage::CreateOutbox(const char* path) {
+    return Open(path, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+}
+
+ComposerFile* WindowsComposerStorage::CreateScratch() {
+    return Open(kScratchFileName, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+}
+
+ComposerFile* WindowsComposerStorage::OpenAttachment(const char* path) {
+    return Open(path, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+}
+
+void WindowsComposerStorage::DeleteScratch() { DeleteFileA(kScratchFileName); }
+
+void WindowsComposerStorage::Now(CivilTime* local, CivilTime* utc) {
+    SYSTEMTIME l, u;
+    GetLocalTime(&l);
+    GetSystemTime(&u);
+    *local = FromSystemTime(l);
+    *utc = FromSystemTime(u);
+}
+
+ComposerStorage& SystemComposerStorage() {
+    static WindowsComposerStorage storage;
+    return storage;
+}
+
+}  // namespace zenk
