@@ -11,13 +11,12 @@ Peers, all on the POP3 family's loopback range, port 110:
 The test finds its work folder in ZENK_POP3_WORK (a Linux path; Z: under Wine).
 """
 import os
-import pwd
-import grp
 import shutil
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import dovecot_peer  # noqa: E402
 import peerlib  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -32,59 +31,12 @@ MAILDIR_MESSAGES = [
 
 def make_maildir(work):
     maildir = os.path.join(work, "Maildir")
-    nobody = pwd.getpwnam("nobody").pw_uid
-    nogroup = grp.getgrnam("nogroup").gr_gid
-    for sub in ("cur", "new", "tmp"):
-        os.makedirs(os.path.join(maildir, sub))
+    os.makedirs(os.path.join(maildir, "new"))
     for i, text in enumerate(MAILDIR_MESSAGES):
         path = os.path.join(maildir, "new", "170000000%d.M%dP1.zenktest" % (i, i))
         with open(path, "wb") as f:
             f.write(text)
-    for root, dirs, files in os.walk(work):
-        for name in dirs + files:
-            os.chown(os.path.join(root, name), nobody, nogroup)
-    os.chown(work, nobody, nogroup)
     return maildir
-
-
-def dovecot_config(work, maildir, address):
-    users = os.path.join(work, "users")
-    with open(users, "w") as f:
-        f.write("bob:{PLAIN}secret\n")
-    conf = os.path.join(work, "dovecot.conf")
-    with open(conf, "w") as f:
-        f.write(f"""protocols = pop3
-listen = {address}
-ssl = no
-disable_plaintext_auth = no
-auth_mechanisms = plain login
-base_dir = {work}/run
-state_dir = {work}/state
-log_path = {work}/dovecot.log
-default_login_user = dovenull
-default_internal_user = dovecot
-first_valid_uid = 1
-mail_location = maildir:{maildir}
-auth_failure_delay = 0
-passdb {{
-  driver = passwd-file
-  args = scheme=PLAIN username_format=%u {users}
-}}
-userdb {{
-  driver = static
-  args = uid=nobody gid=nogroup home={work}
-}}
-service pop3-login {{
-  inet_listener pop3 {{
-    address = {address}
-    port = 110
-  }}
-}}
-service anvil {{
-  chroot =
-}}
-""")
-    return conf
 
 
 def main():
@@ -92,7 +44,7 @@ def main():
     os.chmod(work, 0o777)
     try:
         maildir = make_maildir(work)
-        conf = dovecot_config(work, maildir, "127.0.3.2")
+        conf = dovecot_peer.write_config(work, maildir, "127.0.3.2", "bob", "secret")
         with peerlib.Peers() as peers:
             peer = os.path.join(HERE, "pop3_scripted_peer.py")
             for address, mode in (("127.0.3.1", "split"), ("127.0.3.3", "refuse"),

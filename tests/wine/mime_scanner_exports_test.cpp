@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "inbox_test_files.h"
 #include "zenk32.h"
 
 namespace {
@@ -26,16 +27,6 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
     CloseHandle(f);
 }
 
-std::string ReadFileBytes(const std::string& path) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string out;
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got) out.append(buf, got);
-    CloseHandle(f);
-    return out;
-}
 
 const char kMessage[] =
     "From: a@x\r\nTo: b@x\r\nSubject: files\r\nMIME-Version: 1.0\r\n"
@@ -91,8 +82,8 @@ TEST(MimeScanExports, ReadOnlyInboxScansAndAttachmentsAreWritten) {
     ASSERT_EQ(r->attachmentCount, 1);
     std::string path = r->attachments[0];
     EXPECT_EQ(path.rfind(dir + "\\QDF", 0), 0u) << path;
-    EXPECT_EQ(ReadFileBytes(path), std::string("\0\1\2\3\4\xff", 6));
-    EXPECT_EQ(ReadFileBytes(dir + "\\data.bin"), "existing");
+    EXPECT_EQ(inboxtest::ReadWholeFile(path), std::string("\0\1\2\3\4\xff", 6));
+    EXPECT_EQ(inboxtest::ReadWholeFile(dir + "\\data.bin"), "existing");
 
     r = ZENKMimeScanGetNext(h);
     ASSERT_NE(r, nullptr);
@@ -100,7 +91,7 @@ TEST(MimeScanExports, ReadOnlyInboxScansAndAttachmentsAreWritten) {
     EXPECT_STREQ(r->text, "plain\r\n");
     EXPECT_EQ(ZENKMimeScanGetNext(h), nullptr);
     EXPECT_EQ(ZENKMimeScanClose(h), 0);
-    EXPECT_EQ(ReadFileBytes(path), std::string("\0\1\2\3\4\xff", 6));  // stays on disk
+    EXPECT_EQ(inboxtest::ReadWholeFile(path), std::string("\0\1\2\3\4\xff", 6));  // stays on disk
     DeleteFileA(path.c_str());
     DeleteFileA((dir + "\\data.bin").c_str());
     SetFileAttributesA(inbox.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -118,7 +109,7 @@ TEST(MimeScanExports, NamedAttachmentGoesToTheFolderAndNoFolderToTemp) {
     ASSERT_NE(r, nullptr);
     ASSERT_EQ(r->attachmentCount, 1);
     EXPECT_EQ(std::string(r->attachments[0]), dir + "\\data.bin");
-    EXPECT_EQ(ReadFileBytes(dir + "\\data.bin"), std::string("\0\1\2\3\4\xff", 6));
+    EXPECT_EQ(inboxtest::ReadWholeFile(dir + "\\data.bin"), std::string("\0\1\2\3\4\xff", 6));
     ZENKMimeScanClose(h);
 
     ASSERT_EQ(ZENKMimeScanStart(inbox.c_str(), "", &h), 0);
@@ -129,7 +120,7 @@ TEST(MimeScanExports, NamedAttachmentGoesToTheFolderAndNoFolderToTemp) {
     GetTempPathA(sizeof temp, temp);
     std::string generated = r->attachments[0];
     EXPECT_EQ(generated.rfind(std::string(temp) + "QDF", 0), 0u) << generated;
-    EXPECT_EQ(ReadFileBytes(generated), std::string("\0\1\2\3\4\xff", 6));
+    EXPECT_EQ(inboxtest::ReadWholeFile(generated), std::string("\0\1\2\3\4\xff", 6));
     ZENKMimeScanClose(h);
     DeleteFileA(generated.c_str());
     DeleteFileA((dir + "\\data.bin").c_str());

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "wine_test_util.h"
+#include "inbox_test_files.h"
 #include "zenk32.h"
 
 namespace {
@@ -26,16 +27,6 @@ std::string Work(const std::string& leaf) {
     return path;
 }
 
-std::string ReadAll(const std::string& path) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string out;
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got) out.append(buf, got);
-    CloseHandle(f);
-    return out;
-}
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -95,7 +86,7 @@ TEST_F(Pop3Client, DovecotCountOnlyLeavesTheInboxAlone) {
     EXPECT_EQ(run.result, 0);
     EXPECT_EQ(run.notes, (Notes{{17, 0}, {18, 2}, {0, 0}}));
     EXPECT_EQ(run.count, 2);
-    EXPECT_EQ(ReadAll(inbox), "keep");
+    EXPECT_EQ(inboxtest::ReadWholeFile(inbox), "keep");
 }
 
 TEST_F(Pop3Client, DovecotWrongPasswordIsRefused) {
@@ -108,7 +99,7 @@ TEST_F(Pop3Client, DovecotPullWithDeleteStoresThenEmptiesTheMailbox) {
     Run run = Transaction("127.0.3.2", "bob", "secret", false, 1, inbox);
     EXPECT_EQ(run.result, 0);
     EXPECT_EQ(run.notes, (Notes{{17, 0}, {18, 2}, {16, 1}, {16, 2}, {19, 0}, {0, 0}}));
-    EXPECT_EQ(ReadAll(inbox), "Letters : 2\r\nBEGIN MESSAGE\r\n" + kFirst + ".\r\nEND MESSAGE\r\n" +
+    EXPECT_EQ(inboxtest::ReadWholeFile(inbox), "Letters : 2\r\nBEGIN MESSAGE\r\n" + kFirst + ".\r\nEND MESSAGE\r\n" +
                                   "BEGIN MESSAGE\r\n" + kSecondStuffed + ".\r\nEND MESSAGE\r\n");
     Run after = Transaction("127.0.3.2", "bob", "secret", true, 0, inbox);
     EXPECT_EQ(after.notes, (Notes{{17, 0}, {18, 0}, {0, 0}}));
@@ -121,9 +112,9 @@ TEST_F(Pop3Client, SplitRepliesAreStoredWholeAndDeleteFollowsTheStore) {
     Run run = Transaction("127.0.3.1", "bob", "secret", false, 1, inbox);
     EXPECT_EQ(run.notes, (Notes{{17, 0}, {18, 2}, {16, 1}, {16, 2}, {19, 0}, {0, 0}}));
     const std::string one = "Subject: one\r\n\r\n..dotted\r\n" + std::string(1500, 'x') + "\r\nend one\r\n";
-    EXPECT_EQ(ReadAll(inbox), "Letters : 2\r\nBEGIN MESSAGE\r\n" + one + ".\r\nEND MESSAGE\r\n" +
+    EXPECT_EQ(inboxtest::ReadWholeFile(inbox), "Letters : 2\r\nBEGIN MESSAGE\r\n" + one + ".\r\nEND MESSAGE\r\n" +
                                   "BEGIN MESSAGE\r\nSubject: two\r\n\r\nsecond\r\n.\r\nEND MESSAGE\r\n");
-    EXPECT_EQ(ReadAll(Work("split.record")),
+    EXPECT_EQ(inboxtest::ReadWholeFile(Work("split.record")),
               "USER bob\r\nPASS secret\r\nSTAT\r\nRETR 1\r\nDELE 1\r\n#DELE 1 stored\r\n"
               "RETR 2\r\nDELE 2\r\n#DELE 2 stored\r\nQUIT\r\n");
 }
@@ -131,18 +122,18 @@ TEST_F(Pop3Client, SplitRepliesAreStoredWholeAndDeleteFollowsTheStore) {
 TEST_F(Pop3Client, RefusedGreetingQuits) {
     Run run = Transaction("127.0.3.3", "bob", "secret", false, 0, Work("refuse-inbox.txt"));
     EXPECT_EQ(run.notes, (Notes{{17, 0}, {5, 0}, {0, 0}}));
-    EXPECT_EQ(ReadAll(Work("refuse.record")), "QUIT\r\n");
+    EXPECT_EQ(inboxtest::ReadWholeFile(Work("refuse.record")), "QUIT\r\n");
     Run bad = Transaction("127.0.3.4", "bob", "secret", false, 0, Work("badpass-inbox.txt"));
     EXPECT_EQ(bad.notes, (Notes{{17, 0}, {5, 0}, {0, 0}}));
-    EXPECT_EQ(ReadAll(Work("badpass.record")), "USER bob\r\nPASS secret\r\nQUIT\r\n");
+    EXPECT_EQ(inboxtest::ReadWholeFile(Work("badpass.record")), "USER bob\r\nPASS secret\r\nQUIT\r\n");
 }
 
 TEST_F(Pop3Client, ServerClosingMidMessageEndsTheRun) {
     std::string inbox = Work("drop-inbox.txt");
     Run run = Transaction("127.0.3.5", "bob", "secret", false, 1, inbox);
     EXPECT_EQ(run.notes, (Notes{{17, 0}, {18, 2}, {13, 0}, {0, 0}}));
-    EXPECT_EQ(ReadAll(inbox), "Letters : 2\r\nBEGIN MESSAGE\r\nSubject: o");
-    EXPECT_EQ(ReadAll(Work("drop.record")).find("DELE"), std::string::npos);
+    EXPECT_EQ(inboxtest::ReadWholeFile(inbox), "Letters : 2\r\nBEGIN MESSAGE\r\nSubject: o");
+    EXPECT_EQ(inboxtest::ReadWholeFile(Work("drop.record")).find("DELE"), std::string::npos);
 }
 
 TEST_F(Pop3Client, StartFailuresAreNotifiedAndNothingIsCreated) {
