@@ -191,6 +191,7 @@ void Pop3Engine::PassReply(bool positive) {
 }
 
 void Pop3Engine::StatReply(const char* line, std::size_t length, bool positive) {
+    count_ = 0;
     if (!positive) return Abort(kPop3NotPositive);
     count_ = StatCount(line, length);
     if (checkOnly_) {
