@@ -63,7 +63,37 @@ int  ZENKAPI ZENKUDPReply(void* handle, const void* data, unsigned int length,
 int  ZENKAPI ZENKLastUDPWinSockError(void* handle, int* code, char* text);
 int  ZENKAPI ZENKCloseUDP(void* handle);
 
-/* ---- Stream endpoints ---------------------------------------------------- */
+/* ---- Stream endpoints ----------------------------------------------------
+ * Notifications (wParam of your message): 15005 received (lParam = chunk
+ * length; call ZENKStreamRead once per 15005), 15006 one write sent, 15007
+ * send failed (chunk dropped), 15008 receive failed, 15009 connected (also
+ * for an accepted connection), 15010 a connection waits (create a comm
+ * endpoint and call ZENKStreamAccept), 15011 the peer closed. A connect that
+ * fails later posts nothing: its code becomes the last error.
+ *  - Writes queue a copy of at most the buffer size (1024 bytes unless
+ *    raised) and return the endpoint's last error: 0, or a code an earlier
+ *    failure left (for example 3 after a read found nothing), in which case
+ *    the chunk is queued all the same. Watch for 15006/15007 per write.
+ *  - NULL data with a non-zero length: ZENK_FAILED, last error 3, nothing
+ *    queued. A zero-length write queues an empty chunk: one 15006 with 0.
+ *  - ZENKStreamRead takes exactly one chunk; bytes beyond the buffer length
+ *    are discarded. A NULL buffer with a non-zero length takes nothing
+ *    (ZENK_FAILED, last error 3); with length 0 it discards the chunk. Once
+ *    the peer has closed (15005 with lParam 0) every read fails with 3.
+ *  - Ports outside 1..65535 are refused like port 0: a server returns 0 with
+ *    last error 3 and no socket; a connect returns ZENK_FAILED with 3. A
+ *    NULL host or service name: ZENK_FAILED with 3. A name without an IPv4
+ *    address: ZENK_FAILED with 11004.
+ *  - A creation call with a NULL out-parameter returns ZENK_FAILED and
+ *    creates nothing.
+ *  - ZENKSetStreamBufferSize above 0x7FFFFFFF bytes, or without memory,
+ *    returns ZENK_FAILED and keeps the old buffer; a smaller size is ignored.
+ *  - ZENKStreamAccept on a connection endpoint that already holds a
+ *    connection (or with the same handle twice) returns ZENK_FAILED with the
+ *    listening endpoint's last error 3; use a new comm endpoint per accept.
+ *  - Closing drops chunks not yet sent, without notification; events still
+ *    queued for a closed endpoint are dropped.
+ */
 int  ZENKAPI ZENKCreateStreamServerWindow(int port, HWND owner, UINT message, void** out);
 int  ZENKAPI ZENKCreateStreamServerThread(int port, DWORD threadId, UINT message, void** out);
 int  ZENKAPI ZENKCreateStreamCommWindow(HWND owner, UINT message, void** out);

@@ -1,0 +1,69 @@
+// PacketQueue: the send and receive queues of an endpoint.
+//
+// A doubly linked list of heap copies of data chunks in arrival order, each
+// with the 16-byte IPv4 socket address it was received from or is to be sent
+// to (stream endpoints leave the address unused). A cursor walks the list:
+// callers Rewind() before a Peek() or Take(). Portable: no Windows header.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace zenk {
+
+// Capacity of a socket address: family, port and address in network order,
+// then 8 zero bytes (the platform's sockaddr_in).
+constexpr std::size_t kSocketAddressSize = 16;
+
+struct SocketAddress {
+    std::uint8_t bytes[kSocketAddressSize];  // a sockaddr_in, byte for byte
+};
+
+class PacketQueue {
+public:
+    PacketQueue() = default;
+    ~PacketQueue() { Clear(); }
+    PacketQueue(const PacketQueue&) = delete;
+    PacketQueue& operator=(const PacketQueue&) = delete;
+
+    // Copies length bytes of data and the address into a new chunk at the
+    // tail. False, changing nothing, when memory runs out or data is null
+    // with a non-zero length. A length of 0 queues an empty chunk.
+    bool Append(const void* data, std::uint32_t length, const SocketAddress& address);
+
+    // Moves the cursor to the head.
+    void Rewind() { cursor_ = head_; }
+
+    // True with the length of the chunk at the cursor; false with 0 when the
+    // cursor is past the end.
+    bool Peek(std::uint32_t* length) const;
+
+    // Copies the smaller of the chunk's length and maximum bytes into
+    // destination (which may be null only when maximum is 0) and its address
+    // into *address (when not null), then moves the cursor to the next chunk.
+    // With remove set the chunk is unlinked and freed. False when the cursor
+    // is past the end.
+    bool Take(void* destination, std::uint32_t maximum, SocketAddress* address, bool remove);
+
+    // Frees every chunk, starting at the head.
+    void Clear();
+
+    bool Empty() const { return head_ == nullptr; }
+    std::size_t Count() const;
+
+private:
+    struct QueuedPacket {
+        std::uint8_t* data;     // heap copy of the chunk (at least one byte allocated)
+        std::uint32_t length;   // bytes of data in the chunk
+        SocketAddress address;  // sender (receive queue) or destination (send queue)
+        QueuedPacket* next;     // toward the tail
+        QueuedPacket* previous; // toward the head
+    };
+
+    void Unlink(QueuedPacket* packet);
+    static void Free(QueuedPacket* packet);
+
+    QueuedPacket* head_ = nullptr;    // oldest chunk, or null when empty
+    QueuedPacket* cursor_ = nullptr;  // chunk the next Peek/Take looks at
+};
+
+}  // namespace zenk
