@@ -32,15 +32,15 @@ bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 
 // Runs one transaction on a new session notified by thread message, and
 // collects its notifications up to the final 0.
-struct Run {
+struct SessionRun {
     int result = 99;
     int count = -99;
     Notes notes;
 };
 
-Run Transaction(const char* server, const char* user, const char* password, bool checkOnly,
+SessionRun Transaction(const char* server, const char* user, const char* password, bool checkOnly,
                 int deleteAfter, const std::string& inbox) {
-    Run run;
+    SessionRun run;
     void* h = nullptr;
     MSG peek;
     PeekMessageA(&peek, nullptr, 0, 0, PM_NOREMOVE);  // this thread has a queue
@@ -82,7 +82,7 @@ TEST_F(Pop3Client, DovecotCountOnlyLeavesTheInboxAlone) {
     DWORD wrote;
     WriteFile(f, "keep", 4, &wrote, nullptr);
     CloseHandle(f);
-    Run run = Transaction("127.0.3.2", "bob", "secret", true, 0, inbox);
+    SessionRun run = Transaction("127.0.3.2", "bob", "secret", true, 0, inbox);
     EXPECT_EQ(run.result, 0);
     EXPECT_EQ(run.notes, (Notes{{17, 0}, {18, 2}, {0, 0}}));
     EXPECT_EQ(run.count, 2);
@@ -90,26 +90,26 @@ TEST_F(Pop3Client, DovecotCountOnlyLeavesTheInboxAlone) {
 }
 
 TEST_F(Pop3Client, DovecotWrongPasswordIsRefused) {
-    Run run = Transaction("127.0.3.2", "bob", "wrong", false, 0, Work("wrong-inbox.txt"));
+    SessionRun run = Transaction("127.0.3.2", "bob", "wrong", false, 0, Work("wrong-inbox.txt"));
     EXPECT_EQ(run.notes, (Notes{{17, 0}, {5, 0}, {0, 0}}));
 }
 
 TEST_F(Pop3Client, DovecotPullWithDeleteStoresThenEmptiesTheMailbox) {
     std::string inbox = Work("dovecot-inbox.txt");
-    Run run = Transaction("127.0.3.2", "bob", "secret", false, 1, inbox);
+    SessionRun run = Transaction("127.0.3.2", "bob", "secret", false, 1, inbox);
     EXPECT_EQ(run.result, 0);
     EXPECT_EQ(run.notes, (Notes{{17, 0}, {18, 2}, {16, 1}, {16, 2}, {19, 0}, {0, 0}}));
     EXPECT_EQ(inboxtest::ReadWholeFile(inbox), "Letters : 2\r\nBEGIN MESSAGE\r\n" + kFirst + ".\r\nEND MESSAGE\r\n" +
                                   "BEGIN MESSAGE\r\n" + kSecondStuffed + ".\r\nEND MESSAGE\r\n");
-    Run after = Transaction("127.0.3.2", "bob", "secret", true, 0, inbox);
+    SessionRun after = Transaction("127.0.3.2", "bob", "secret", true, 0, inbox);
     EXPECT_EQ(after.notes, (Notes{{17, 0}, {18, 0}, {0, 0}}));
-    Run empty = Transaction("127.0.3.2", "bob", "secret", false, 0, Work("empty-inbox.txt"));
+    SessionRun empty = Transaction("127.0.3.2", "bob", "secret", false, 0, Work("empty-inbox.txt"));
     EXPECT_EQ(empty.notes, (Notes{{17, 0}, {9, 0}, {0, 0}}));
 }
 
 TEST_F(Pop3Client, SplitRepliesAreStoredWholeAndDeleteFollowsTheStore) {
     std::string inbox = Work("split-inbox.txt");
-    Run run = Transaction("127.0.3.1", "bob", "secret", false, 1, inbox);
+    SessionRun run = Transaction("127.0.3.1", "bob", "secret", false, 1, inbox);
     EXPECT_EQ(run.notes, (Notes{{17, 0}, {18, 2}, {16, 1}, {16, 2}, {19, 0}, {0, 0}}));
     const std::string one = "Subject: one\r\n\r\n..dotted\r\n" + std::string(1500, 'x') + "\r\nend one\r\n";
     EXPECT_EQ(inboxtest::ReadWholeFile(inbox), "Letters : 2\r\nBEGIN MESSAGE\r\n" + one + ".\r\nEND MESSAGE\r\n" +
@@ -120,17 +120,17 @@ TEST_F(Pop3Client, SplitRepliesAreStoredWholeAndDeleteFollowsTheStore) {
 }
 
 TEST_F(Pop3Client, RefusedGreetingQuits) {
-    Run run = Transaction("127.0.3.3", "bob", "secret", false, 0, Work("refuse-inbox.txt"));
+    SessionRun run = Transaction("127.0.3.3", "bob", "secret", false, 0, Work("refuse-inbox.txt"));
     EXPECT_EQ(run.notes, (Notes{{17, 0}, {5, 0}, {0, 0}}));
     EXPECT_EQ(inboxtest::ReadWholeFile(Work("refuse.record")), "QUIT\r\n");
-    Run bad = Transaction("127.0.3.4", "bob", "secret", false, 0, Work("badpass-inbox.txt"));
+    SessionRun bad = Transaction("127.0.3.4", "bob", "secret", false, 0, Work("badpass-inbox.txt"));
     EXPECT_EQ(bad.notes, (Notes{{17, 0}, {5, 0}, {0, 0}}));
     EXPECT_EQ(inboxtest::ReadWholeFile(Work("badpass.record")), "USER bob\r\nPASS secret\r\nQUIT\r\n");
 }
 
 TEST_F(Pop3Client, ServerClosingMidMessageEndsTheRun) {
     std::string inbox = Work("drop-inbox.txt");
-    Run run = Transaction("127.0.3.5", "bob", "secret", false, 1, inbox);
+    SessionRun run = Transaction("127.0.3.5", "bob", "secret", false, 1, inbox);
     EXPECT_EQ(run.notes, (Notes{{17, 0}, {18, 2}, {13, 0}, {0, 0}}));
     EXPECT_EQ(inboxtest::ReadWholeFile(inbox), "Letters : 2\r\nBEGIN MESSAGE\r\nSubject: o");
     EXPECT_EQ(inboxtest::ReadWholeFile(Work("drop.record")).find("DELE"), std::string::npos);
@@ -138,7 +138,7 @@ TEST_F(Pop3Client, ServerClosingMidMessageEndsTheRun) {
 
 TEST_F(Pop3Client, StartFailuresAreNotifiedAndNothingIsCreated) {
     std::string inbox = Work("never-inbox.txt");
-    Run run = Transaction("127.0.3.2", "bob", "", false, 0, inbox);
+    SessionRun run = Transaction("127.0.3.2", "bob", "", false, 0, inbox);
     EXPECT_EQ(run.result, ZENK_FAILED);
     EXPECT_EQ(run.notes, (Notes{{15, 0}, {0, 0}}));
     EXPECT_FALSE(Exists(inbox));
@@ -152,7 +152,7 @@ TEST_F(Pop3Client, StartFailuresAreNotifiedAndNothingIsCreated) {
 }
 
 TEST_F(Pop3Client, RefusedConnectionIsNoticed) {
-    Run run = Transaction("127.0.3.9", "bob", "secret", false, 0, Work("nobody-inbox.txt"));
+    SessionRun run = Transaction("127.0.3.9", "bob", "secret", false, 0, Work("nobody-inbox.txt"));
     EXPECT_EQ(run.result, 0);
     EXPECT_EQ(run.notes, (Notes{{4, 0}, {0, 0}}));
 }
