@@ -105,7 +105,10 @@ int FetchCommand(int argc, char** argv) {
                 const long value = static_cast<long>(msg.lParam);
                 if (status == 0) ended = true;
                 else if (status == 17) std::printf("  connected\n");
-                else if (status == 18) std::printf("  %ld message(s) waiting\n", count = value);
+                else if (status == 18) {
+                    count = static_cast<int>(value);
+                    std::printf("  %d message(s) waiting\n", count);
+                }
                 else if (status == 16) {
                     ++stored;
                     std::printf("  stored message %ld of %d%s\n", value, count, deleteAfter ? ", deleting it" : "");
