@@ -8,3 +8,65 @@ BUILD="${BUILD:-$ROOT/build}"
 if "$ROOT/scripts/can-run-32bit.sh"; then RUN=win32; else RUN=win64; fi
 echo "== demo on the $RUN build"
 "$ROOT/scripts/with-wine.sh" "$BUILD/$RUN" sh -c "cd '$BUILD/$RUN/bin' && \"\$WINE\" zenkinfo.exe"
+
+# ---- Sending: zenkmail send to a local SMTP server ------------------------
+# aiosmtpd on 127.0.0.2:25 stores every message byte for byte in a Maildir;
+# zenkmail composes a message with a text and two attachments through
+# zenk32.dll and delivers it; then the stored message is shown.
+DEMO="$(mktemp -d /tmp/zenk_demo.XXXXXX)"
+SMTPD_PID=""
+stop_smtpd() {
+    if [ -n "$SMTPD_PID" ]; then kill "$SMTPD_PID" 2>/dev/null || true; wait "$SMTPD_PID" 2>/dev/null || true; fi
+    SMTPD_PID=""
+}
+trap 'stop_smtpd; rm -rf "$DEMO"' EXIT
+trap 'exit 130' INT TERM
+
+echo
+echo "== zenkmail send: a message with a text and two attachments"
+PYTHONPATH="$ROOT/tests/peers" /usr/bin/python3 -m aiosmtpd -n -l 127.0.0.2:25 \
+    -c smtp_maildir_handler.ExactMaildir "$DEMO/Maildir" >"$DEMO/aiosmtpd.log" 2>&1 &
+SMTPD_PID=$!
+/usr/bin/python3 - <<'PY'
+import socket, sys, time
+deadline = time.monotonic() + 10
+while time.monotonic() < deadline:
+    try:
+        socket.create_connection(("127.0.0.2", 25), timeout=0.5).close()
+        sys.exit(0)
+    except OSError:
+        time.sleep(0.05)
+sys.exit("demo: the SMTP server did not start")
+PY
+echo "SMTP server (aiosmtpd) listening on 127.0.0.2:25, pid $SMTPD_PID, Maildir $DEMO/Maildir"
+
+printf 'Hello Bob,\r\n\r\nhere are the notes from Tuesday and the table.\r\n.\r\nThe line above is a lone full stop.\r\n\r\nAlice\r\n' >"$DEMO/text.txt"
+printf 'Meeting notes\r\n- ship zenk32 1.0\r\n- test under Wine\r\n' >"$DEMO/notes.txt"
+/usr/bin/python3 -c 'import sys; sys.stdout.buffer.write(bytes(range(256)) * 4)' >"$DEMO/table.bin"
+
+"$ROOT/scripts/with-wine.sh" "$BUILD/$RUN" sh -c "cd '$BUILD/$RUN/bin' && \"\$WINE\" zenkmail.exe send \
+    --server 127.0.0.2 --from alice@example.org --to bob@example.org --cc carol@example.org \
+    --subject 'Notes from Tuesday' --text 'Z:$DEMO/text.txt' \
+    --attach 'Z:$DEMO/notes.txt' --attach 'Z:$DEMO/table.bin'"
+stop_smtpd
+
+echo
+echo "== what the server stored ($(ls "$DEMO/Maildir/new" | wc -l) message(s) in $DEMO/Maildir/new)"
+for f in "$DEMO"/Maildir/new/*; do
+    echo "---- $(basename "$f") ($(wc -c <"$f") bytes)"
+    tr -d '\r' <"$f"
+    echo "---- envelope: $(tr '\n' ' ' <"$DEMO/Maildir/$(basename "$f").envelope")"
+done
+/usr/bin/python3 - "$DEMO" <<'PY'
+import email, glob, os, sys
+demo = sys.argv[1]
+for path in sorted(glob.glob(os.path.join(demo, "Maildir", "new", "*"))):
+    msg = email.message_from_binary_file(open(path, "rb"))
+    for part in msg.walk():
+        name = part.get_filename()
+        if name:
+            data = part.get_payload(decode=True)
+            original = open(os.path.join(demo, name), "rb").read()
+            print("attachment %s: %d bytes, %s" % (name, len(data),
+                  "identical to the file sent" if data == original else "DIFFERS from the file sent"))
+PY

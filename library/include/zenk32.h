@@ -115,6 +115,46 @@ int  ZENKAPI ZENKSMTPStartThread(DWORD threadId, UINT message, const char* outbo
 int  ZENKAPI ZENKSMTPSendMail(void* handle, const char* server);
 int  ZENKAPI ZENKSMTPClose(void* handle);
 
+/* SMTP status codes: wParam of the caller's message (lParam 0 unless noted).
+ * Every run of ZENKSMTPSendMail ends with ZENK_SMTP_DONE (0); a successful
+ * one posts 17, then 15 per message, then 18 and 0. A server that closes
+ * the connection after that adds a 12.
+ *  - A refused recipient (4xx/5xx to RCPT) posts 0 with lParam = the message
+ *    number; the session goes on with the message's next recipient. When
+ *    every recipient of a message is refused the run ends with 5 and 0.
+ *  - A connection that fails (refused, unreachable) ends the run with 4 and
+ *    0 within about a second; one that is not established within 20 s, too.
+ *    A server that stays silent for 60 s while the session waits for it
+ *    ends the run with 2 and 0; so does nothing: the connection is closed.
+ *  - A server that closes the connection before the end: 12, then 0.
+ *  - An abort sends QUIT once; if that fails too, the run ends at once.
+ *  - Limits: server name below 48 characters (a longer one is not taken:
+ *    status 10 on a fresh session); outbox path at most 255 characters (a
+ *    longer one gives status 6); sender line at most 63 characters (longer:
+ *    13); recipient line ("TO:<...>") at most 120 characters (longer: 3).
+ *  - Message text is sent 7-bit: bit 7 of every byte is cleared, and a byte
+ *    that becomes NUL (0x00, 0x80) goes out as "?"; lines never join.
+ *  - A session carries one delivery: a second ZENKSMTPSendMail returns
+ *    ZENK_FAILED and posts nothing. ZENKSMTPClose ends a session in any
+ *    state (no QUIT is sent). */
+#define ZENK_SMTP_DONE             0  /* end of the run; refused recipient (lParam: message number) */
+#define ZENK_SMTP_ERR_READ         1  /* a received chunk cannot be read */
+#define ZENK_SMTP_ERR_RECEIVE      2  /* receiving failed, or the server stayed silent */
+#define ZENK_SMTP_ERR_SEND         3  /* sending failed; bad recipient or data line */
+#define ZENK_SMTP_ERR_CONNECT      4  /* connection cannot be requested or established */
+#define ZENK_SMTP_ERR_REPLY        5  /* reply of an unexpected class */
+#define ZENK_SMTP_ERR_OUTBOX       6  /* the outbox file cannot be opened */
+#define ZENK_SMTP_ERR_COUNT        8  /* no count line, or a count not above 0 */
+#define ZENK_SMTP_ERR_NO_WINDOW    9  /* no session window */
+#define ZENK_SMTP_ERR_NO_SERVER   10  /* no server name */
+#define ZENK_SMTP_ERR_STREAM      11  /* the stream endpoint cannot be created (WinSock not started?) */
+#define ZENK_SMTP_CLOSED          12  /* the server closed the connection */
+#define ZENK_SMTP_ERR_SENDER      13  /* second outbox line is not a usable sender line */
+#define ZENK_SMTP_ERR_NO_MARKER   14  /* no "BEGIN MESSAGE HEADER" or "BEGIN DATA" line */
+#define ZENK_SMTP_SENT            15  /* a message was accepted (lParam: its 1-based number) */
+#define ZENK_SMTP_CONNECTED       17  /* the connection is established */
+#define ZENK_SMTP_QUIT_DONE       18  /* QUIT acknowledged, no failure pending */
+
 /* ---- POP3 client --------------------------------------------------------- */
 /* Notifications: wParam = status, lParam = 0 unless noted. 17 connected,
  * 18 count known (lParam = count), 16 message stored (lParam = its number),
@@ -148,6 +188,23 @@ int  ZENKAPI ZENKPOP3NumMail(void* handle, int* count);
 int  ZENKAPI ZENKPOP3Close(void* handle);
 
 /* ---- MIME composer ------------------------------------------------------- */
+/* Writes an outbox file for the SMTP client. Besides the listed results:
+ *  - ZENKMimePrepStart returns ZENK_FAILED when the sender holds CR or LF
+ *    (no file is created, no handle written); ZENKMimePrepTO, ...CC, ...Subj
+ *    and ...File refuse a text holding CR or LF with ZENK_FAILED, so no
+ *    caller text can add lines to the outbox record or the mail header.
+ *  - ZENKMimePrepData refuses (ZENK_FAILED, nothing written) text that would
+ *    make a line longer than 999 bytes before its LF: the outbox readers
+ *    cannot deliver such a line.
+ *  - ZENKMimePrepNewMesg while a message is open drops that message (its
+ *    scratch file ZENKMIME.QDF is closed and deleted). The 1000th
+ *    ZENKMimePrepNewMesg on one composer returns ZENK_FAILED (the count
+ *    line has three digits); ZENKMimePrepEndMesg then fails until Finish.
+ *  - An attachment is read when the message is ended; one that cannot be
+ *    opened then (gone, or held open by another program) gives a part
+ *    without content, and ZENKMimePrepEndMesg still returns 0.
+ *  - Only a backslash separates the attachment's file name from its folders.
+ *  - The Date zone is always signed ("+0000" in UTC). */
 int  ZENKAPI ZENKMimePrepStart(const char* outboxPath, const char* sender, void** out);
 int  ZENKAPI ZENKMimePrepNewMesg(void* handle);
 int  ZENKAPI ZENKMimePrepTO(void* handle, const char* address);

@@ -1,0 +1,56 @@
+// Exports of the SMTP client family: gate, then one call into SmtpSession.
+#include <new>
+
+#include "core/gate.h"
+#include "mail/smtp_session.h"
+#include "zenk32.h"
+
+using namespace zenk;
+
+namespace {
+
+// ZENKSMTPClose answers a null handle with ZENK_FAILED rather than -4.
+constexpr Gate kGateCloseSmtp{-1, false, true, -2, -2};
+
+int StartSession(const OwnerNotify& notify, const char* outboxPath, void** out) {
+    if (!out) return -2;
+    SmtpSession* session = new (std::nothrow) SmtpSession(notify, outboxPath);
+    if (!session) return -1;
+    *out = session;
+    return 0;
+}
+
+}  // namespace
+
+/***********************************************************************
+ *      ZENKSMTPStartWindow
+ */
+extern "C" int ZENKAPI ZENKSMTPStartWindow(HWND owner, UINT message, const char* outboxPath, void** out) {
+    return Guarded(kGateF, nullptr,
+                   [&] { return StartSession(OwnerNotify::ToWindow(owner, message), outboxPath, out); });
+}
+
+/***********************************************************************
+ *      ZENKSMTPStartThread
+ */
+extern "C" int ZENKAPI ZENKSMTPStartThread(DWORD threadId, UINT message, const char* outboxPath, void** out) {
+    return Guarded(kGateF, nullptr,
+                   [&] { return StartSession(OwnerNotify::ToThread(threadId, message), outboxPath, out); });
+}
+
+/***********************************************************************
+ *      ZENKSMTPSendMail
+ */
+extern "C" int ZENKAPI ZENKSMTPSendMail(void* handle, const char* server) {
+    return Guarded(kGateFH, handle, [&] { return static_cast<SmtpSession*>(handle)->SendMail(server); });
+}
+
+/***********************************************************************
+ *      ZENKSMTPClose
+ */
+extern "C" int ZENKAPI ZENKSMTPClose(void* handle) {
+    return Guarded(kGateCloseSmtp, handle, [&] {
+        delete static_cast<SmtpSession*>(handle);
+        return 0;
+    });
+}

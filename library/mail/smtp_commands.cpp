@@ -1,0 +1,50 @@
+// Command and data-line bytes of the SMTP client.
+#include "mail/smtp_commands.h"
+
+#include <cstring>
+
+namespace zenk {
+
+std::size_t FormatCommand(char* out, std::size_t capacity, const char* verb, const char* argument) {
+    std::size_t v = std::strlen(verb), a = std::strlen(argument);
+    if (v + a + 2 > capacity) return 0;
+    std::memcpy(out, verb, v);
+    std::memcpy(out + v, argument, a);
+    out[v + a] = '\r';
+    out[v + a + 1] = '\n';
+    return v + a + 2;
+}
+
+void HeloName(const char* senderLine, char* out, std::size_t capacity) {
+    std::size_t n = 0;
+    if (std::strlen(senderLine) > 6) {
+        const char* from = senderLine + 6;
+        while (n + 1 < capacity && from[n] && from[n] != '@' && from[n] != '>') {
+            out[n] = from[n];
+            ++n;
+        }
+    }
+    out[n] = '\0';
+    if (n == 0) {
+        std::strncpy(out, "Ziravoz", capacity - 1);
+        out[capacity - 1] = '\0';
+    }
+}
+
+std::size_t FormatDataLine(const Line& line, char* out, std::size_t capacity) {
+    if (capacity < line.length + 3) return 0;
+    std::size_t n = 0;
+    if (line.length > 0 && (line.text[0] & 0x7F) == '.') {  // tested after masking
+        if (capacity < line.length + 4) return 0;
+        out[n++] = '.';
+    }
+    for (std::size_t i = 0; i < line.length; ++i) {
+        char c = static_cast<char>(line.text[i] & 0x7F);
+        out[n++] = c ? c : '?';
+    }
+    out[n++] = '\r';
+    out[n++] = '\n';
+    return n;
+}
+
+}  // namespace zenk

@@ -1,0 +1,25 @@
+// The bytes of the SMTP client's commands and data lines.
+#pragma once
+#include <cstddef>
+
+#include "mime/message_files.h"
+
+namespace zenk {
+
+// verb + argument + CR LF into out. Returns the length, or 0 when it does
+// not fit in capacity (nothing usable is written then).
+std::size_t FormatCommand(char* out, std::size_t capacity, const char* verb, const char* argument);
+
+// The HELO name: the sender line's address from index 6 (after "FROM:<")
+// up to its "@" or ">" or the end, at most capacity - 1 (30) characters;
+// "Ziravoz" when that leaves nothing.
+void HeloName(const char* senderLine, char* out, std::size_t capacity);
+
+// One message text line as it goes on the wire: a leading "." doubled,
+// bit 7 of every byte cleared, CR LF appended. A byte that clearing turns
+// into NUL (0x00 or 0x80) is sent as "?", so that no NUL reaches the
+// server and the line keeps its length. out holds at least
+// line.length + 3 bytes. Returns the length.
+std::size_t FormatDataLine(const Line& line, char* out, std::size_t capacity);
+
+}  // namespace zenk

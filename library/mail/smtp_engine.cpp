@@ -1,0 +1,313 @@
+// SmtpEngine: the start sequence, the state table and its handlers.
+#include "mail/smtp_engine.h"
+
+#include <cstring>
+
+#include "mail/smtp_commands.h"
+#include "mail/smtp_status.h"
+
+namespace zenk {
+
+const SmtpEngine::StateRow SmtpEngine::kStates[kSmtpStateCount] = {
+    {"greeting", &SmtpEngine::OnGreetingReply, nullptr},
+    {"helo-sent", nullptr, &SmtpEngine::OnCommandSent},
+    {"helo-reply", &SmtpEngine::OnHeloReply, nullptr},
+    {"mail-sent", nullptr, &SmtpEngine::OnCommandSent},
+    {"mail-reply", &SmtpEngine::OnMailReply, nullptr},
+    {"rcpt-sent", nullptr, &SmtpEngine::OnCommandSent},
+    {"rcpt-reply", &SmtpEngine::OnRcptReply, nullptr},
+    {"data-sent", nullptr, &SmtpEngine::OnCommandSent},
+    {"data-reply", &SmtpEngine::OnDataReply, nullptr},
+    {"line-sent", nullptr, &SmtpEngine::OnLineSent},
+    {"end-reply", &SmtpEngine::OnEndReply, nullptr},
+    {"quit-sent", nullptr, &SmtpEngine::OnCommandSent},
+    {"quit-reply", &SmtpEngine::OnQuitReply, nullptr},
+};
+
+const char* SmtpStateName(int state) {
+    static const char* const names[kSmtpStateCount] = {
+        "greeting", "helo-sent", "helo-reply", "mail-sent", "mail-reply", "rcpt-sent", "rcpt-reply",
+        "data-sent", "data-reply", "line-sent", "end-reply", "quit-sent", "quit-reply"};
+    return state >= 0 && state < kSmtpStateCount ? names[state] : "?";
+}
+
+// ---- Run control ---------------------------------------------------------
+
+void SmtpEngine::EnterState(int state) { state_ = state; }
+
+// Posts the failure and asks the server to end the session. When QUIT
+// cannot help (nothing connected, an abort already under way, or QUIT
+// cannot be queued) the run ends at once instead, so a broken connection
+// can neither loop on QUIT nor leave the caller waiting.
+void SmtpEngine::Abort(int code) {
+    status_ = code;
+    PostStatus();
+    if (!connected_ || aborted_) {
+        Finish();
+        return;
+    }
+    aborted_ = true;
+    // A QUIT that cannot even be queued will never complete: end now.
+    if (!WriteText("QUIT ")) return Finish();
+    EnterState(kSmtpQuitSent);
+}
+
+// Ends the run now: the failure, then the final 0; the connection is dropped.
+void SmtpEngine::EndRun(int code) {
+    status_ = code;
+    PostStatus();
+    link_.CloseStream();
+    Finish();
+}
+
+// The finish step: 18 when nothing failed, then 0.
+void SmtpEngine::Finish() {
+    if (finished_) return;
+    if (status_ == kSmtpDone) {
+        status_ = kSmtpQuitAcknowledged;
+        PostStatus();
+    }
+    status_ = kSmtpDone;
+    PostStatus();
+    finished_ = true;
+}
+
+void SmtpEngine::FailStart(int code) {
+    status_ = code;
+    PostStatus();
+    Finish();
+}
+
+// ---- Start sequence ------------------------------------------------------
+
+int SmtpEngine::SendMail(const char* server) {
+    if (started_) return -2;  // a session carries one delivery
+    started_ = true;
+    if (server) {
+        std::size_t n = 0;
+        while (n < kServerCapacity && server[n]) ++n;
+        if (n < kServerCapacity) std::memcpy(server_, server, n + 1);
+    }
+    if (!link_.HasSessionWindow()) return FailStart(kSmtpNoWindow), -2;
+    if (!server_[0]) return FailStart(kSmtpNoServer), -2;
+    outbox_ = link_.OpenOutbox();
+    if (!outbox_) return FailStart(kSmtpOutboxUnopened), -2;
+    if (!ReadHead()) return -2;
+    if (!link_.CreateStream()) return FailStart(kSmtpNoStream), -2;
+    if (!link_.Connect(server_)) {
+        link_.CloseStream();
+        return FailStart(kSmtpConnectFailed), -2;
+    }
+    EnterState(kSmtpGreeting);
+    return 0;
+}
+
+// The count line and the sender line, read once for the whole file.
+bool SmtpEngine::ReadHead() {
+    letterCount_ = -1;
+    int count = 0;
+    if (!Read() || !ParseCountLine(line_, kOutboxCountAt, &count) || count <= 0) {
+        outbox_ = nullptr;
+        link_.CloseOutbox();
+        FailStart(kSmtpBadCount);
+        return false;
+    }
+    letterCount_ = count;
+    currentLetter_ = 1;
+    // A sender line that does not fit its field is refused like a malformed one.
+    if (!Read() || !IsSenderLine(line_) || line_.length >= kSenderLineCapacity) {
+        outbox_ = nullptr;
+        link_.CloseOutbox();
+        FailStart(kSmtpBadSender);
+        return false;
+    }
+    std::memcpy(senderLine_, line_.text, line_.length + 1);
+    return true;
+}
+
+// ---- Stream events -------------------------------------------------------
+
+void SmtpEngine::OnReceived(const char* chunk, std::size_t length) {
+    if (finished_) return;
+    idleSeconds_ = 0;
+    connected_ = true;  // data flows, whatever the order of the events
+    replyLines_.Feed(chunk, length, [this](std::string_view line) {
+        if (!finished_ && reply_.TakeLine(line)) TakeReply(reply_.Class());
+    });
+}
+
+void SmtpEngine::TakeReply(char replyClass) {
+    const StateRow& row = kStates[state_];
+    if (row.onReply) (this->*row.onReply)(replyClass);
+}
+
+void SmtpEngine::OnReadFailed() {
+    if (finished_) return;
+    status_ = kSmtpNoBuffer;
+    PostStatus();
+}
+
+void SmtpEngine::OnSent() {
+    if (finished_) return;
+    idleSeconds_ = 0;
+    connected_ = true;
+    const StateRow& row = kStates[state_];
+    if (row.onSent) (this->*row.onSent)();
+}
+
+void SmtpEngine::OnSendError() {
+    if (finished_) return;
+    Abort(kSmtpSendFailed);
+}
+
+void SmtpEngine::OnReceiveError() {
+    if (finished_) return;
+    Abort(kSmtpReceiveFailed);
+}
+
+void SmtpEngine::OnConnected() {
+    if (finished_) return;
+    idleSeconds_ = 0;
+    connected_ = true;
+    status_ = kSmtpConnected;
+    PostStatus();
+    status_ = kSmtpDone;
+}
+
+// The server's close is always reported; before the end of the run it also
+// ends the run, since no further event can move the machine.
+void SmtpEngine::OnClosed() {
+    if (!started_) return;
+    status_ = kSmtpServerClosed;
+    PostStatus();
+    Finish();
+}
+
+void SmtpEngine::OnSecond(int streamLastError) {
+    if (!Running()) return;
+    ++idleSeconds_;
+    if (!connected_) {
+        if (streamLastError != 0 || idleSeconds_ >= connectLimit_) EndRun(kSmtpConnectFailed);
+    } else if (idleSeconds_ >= silenceLimit_) {
+        EndRun(kSmtpReceiveFailed);
+    }
+}
+
+// ---- State handlers ------------------------------------------------------
+
+void SmtpEngine::OnCommandSent() { EnterState(state_ + 1); }
+
+void SmtpEngine::OnGreetingReply(char c) {
+    if (c != '2') return Abort(kSmtpUnexpectedReply);
+    if (!WriteHelo()) return Abort(kSmtpSendFailed);
+    EnterState(kSmtpHeloSent);
+}
+
+void SmtpEngine::OnHeloReply(char c) {
+    if (c != '2') return Abort(kSmtpUnexpectedReply);
+    if (!WriteMail()) return Abort(kSmtpSendFailed);
+    EnterState(kSmtpMailSent);
+}
+
+void SmtpEngine::OnMailReply(char c) {
+    if (c != '2') return Abort(kSmtpUnexpectedReply);
+    if (!outbox_ || !SkipToMarker(*outbox_, line_, kBeginMessageHeader)) return Abort(kSmtpNoMarker);
+    acceptedRecipients_ = 0;
+    if (!WriteRecipient()) return Abort(kSmtpSendFailed);
+    EnterState(kSmtpRcptSent);
+}
+
+// A refused recipient is reported (0 with the letter number) and the
+// session goes on with the next one; a message whose recipients were all
+// refused ends the run with status 5.
+void SmtpEngine::OnRcptReply(char c) {
+    if (c == '2') {
+        ++acceptedRecipients_;
+    } else if (c == '4' || c == '5') {
+        PostStatus(currentLetter_);
+        status_ = kSmtpDone;
+    } else {
+        return Abort(kSmtpUnexpectedReply);
+    }
+    NextRecipientOrData();
+}
+
+void SmtpEngine::NextRecipientOrData() {
+    if (Peek() && line_.StartsWith(kRecipientPrefix)) {
+        if (!WriteRecipient()) return Abort(kSmtpSendFailed);
+        return EnterState(kSmtpRcptSent);
+    }
+    if (acceptedRecipients_ == 0) return Abort(kSmtpUnexpectedReply);
+    if (!WriteText("DATA ")) return Abort(kSmtpSendFailed);
+    EnterState(kSmtpDataSent);
+}
+
+void SmtpEngine::OnDataReply(char c) {
+    if (c != '3') return Abort(kSmtpUnexpectedReply);
+    if (!outbox_ || !SkipToMarker(*outbox_, line_, kBeginData)) return Abort(kSmtpNoMarker);
+    if (!SendDataLine()) return Abort(kSmtpSendFailed);
+    EnterState(kSmtpLineSent);
+}
+
+void SmtpEngine::OnLineSent() {
+    if (Peek() && line_.Equals(kEndData)) {
+        Read();  // past the marker
+        if (!WriteText(".")) return Abort(kSmtpSendFailed);
+        return EnterState(kSmtpEndReply);
+    }
+    if (!SendDataLine()) Abort(kSmtpSendFailed);
+}
+
+void SmtpEngine::OnEndReply(char c) {
+    if (c != '2') return Abort(kSmtpUnexpectedReply);
+    status_ = kSmtpMessageSent;
+    PostStatus(currentLetter_);
+    status_ = kSmtpDone;
+    ++currentLetter_;
+    if (letterCount_ < currentLetter_) {
+        if (!WriteText("QUIT ")) return Abort(kSmtpSendFailed);
+        return EnterState(kSmtpQuitSent);
+    }
+    if (!WriteMail()) return Abort(kSmtpSendFailed);
+    EnterState(kSmtpMailSent);
+}
+
+void SmtpEngine::OnQuitReply(char c) {
+    if (c == '2' || aborted_) return Finish();
+    Abort(kSmtpUnexpectedReply);
+}
+
+// ---- Commands ------------------------------------------------------------
+
+bool SmtpEngine::WriteText(const char* text) {
+    std::size_t n = FormatCommand(out_, sizeof out_, text, "");
+    return n > 0 && link_.Write(out_, n);
+}
+
+bool SmtpEngine::WriteHelo() {
+    char name[kMaxHeloName + 1];
+    HeloName(senderLine_, name, sizeof name);
+    std::size_t n = FormatCommand(out_, sizeof out_, "HELO ", name);
+    return n > 0 && link_.Write(out_, n);
+}
+
+bool SmtpEngine::WriteMail() {
+    if (!senderLine_[0]) return false;
+    std::size_t n = FormatCommand(out_, sizeof out_, "MAIL ", senderLine_);
+    return n > 0 && link_.Write(out_, n);
+}
+
+// Reads the next outbox line; it must be a recipient line that fits.
+bool SmtpEngine::WriteRecipient() {
+    if (!Read() || !line_.StartsWith(kRecipientPrefix) || line_.length > kMaxRecipientLine) return false;
+    std::size_t n = FormatCommand(out_, sizeof out_, "RCPT ", line_.text);
+    return n > 0 && link_.Write(out_, n);
+}
+
+bool SmtpEngine::SendDataLine() {
+    if (!Read()) return false;
+    std::size_t n = FormatDataLine(line_, out_, sizeof out_);
+    return link_.Write(out_, n);
+}
+
+}  // namespace zenk

@@ -1,0 +1,150 @@
+// SmtpEngine: the SMTP client's state machine (RFC 821/5321 client side:
+// HELO, MAIL, RCPT, DATA, QUIT), delivering every message of one outbox
+// file over one connection.
+//
+// Even states wait for a server reply, odd states for the completion of
+// the command just written. A reply in an odd state and a completion in an
+// even state are ignored. EnterState is the only way to change state.
+//
+// Every run ends with status 0 posted to the caller (see smtp_status.h for
+// the codes). Beyond the bare protocol, a run also ends when:
+//  - the connection is not established within kConnectLimitSeconds, or the
+//    stream records a connection failure: status 4, then 0;
+//  - the server stays silent for kSilenceLimitSeconds while the session
+//    waits: status 2, then 0 (the connection is closed);
+//  - the server closes the connection before the end: status 12, then 0.
+#pragma once
+#include <cstddef>
+
+#include "mail/reply_lines.h"
+#include "mail/smtp_link.h"
+#include "mime/message_files.h"
+
+namespace zenk {
+
+enum SmtpState : int {
+    kSmtpGreeting = 0,   // waiting for the server's greeting
+    kSmtpHeloSent,       // HELO written, waiting for its completion
+    kSmtpHeloReply,      // waiting for the reply to HELO
+    kSmtpMailSent,       // MAIL written
+    kSmtpMailReply,      // waiting for the reply to MAIL
+    kSmtpRcptSent,       // RCPT written
+    kSmtpRcptReply,      // waiting for the reply to RCPT
+    kSmtpDataSent,       // DATA written
+    kSmtpDataReply,      // waiting for the reply to DATA (354)
+    kSmtpLineSent,       // a text line written; each completion sends the next
+    kSmtpEndReply,       // end-of-data marker written, waiting for its reply
+    kSmtpQuitSent,       // QUIT written
+    kSmtpQuitReply,      // waiting for the reply to QUIT
+    kSmtpStateCount
+};
+
+// The state's name, for tracing and test messages.
+const char* SmtpStateName(int state);
+
+class SmtpEngine {
+public:
+    static constexpr std::size_t kServerCapacity = 48;      // server name: 47 characters
+    static constexpr std::size_t kSenderLineCapacity = 64;  // sender line: 63 characters
+    static constexpr std::size_t kMaxRecipientLine = 120;   // "RCPT " + line + CR LF fits 127
+    static constexpr std::size_t kMaxHeloName = 30;
+    static constexpr int kConnectLimitSeconds = 20;
+    static constexpr int kSilenceLimitSeconds = 60;
+
+    explicit SmtpEngine(SmtpLink& link) : link_(link) {}
+
+    // The start sequence. 0: the connection has been requested; -2: the
+    // delivery failed at once (the failure and then 0 have been posted),
+    // or this is not the session's first call (nothing is posted).
+    int SendMail(const char* server);
+
+    // Stream events.
+    void OnReceived(const char* chunk, std::size_t length);
+    void OnReadFailed();    // a 15005 whose chunk could not be read
+    void OnSent();          // 15006
+    void OnSendError();     // 15007
+    void OnReceiveError();  // 15008
+    void OnConnected();     // 15009
+    void OnClosed();        // 15011
+    // Called about once a second while the run is active, with the
+    // stream's last error (a recorded connection failure shows there).
+    void OnSecond(int streamLastError);
+
+    // Time limits; the defaults above (tests shorten them).
+    void SetLimits(int connectSeconds, int silenceSeconds) {
+        connectLimit_ = connectSeconds;
+        silenceLimit_ = silenceSeconds;
+    }
+
+    int State() const { return state_; }
+    int Status() const { return status_; }
+    bool Running() const { return started_ && !finished_; }
+    bool Finished() const { return finished_; }
+    int CurrentLetter() const { return currentLetter_; }
+    int LetterCount() const { return letterCount_; }
+    const char* Server() const { return server_; }
+
+private:
+    struct StateRow {
+        const char* name;
+        void (SmtpEngine::*onReply)(char replyClass);  // even states
+        void (SmtpEngine::*onSent)();                  // odd states
+    };
+    static const StateRow kStates[kSmtpStateCount];
+
+    // Transitions and run control.
+    void EnterState(int state);
+    void Abort(int code);
+    void EndRun(int code);
+    void Finish();
+    void FailStart(int code);
+    void PostStatus(long count = 0) { link_.Post(status_, count); }
+    void TakeReply(char replyClass);
+
+    // One handler per state.
+    void OnGreetingReply(char c);
+    void OnHeloReply(char c);
+    void OnMailReply(char c);
+    void OnRcptReply(char c);
+    void OnDataReply(char c);
+    void OnEndReply(char c);
+    void OnQuitReply(char c);
+    void OnCommandSent();  // 1, 3, 5, 7, 11: on to the reply state
+    void OnLineSent();     // 9
+
+    // Commands: each true when the write was queued.
+    bool WriteHelo();
+    bool WriteMail();
+    bool WriteRecipient();
+    bool WriteText(const char* text);
+    bool SendDataLine();
+    void NextRecipientOrData();
+
+    // Outbox reading.
+    bool ReadHead();
+    bool Read() { return outbox_ && ReadLine(*outbox_, line_); }
+    bool Peek() { return outbox_ && PeekLine(*outbox_, line_); }
+
+    SmtpLink& link_;
+    ByteSource* outbox_ = nullptr;  // open outbox file, owned by the link
+    int state_ = kSmtpGreeting;
+    int status_ = 0;           // the status word: wParam of most notifications
+    int letterCount_ = 0;      // messages announced by the count line (-1 while reading it)
+    int currentLetter_ = 0;    // 1-based number of the message being sent
+    int acceptedRecipients_ = 0;  // recipients of the current message the server took
+    bool started_ = false;     // SendMail has been called
+    bool connected_ = false;   // 15009 seen
+    bool aborted_ = false;     // an abort has written QUIT; further failures just end the run
+    bool finished_ = false;    // the final 0 has been posted
+    int idleSeconds_ = 0;      // seconds since the last stream event
+    int connectLimit_ = kConnectLimitSeconds;
+    int silenceLimit_ = kSilenceLimitSeconds;
+    char server_[kServerCapacity] = {};
+    char senderLine_[kSenderLineCapacity] = {};
+    Line line_;                // current outbox line
+    ReplyLines replyLines_;
+    SmtpReplyIntake reply_;
+    char out_[1 + kMaxLineBytes + 2 + 16];  // one command or data line on its way out
+};
+
+}  // namespace zenk

@@ -1,0 +1,355 @@
+// SmtpEngine against a scripted server: wire bytes, notifications, states.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "mail/smtp_engine.h"
+#include "mail/smtp_status.h"
+#include "memory_storage.h"
+#include "mime/mime_composer.h"
+#include "smtp_fake_link.h"
+
+using namespace zenk;
+using testutil::FakeSmtpLink;
+using testutil::ScriptedServer;
+using Posts = std::vector<std::pair<int, long>>;
+
+namespace {
+
+const std::string kOneMessage =
+    "Letters : 001\r\nFROM:<alice@example.org>\r\nBEGIN MESSAGE HEADER\r\n"
+    "TO:<bob@example.org>\r\nTO:<carol@example.org>\r\nEND MESSAGE HEADER\r\nBEGIN DATA\r\n"
+    "Subject: hi\r\n\r\nline\r\n.\r\n..x\r\ncaf\xe9\r\n\r\nEND DATA\r\n";
+
+struct Session {
+    explicit Session(std::string outbox) : link(std::move(outbox)), engine(link), server(engine, link) {}
+    FakeSmtpLink link;
+    SmtpEngine engine;
+    ScriptedServer server;
+};
+
+TEST(SmtpDelivery, OneMessageTwoRecipientsByteForByte) {
+    Session s(kOneMessage);
+    ASSERT_EQ(s.engine.SendMail("mail.example.org"), 0);
+    EXPECT_EQ(s.link.connectedTo, "mail.example.org");
+    EXPECT_EQ(s.engine.State(), kSmtpGreeting);
+    s.server.Greet();
+    EXPECT_EQ(s.link.wire,
+              "HELO alice\r\nMAIL FROM:<alice@example.org>\r\nRCPT TO:<bob@example.org>\r\n"
+              "RCPT TO:<carol@example.org>\r\nDATA \r\n"
+              "Subject: hi\r\n\r\nline\r\n..\r\n...x\r\ncafi\r\n\r\n.\r\nQUIT \r\n");
+    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {15, 1}, {18, 0}, {0, 0}}));
+    EXPECT_TRUE(s.engine.Finished());
+    EXPECT_EQ(s.engine.State(), kSmtpQuitReply);
+    // The server's close after the end is still reported, with no second 0.
+    s.engine.OnClosed();
+    EXPECT_EQ(s.link.posts.back(), (std::pair<int, long>{12, 0}));
+    EXPECT_EQ(s.link.posts.size(), 5u);
+}
+
+TEST(SmtpDelivery, EveryMessageOfAComposedOutbox) {
+    testutil::MemoryStorage storage;
+    MimeComposer composer(storage);
+    composer.Start("out", "a@x");
+    for (const char* to : {"one@y", "two@y", "three@y"}) {
+        composer.NewMessage();
+        composer.AddTo(to);
+        std::string text = std::string("for ") + to + "\r\nEND DATAX\r\n";
+        composer.AddData(text.data(), static_cast<int>(text.size()));
+        composer.EndMessage();
+    }
+    composer.Finish();
+    Session s(storage.Text("out"));
+    ASSERT_EQ(s.engine.SendMail("h"), 0);
+    s.server.Greet();
+    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {15, 1}, {15, 2}, {15, 3}, {18, 0}, {0, 0}}));
+    const std::string& w = s.link.wire;
+    EXPECT_EQ(w.substr(0, 25), "HELO a\r\nMAIL FROM:<a@x>\r\n");
+    std::size_t one = w.find("RCPT TO:<one@y>\r\nDATA \r\nFrom: a@x\r\nTo: one@y\r\n");
+    std::size_t two = w.find("\r\n.\r\nMAIL FROM:<a@x>\r\nRCPT TO:<two@y>\r\nDATA \r\n");
+    std::size_t three = w.find("RCPT TO:<three@y>\r\n");
+    EXPECT_TRUE(one != std::string::npos && two != std::string::npos && three != std::string::npos);
+    EXPECT_TRUE(one < two && two < three);
+    EXPECT_NE(w.find("for three@y\r\nEND DATAX\r\n\r\n.\r\nQUIT \r\n"), std::string::npos);
+}
+
+TEST(SmtpDelivery, EndDataLineInTheTextEndsTheMessage) {
+    Session s(
+        "Letters : 001\r\nFROM:<a@x>\r\nBEGIN MESSAGE HEADER\r\nTO:<b@y>\r\nEND MESSAGE HEADER\r\n"
+        "BEGIN DATA\r\nEND DATA\r\nfirst line is sent untested\r\nEND DATA\r\nlost\r\nEND DATA\r\n");
+    s.engine.SendMail("h");
+    s.server.Greet();
+    EXPECT_NE(s.link.wire.find("DATA \r\nEND DATA\r\nfirst line is sent untested\r\n.\r\nQUIT"), std::string::npos);
+    EXPECT_EQ(s.link.wire.find("lost"), std::string::npos);
+}
+
+TEST(SmtpReplies, MultiLineGreetingInOneOrTwoChunks) {
+    for (int split = 0; split < 2; ++split) {
+        Session s(kOneMessage);
+        s.engine.SendMail("h");
+        s.engine.OnConnected();
+        if (split) {
+            s.server.Send("220-welcome\r\n");
+            EXPECT_EQ(s.link.wire, "");
+            s.server.Send("220 ready\r\n");
+        } else {
+            s.server.Send("220-welcome\r\n220 ready\r\n");
+        }
+        EXPECT_EQ(s.link.wire, "HELO alice\r\n");
+        EXPECT_EQ(s.engine.State(), kSmtpHeloSent);
+    }
+}
+
+TEST(SmtpReplies, ReplyInAnOddStateAndCompletionInAnEvenStateAreIgnored) {
+    Session s(kOneMessage);
+    s.engine.SendMail("h");
+    s.engine.OnConnected();
+    s.engine.OnSent();  // nothing written yet: even state
+    EXPECT_EQ(s.engine.State(), kSmtpGreeting);
+    s.server.Send("220 ok\r\n");
+    ASSERT_EQ(s.engine.State(), kSmtpHeloSent);
+    s.server.Send("250 too early\r\n");
+    EXPECT_EQ(s.engine.State(), kSmtpHeloSent);
+    EXPECT_EQ(s.link.wire, "HELO alice\r\n");
+}
+
+TEST(SmtpReplies, UnexpectedClassAbortsWithQuit) {
+    Session s(kOneMessage);
+    s.engine.SendMail("h");
+    s.server.Greet("554 go away\r\n");
+    EXPECT_EQ(s.link.wire, "QUIT \r\n");
+    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {5, 0}, {0, 0}}));
+}
+
+TEST(SmtpReplies, RefusedQuitIsNotRetriedForever) {
+    Session s(kOneMessage);
+    s.server.replyFor[kSmtpQuitReply] = "500 what";
+    s.engine.SendMail("h");
+    s.server.Greet();
+    // 15 and then QUIT refused: one abort with a second QUIT, then the end.
+    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {15, 1}, {5, 0}, {0, 0}}));
+    EXPECT_EQ(s.link.wire.substr(s.link.wire.size() - 14), "QUIT \r\nQUIT \r\n");
+}
+
+TEST(SmtpRecipients, RefusedRecipientIsReportedAndTheNextOneTried) {
+    Session s(kOneMessage);
+    s.server.rcptReplies = {"550 no such user", "250 ok"};
+    s.engine.SendMail("h");
+    s.server.Greet();
+    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {0, 1}, {15, 1}, {18, 0}, {0, 0}}));
+    EXPECT_NE(s.link.wire.find("RCPT TO:<carol@example.org>\r\nDATA \r\n"), std::string::npos);
+}
+
+TEST(SmtpRecipients, AllRefusedEndsTheRunWithQuit) {
+    Session s(kOneMessage);
+    s.server.rcptReplies = {"550 no", "450 later"};
+    s.engine.SendMail("h");
+    s.server.Greet();
+    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {0, 1}, {0, 1}, {5, 0}, {0, 0}}));
+    EXPECT_EQ(s.link.wire.find("DATA"), std::string::npos);
+    EXPECT_EQ(s.link.wire.substr(s.link.wire.size() - 7), "QUIT \r\n");
+}
+
+TEST(SmtpRecipients, BadOrOverlongRecipientLineFailsWithoutWriting) {
+    std::string longTo = "TO:<" + std::string(116, 'r') + ">";  // 121 characters
+    for (const std::string& to : {std::string("CC:<x@y>"), longTo}) {
+        Session s("Letters : 001\r\nFROM:<a@x>\r\nBEGIN MESSAGE HEADER\r\n" + to +
+                  "\r\nEND MESSAGE HEADER\r\nBEGIN DATA\r\nx\r\nEND DATA\r\n");
+        s.engine.SendMail("h");
+        s.server.Greet();
+        EXPECT_EQ(s.link.wire, "HELO a\r\nMAIL FROM:<a@x>\r\nQUIT \r\n");
+        EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {3, 0}, {0, 0}}));
+    }
+    // 120 characters still fit.
+    Session s("Letters : 001\r\nFROM:<a@x>\r\nBEGIN MESSAGE HEADER\r\n" + longTo.substr(1) +
+              "\r\nEND MESSAGE HEADER\r\nBEGIN DATA\r\nx\r\nEND DATA\r\n");
+    s.engine.SendMail("h");
+    s.server.Greet();
+    EXPECT_EQ(s.link.posts.back(), (std::pair<int, long>{0, 0}));
+    EXPECT_EQ(s.link.posts[1], (std::pair<int, long>{3, 0}));  // "O:<" is no recipient line
+}
+
+TEST(SmtpOutbox, MissingMarkersGive14) {
+    for (const char* body : {"BEGIN MESSAGE HEADR\r\nTO:<b@y>\r\n", "BEGIN MESSAGE HEADER\r\nTO:<b@y>\r\nBEGIN  DATA\r\n"}) {
+        Session s(std::string("Letters : 001\r\nFROM:<a@x>\r\n") + body);
+        s.engine.SendMail("h");
+        s.server.Greet();
+        EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {14, 0}, {0, 0}})) << body;
+    }
+}
+
+TEST(SmtpOutbox, TextWithoutEndDataFailsWith3) {
+    Session s("Letters : 001\r\nFROM:<a@x>\r\nBEGIN MESSAGE HEADER\r\nTO:<b@y>\r\nBEGIN DATA\r\nonly\r\n");
+    s.engine.SendMail("h");
+    s.server.Greet();
+    EXPECT_NE(s.link.wire.find("DATA \r\nonly\r\nQUIT \r\n"), std::string::npos);
+    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {3, 0}, {0, 0}}));
+}
+
+// ---- Start sequence ------------------------------------------------------
+
+struct StartCase {
+    const char* name;
+    std::string outbox;
+    int status;
+};
+
+TEST(SmtpStart, OutboxHeadIsChecked) {
+    const StartCase cases[] = {
+        {"count 0", "Letters : 000\r\nFROM:<a@x>\r\n", 8},
+        {"negative", "Letters : -1\r\nFROM:<a@x>\r\n", 8},
+        {"no count line", "Letter : 001\r\nFROM:<a@x>\r\n", 8},
+        {"empty file", "", 8},
+        {"no sender", "Letters : 001\r\nFROM <a@x>\r\n", 13},
+        {"no second line", "Letters : 001\r\n", 13},
+        {"sender of 64", "Letters : 001\r\nFROM:<" + std::string(57, 's') + ">\r\n", 13},
+    };
+    for (const auto& c : cases) {
+        Session s(c.outbox);
+        EXPECT_EQ(s.engine.SendMail("h"), -2) << c.name;
+        EXPECT_EQ(s.link.posts, (Posts{{c.status, 0}, {0, 0}})) << c.name;
+        EXPECT_FALSE(s.link.outboxOpen) << c.name;
+        EXPECT_FALSE(s.link.streamOpen) << c.name;
+    }
+    Session fits("Letters : 001\r\nFROM:<" + std::string(56, 's') + ">\r\n");
+    EXPECT_EQ(fits.engine.SendMail("h"), 0);
+    EXPECT_EQ(fits.engine.LetterCount(), 1);
+}
+
+TEST(SmtpStart, LinkFailuresInOrder) {
+    {
+        Session s(kOneMessage);
+        s.link.window = false;
+        EXPECT_EQ(s.engine.SendMail("h"), -2);
+        EXPECT_EQ(s.link.posts, (Posts{{9, 0}, {0, 0}}));
+    }
+    {
+        Session s(kOneMessage);
+        EXPECT_EQ(s.engine.SendMail(std::string(48, 'n').c_str()), -2);
+        EXPECT_EQ(s.link.posts, (Posts{{10, 0}, {0, 0}}));
+    }
+    {
+        Session s(kOneMessage);
+        EXPECT_EQ(s.engine.SendMail(std::string(47, 'n').c_str()), 0);
+        EXPECT_EQ(s.link.connectedTo.size(), 47u);
+    }
+    {
+        Session s(kOneMessage);
+        s.link.canOpen = false;
+        EXPECT_EQ(s.engine.SendMail("h"), -2);
+        EXPECT_EQ(s.link.posts, (Posts{{6, 0}, {0, 0}}));
+    }
+    {
+        Session s(kOneMessage);
+        s.link.canCreate = false;
+        EXPECT_EQ(s.engine.SendMail("h"), -2);
+        EXPECT_EQ(s.link.posts, (Posts{{11, 0}, {0, 0}}));
+        EXPECT_TRUE(s.link.outboxOpen);
+    }
+    {
+        Session s(kOneMessage);
+        s.link.canConnect = false;
+        EXPECT_EQ(s.engine.SendMail("h"), -2);
+        EXPECT_EQ(s.link.posts, (Posts{{4, 0}, {0, 0}}));
+        EXPECT_FALSE(s.link.streamOpen);
+    }
+}
+
+TEST(SmtpStart, OneDeliveryPerSession) {
+    Session s(kOneMessage);
+    ASSERT_EQ(s.engine.SendMail("h"), 0);
+    EXPECT_EQ(s.engine.SendMail("other"), -2);
+    EXPECT_TRUE(s.link.posts.empty());
+    EXPECT_EQ(std::string(s.engine.Server()), "h");
+    Session failed(kOneMessage);
+    EXPECT_EQ(failed.engine.SendMail(""), -2);
+    EXPECT_EQ(failed.engine.SendMail("h"), -2);
+    EXPECT_EQ(failed.link.posts.size(), 2u);
+}
+
+// ---- Failures on the way -------------------------------------------------
+
+TEST(SmtpFailures, SendErrorAbortsOnceAndEnds) {
+    Session s(kOneMessage);
+    s.engine.SendMail("h");
+    s.engine.OnConnected();
+    s.server.Send("220 ok\r\n");
+    s.engine.OnSendError();  // HELO did not go out
+    EXPECT_EQ(s.engine.State(), kSmtpQuitSent);
+    s.engine.OnSendError();  // nor did QUIT: the run ends without a third write
+    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {3, 0}, {3, 0}, {0, 0}}));
+    EXPECT_EQ(s.link.wire, "HELO alice\r\nQUIT \r\n");
+    s.engine.OnSendError();
+    EXPECT_EQ(s.link.posts.size(), 4u);
+}
+
+TEST(SmtpFailures, WriteRefusedByTheStream) {
+    Session s(kOneMessage);
+    s.link.failWritesFrom = 1;  // HELO goes, MAIL cannot be queued
+    s.engine.SendMail("h");
+    s.server.Greet();
+    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {3, 0}, {0, 0}}));
+}
+
+TEST(SmtpFailures, ReceiveErrorAndUnreadableChunk) {
+    Session s(kOneMessage);
+    s.engine.SendMail("h");
+    s.engine.OnConnected();
+    s.engine.OnReadFailed();
+    EXPECT_EQ(s.engine.State(), kSmtpGreeting);
+    s.engine.OnReceiveError();
+    s.server.Pump();  // QUIT completes, 221 comes
+    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {1, 0}, {2, 0}, {0, 0}}));
+}
+
+TEST(SmtpFailures, ServerClosingMidwayEndsTheRun) {
+    Session s(kOneMessage);
+    s.engine.SendMail("h");
+    s.engine.OnConnected();
+    s.server.Send("220 ok\r\n");
+    s.engine.OnClosed();
+    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {12, 0}, {0, 0}}));
+    EXPECT_FALSE(s.engine.Running());
+    s.server.Pump();
+    EXPECT_EQ(s.link.posts.size(), 3u);
+}
+
+TEST(SmtpTimers, RecordedConnectionFailureEndsWithinASecond) {
+    Session s(kOneMessage);
+    s.engine.SendMail("h");
+    s.engine.OnSecond(0);
+    EXPECT_TRUE(s.engine.Running());
+    s.engine.OnSecond(10061);
+    EXPECT_EQ(s.link.posts, (Posts{{4, 0}, {0, 0}}));
+    EXPECT_FALSE(s.link.streamOpen);
+    s.engine.OnConnected();  // nothing moves a finished run
+    EXPECT_EQ(s.link.posts.size(), 2u);
+}
+
+TEST(SmtpTimers, ConnectionAndSilenceLimits) {
+    Session s(kOneMessage);
+    s.engine.SendMail("h");
+    for (int i = 1; i < SmtpEngine::kConnectLimitSeconds; ++i) s.engine.OnSecond(0);
+    EXPECT_TRUE(s.engine.Running());
+    s.engine.OnSecond(0);
+    EXPECT_EQ(s.link.posts, (Posts{{4, 0}, {0, 0}}));
+
+    Session q(kOneMessage);
+    q.engine.SetLimits(2, 3);
+    q.engine.SendMail("h");
+    q.engine.OnSecond(0);
+    q.engine.OnConnected();  // resets the count
+    q.engine.OnSecond(0);
+    q.engine.OnSecond(0);
+    q.server.Send("220 ");   // part of a line is still a sign of life
+    q.engine.OnSecond(0);
+    q.engine.OnSecond(0);
+    EXPECT_TRUE(q.engine.Running());
+    q.engine.OnSecond(0);
+    EXPECT_EQ(q.link.posts, (Posts{{17, 0}, {2, 0}, {0, 0}}));
+    EXPECT_FALSE(q.link.streamOpen);
+}
+
+}  // namespace

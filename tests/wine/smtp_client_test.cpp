@@ -1,0 +1,196 @@
+// The SMTP client through zenk32.dll's exports, against aiosmtpd storing
+// byte for byte (127.0.2.1) and a scripted peer recording what it receives
+// (127.0.2.2 split replies, .3 refused recipient, .5 rejected greeting,
+// .6 hang-up); nothing listens on 127.0.2.9.
+//
+// Tests run in the order written: the first ones run before ZENKInit and
+// before ZENKStartWinSock.
+#include <gtest/gtest.h>
+
+#include "smtp_test_util.h"
+
+using namespace smtptest;
+
+namespace {
+
+const char kSender[] = "alice@example.org";
+
+// A fresh folder per test, the current directory while the test runs (the
+// composer's scratch file lives there).
+class SmtpTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        folder = std::string(temp) + "zenk_smtp_" + std::to_string(GetCurrentProcessId()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        CreateDirectoryA(folder.c_str(), nullptr);
+        GetCurrentDirectoryA(sizeof previous, previous);
+        SetCurrentDirectoryA(folder.c_str());
+        outbox = folder + "\\outbox.txt";
+        ZENKInit();
+        ASSERT_EQ(ZENKStartWinSock(0x0101), 1);
+    }
+    void TearDown() override {
+        SetCurrentDirectoryA(previous);
+        for (const auto& name : ListFiles(folder)) DeleteFileA((folder + "\\" + name).c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
+    // Sends the outbox to server (window variant); returns SendMail's result.
+    int Deliver(Collector& c, const char* server) {
+        void* session = nullptr;
+        EXPECT_EQ(ZENKSMTPStartWindow(c.window, kNotify, outbox.c_str(), &session), 0);
+        int result = ZENKSMTPSendMail(session, server);
+        EXPECT_TRUE(c.WaitForEnd()) << server;
+        EXPECT_EQ(ZENKSMTPClose(session), 0);
+        return result;
+    }
+    std::string folder, outbox;
+    char previous[MAX_PATH] = {};
+};
+
+TEST(SmtpGate, BeforeInitAndWithoutWinSock) {
+    void* session = reinterpret_cast<void*>(1);
+    EXPECT_EQ(ZENKSMTPStartWindow(nullptr, kNotify, "x", &session), ZENK_NOT_READY);
+    EXPECT_EQ(ZENKSMTPSendMail(nullptr, "h"), ZENK_NOT_READY);
+    EXPECT_EQ(session, reinterpret_cast<void*>(1));
+    ZENKInit();
+    EXPECT_EQ(ZENKSMTPSendMail(nullptr, "h"), ZENK_BAD_HANDLE);
+    EXPECT_EQ(ZENKSMTPClose(nullptr), ZENK_FAILED);
+    EXPECT_EQ(ZENKSMTPStartThread(GetCurrentThreadId(), kNotify, "x", nullptr), ZENK_FAILED);
+
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::string outbox = std::string(temp) + "zenk_smtp_nows_" + std::to_string(GetCurrentProcessId()) + ".txt";
+    ASSERT_TRUE(Compose(outbox, kSender, {Message{{"bob@example.org"}, {}, {}, "s", "hi\r\n"}}));
+    Collector c;
+    ASSERT_EQ(ZENKSMTPStartWindow(c.window, kNotify, outbox.c_str(), &session), 0);
+    EXPECT_TRUE(FindWindowA("ZENK_SMTPWIND", "SMTP Message"));
+    EXPECT_EQ(ZENKSMTPSendMail(session, "127.0.2.1"), ZENK_FAILED);
+    EXPECT_TRUE(c.WaitForEnd());
+    EXPECT_EQ(c.posts, (Posts{{ZENK_SMTP_ERR_STREAM, 0}, {0, 0}}));
+    EXPECT_EQ(ZENKSMTPClose(session), 0);
+    EXPECT_FALSE(FindWindowA("ZENK_SMTPWIND", "SMTP Message"));
+    DeleteFileA(outbox.c_str());
+}
+
+TEST_F(SmtpTest, AiosmtpdStoresEveryMessageByteForByte) {
+    std::string binary;
+    for (int i = 0; i < 700; ++i) binary += static_cast<char>(i * 13);
+    WriteAll(folder + "\\blob.bin", binary);
+    Message first{{"bob@example.org"}, {"carol@example.org"}, {folder + "\\blob.bin"}, "first",
+                  "Hello\r\n.\r\n..two\r\ncaf\xe9 \x80 end\r\nlast line without end"};
+    Message second{{"dave@example.org"}, {}, {}, "second", std::string(900, 'x') + "\r\n"};
+    ASSERT_TRUE(Compose(outbox, kSender, {first, second}));
+    Collector c;
+    EXPECT_EQ(Deliver(c, "127.0.2.1"), 0);
+    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {15, 1}, {15, 2}, {18, 0}, {0, 0}}));
+
+    std::string maildir = WinPath(Env("ZENK_SMTP_MAILDIR"));
+    std::vector<std::string> stored = ListFiles(maildir + "\\new");
+    std::vector<std::string> expected = ExpectedTexts(ReadAll(outbox));
+    ASSERT_EQ(stored.size(), 2u);
+    ASSERT_EQ(expected.size(), 2u);
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(ReadAll(maildir + "\\new\\" + stored[i]), expected[i]) << i;
+    EXPECT_NE(expected[0].find("\r\n.\r\n..two\r\ncafi ? end\r\n"), std::string::npos);
+    EXPECT_EQ(ReadAll(maildir + "\\" + stored[0] + ".envelope"),
+              "alice@example.org\nbob@example.org carol@example.org\n");
+    EXPECT_EQ(ReadAll(maildir + "\\" + stored[1] + ".envelope"), "alice@example.org\ndave@example.org\n");
+    for (const auto& name : ListFiles(maildir + "\\new")) DeleteFileA((maildir + "\\new\\" + name).c_str());
+}
+
+TEST_F(SmtpTest, ThreadVariantReportsToTheThreadQueue) {
+    ASSERT_TRUE(Compose(outbox, kSender, {Message{{"bob@example.org"}, {}, {}, "t", "thread\r\n"}}));
+    Collector c;
+    void* session = nullptr;
+    ASSERT_EQ(ZENKSMTPStartThread(GetCurrentThreadId(), kNotify, outbox.c_str(), &session), 0);
+    EXPECT_EQ(ZENKSMTPSendMail(session, "127.0.2.1"), 0);
+    EXPECT_TRUE(c.WaitForEnd());
+    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {15, 1}, {18, 0}, {0, 0}}));
+    // One delivery per session.
+    EXPECT_EQ(ZENKSMTPSendMail(session, "127.0.2.1"), ZENK_FAILED);
+    EXPECT_EQ(ZENKSMTPClose(session), 0);
+}
+
+TEST_F(SmtpTest, SplitAndMultiLineRepliesExactWire) {
+    ASSERT_TRUE(Compose(outbox, kSender, {Message{{"bob@example.org"}, {}, {}, "s", ".\r\nbody\r\n"}}));
+    Collector c;
+    EXPECT_EQ(Deliver(c, "127.0.2.2"), 0);
+    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {15, 1}, {18, 0}, {0, 0}}));
+    std::string text = ExpectedTexts(ReadAll(outbox)).at(0);
+    ASSERT_EQ(text.find("\r\n.\r\nbody\r\n"), text.find("\r\n\r\n") + 2);  // the text is as written
+    std::string stuffed = text;
+    stuffed.replace(text.find("\r\n.\r\n"), 5, "\r\n..\r\n");
+    EXPECT_EQ(LatestRecord("127.0.2.2"), "HELO alice\r\nMAIL FROM:<alice@example.org>\r\n"
+                                         "RCPT TO:<bob@example.org>\r\nDATA \r\n" +
+                                             stuffed + ".\r\nQUIT \r\n");
+}
+
+TEST_F(SmtpTest, RefusedRecipientIsReportedAndTheOthersServed) {
+    ASSERT_TRUE(Compose(outbox, kSender,
+                        {Message{{"nobody@example.org", "bob@example.org"}, {}, {}, "s", "x\r\n"}}));
+    Collector c;
+    EXPECT_EQ(Deliver(c, "127.0.2.3"), 0);
+    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {0, 1}, {15, 1}, {18, 0}, {0, 0}}));
+    std::string wire = LatestRecord("127.0.2.3");
+    EXPECT_NE(wire.find("RCPT TO:<nobody@example.org>\r\nRCPT TO:<bob@example.org>\r\nDATA \r\n"),
+              std::string::npos);
+}
+
+TEST_F(SmtpTest, RejectedGreetingEndsWithQuit) {
+    ASSERT_TRUE(Compose(outbox, kSender, {Message{{"bob@example.org"}, {}, {}, "s", "x\r\n"}}));
+    Collector c;
+    EXPECT_EQ(Deliver(c, "127.0.2.5"), 0);
+    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {5, 0}, {0, 0}}));
+    EXPECT_EQ(LatestRecord("127.0.2.5"), "QUIT \r\n");
+}
+
+TEST_F(SmtpTest, ServerHangingUpEndsTheRun) {
+    ASSERT_TRUE(Compose(outbox, kSender, {Message{{"bob@example.org"}, {}, {}, "s", "x\r\n"}}));
+    Collector c;
+    EXPECT_EQ(Deliver(c, "127.0.2.6"), 0);
+    ASSERT_GE(c.posts.size(), 3u);
+    EXPECT_EQ(c.posts.front(), (std::pair<int, long>{17, 0}));
+    EXPECT_EQ(c.posts.back(), (std::pair<int, long>{0, 0}));
+    EXPECT_NE(std::find(c.posts.begin(), c.posts.end(), std::pair<int, long>{12, 0}), c.posts.end());
+    EXPECT_EQ(std::count(c.posts.begin(), c.posts.end(), std::pair<int, long>{15, 1}), 0);
+}
+
+TEST_F(SmtpTest, RefusedConnectionEndsWithinSeconds) {
+    ASSERT_TRUE(Compose(outbox, kSender, {Message{{"bob@example.org"}, {}, {}, "s", "x\r\n"}}));
+    Collector c;
+    DWORD start = GetTickCount();
+    EXPECT_EQ(Deliver(c, "127.0.2.9"), 0);
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    EXPECT_EQ(c.posts, (Posts{{ZENK_SMTP_ERR_CONNECT, 0}, {0, 0}}));
+}
+
+TEST_F(SmtpTest, StartFailuresArePostedThenZero) {
+    Collector c;
+    // No outbox file.
+    EXPECT_EQ(Deliver(c, "127.0.2.1"), ZENK_FAILED);
+    EXPECT_EQ(c.posts, (Posts{{6, 0}, {0, 0}}));
+    // An outbox without any message.
+    void* h = nullptr;
+    ASSERT_EQ(ZENKMimePrepStart(outbox.c_str(), kSender, &h), 0);
+    ZENKMimePrepFinish(h);
+    c.posts.clear();
+    EXPECT_EQ(Deliver(c, "127.0.2.1"), ZENK_FAILED);
+    EXPECT_EQ(c.posts, (Posts{{8, 0}, {0, 0}}));
+    // A server name of 48 characters is not taken.
+    ASSERT_TRUE(Compose(outbox, kSender, {Message{{"bob@example.org"}, {}, {}, "s", "x\r\n"}}));
+    c.posts.clear();
+    EXPECT_EQ(Deliver(c, std::string(48, 'a').c_str()), ZENK_FAILED);
+    EXPECT_EQ(c.posts, (Posts{{10, 0}, {0, 0}}));
+    // A path longer than 255 characters is not cut to another name.
+    void* session = nullptr;
+    std::string longPath = outbox + std::string(260, 'p');
+    ASSERT_EQ(ZENKSMTPStartWindow(c.window, kNotify, longPath.c_str(), &session), 0);
+    c.posts.clear();
+    EXPECT_EQ(ZENKSMTPSendMail(session, "127.0.2.1"), ZENK_FAILED);
+    EXPECT_TRUE(c.WaitForEnd());
+    EXPECT_EQ(c.posts, (Posts{{6, 0}, {0, 0}}));
+    EXPECT_EQ(ZENKSMTPClose(session), 0);
+}
+
+}  // namespace

@@ -1,0 +1,58 @@
+// zenkmail send: the outbox, written through the composer exports.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "send_parts.h"
+#include "zenk32.h"
+
+namespace {
+
+bool Check(int result, const char* what, const std::string& value) {
+    if (result == 0) return true;
+    std::fprintf(stderr, "zenkmail send: the composer refused %s '%s' (result %d)\n", what, value.c_str(), result);
+    return false;
+}
+
+// Copies the text file into the message, block by block.
+bool AddText(void* composer, const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        std::fprintf(stderr, "zenkmail send: cannot read text file '%s'\n", path.c_str());
+        return false;
+    }
+    char block[4096];
+    DWORD got = 0;
+    bool ok = true;
+    while (ok && ReadFile(file, block, sizeof block, &got, nullptr) && got > 0) {
+        if (ZENKMimePrepData(composer, block, static_cast<int>(got)) != 0) {
+            std::fprintf(stderr,
+                         "zenkmail send: the text of '%s' cannot be stored (a line longer than 998\n"
+                         "  characters, or the scratch file ZENKMIME.QDF is in use in this folder)\n",
+                         path.c_str());
+            ok = false;
+        }
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+}  // namespace
+
+bool ComposeOutbox(const SendOptions& o, const std::string& outbox) {
+    void* composer = nullptr;
+    if (!Check(ZENKMimePrepStart(outbox.c_str(), o.from.c_str(), &composer), "the sender", o.from)) return false;
+    bool ok = Check(ZENKMimePrepNewMesg(composer), "a new message", "");
+    for (const auto& to : o.to) ok = ok && Check(ZENKMimePrepTO(composer, to.c_str()), "recipient", to);
+    for (const auto& cc : o.cc) ok = ok && Check(ZENKMimePrepCC(composer, cc.c_str()), "copy recipient", cc);
+    ok = ok && Check(ZENKMimePrepSubj(composer, o.subject.c_str()), "the subject", o.subject);
+    for (const auto& path : o.attachments) ok = ok && Check(ZENKMimePrepFile(composer, path.c_str()), "attachment", path);
+    if (ok && !o.textFile.empty()) ok = AddText(composer, o.textFile);
+    if (ok && ZENKMimePrepEndMesg(composer) != 0) {
+        std::fprintf(stderr, "zenkmail send: the outbox file '%s' cannot be written\n", outbox.c_str());
+        ok = false;
+    }
+    ZENKMimePrepFinish(composer);
+    return ok;
+}

@@ -1,0 +1,35 @@
+// The pieces of zenkmail send: options, composing the outbox, delivering it.
+#pragma once
+#include <string>
+#include <vector>
+
+struct SendOptions {
+    std::string server;
+    std::string from;
+    std::vector<std::string> to;
+    std::vector<std::string> cc;
+    std::string subject;
+    std::string textFile;                 // empty: no text
+    std::vector<std::string> attachments;  // as the library will open them
+    std::string outbox;                   // empty: a temporary file, deleted afterwards
+};
+
+// Parses the arguments after "send". Returns -1 when they are fine, else
+// the exit code (0 after --help, 2 after a usage error, already reported).
+int ParseSendOptions(int argc, char** argv, SendOptions* options);
+
+// Writes the outbox for one message through the composer exports.
+// False after reporting why.
+bool ComposeOutbox(const SendOptions& options, const std::string& outbox);
+
+// What a delivery came to.
+struct DeliveryResult {
+    bool ended = false;     // the final notification (0) arrived
+    int failure = 0;        // first failure status, 0 if none
+    int accepted = 0;       // messages the server accepted
+    int refused = 0;        // refused recipients
+};
+
+// Runs the SMTP session over the outbox with a message loop, printing each
+// notification as it comes.
+DeliveryResult Deliver(const std::string& server, const std::string& outbox, int messages);
