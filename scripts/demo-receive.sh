@@ -2,21 +2,22 @@
 # Second half of the demo: what was sent is fetched back over POP3 and
 # scanned, and every attachment is compared byte for byte with its original.
 #
-#   demo-receive.sh RUN_BUILD WORK MAILDIR SENT_DIR
+#   demo-receive.sh RUN_BUILD WORK MAILDIR SENT_FILE...
 #
 # RUN_BUILD: the build folder whose bin/ holds zenkmail.exe (win32 or win64);
 # WORK: a scratch folder; MAILDIR: the Maildir the SMTP half filled;
-# SENT_DIR: the files that were attached when sending.
+# SENT_FILE: the files that were attached when sending.
 # Dovecot serves MAILDIR on 127.0.0.2:110 with its own configuration (the
 # Maildir is given to nobody, as Dovecot requires), and is stopped by PID.
 set -eu
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-RUN_BUILD="$1"; WORK="$2"; MAILDIR="$3"; SENT="$4"
+RUN_BUILD="$1"; WORK="$2"; MAILDIR="$3"; shift 3
 PY=/usr/bin/python3
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 
 mkdir -p "$WORK/attachments"
-chmod 755 "$WORK"
+# Dovecot reads the Maildir as nobody: it must be able to reach it.
+chmod a+x "$(dirname "$MAILDIR")" "$WORK"
 CONF="$("$PY" "$ROOT/tests/peers/dovecot_peer.py" "$WORK" "$MAILDIR" 127.0.0.2 demo demo)"
 dovecot -F -c "$CONF" >/dev/null 2>&1 &
 DOVECOT=$!
@@ -33,7 +34,7 @@ echo "== zenkmail scan"
 
 echo "== attachments against the files that were sent"
 status=0
-for sent in "$SENT"/*; do
+for sent in "$@"; do
     name="$(basename "$sent")"
     if cmp -s "$sent" "$WORK/attachments/$name"; then
         echo "   $name: $(wc -c < "$sent") bytes, identical"
