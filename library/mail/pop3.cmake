@@ -3,6 +3,7 @@
 target_sources(zenk_portable PRIVATE ${CMAKE_CURRENT_LIST_DIR}/pop3_engine.cpp)
 if(ZENK_CROSS)
   target_sources(zenk32_objs PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/session_window.cpp
     ${CMAKE_CURRENT_LIST_DIR}/pop3_session.cpp
     ${CMAKE_CURRENT_LIST_DIR}/exports_pop3.cpp)
 endif()

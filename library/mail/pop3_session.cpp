@@ -4,48 +4,13 @@
 #include <cstring>
 #include <new>
 
-#include "core/library_state.h"
 #include "zenk32.h"
 
 namespace zenk {
 namespace {
 
-constexpr char kWindowClass[] = "ZENK_POP3WIND";
+SessionWindowClass pop3WindowClass{"ZENK_POP3WIND", "POP3 Message"};
 constexpr UINT_PTR kConnectTimer = 1;
-bool classRegistered = false;  // process-wide; the class is never unregistered
-
-LRESULT CALLBACK Pop3WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* session = reinterpret_cast<Pop3Session*>(GetWindowLongPtrA(window, 0));
-    if (session && message == Pop3Session::kStreamMessage) {
-        session->OnStreamEvent(wParam, lParam);
-        return 0;
-    }
-    if (session && message == WM_TIMER && wParam == kConnectTimer) {
-        session->OnTimer();
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND CreateSessionWindow(Pop3Session* session) {
-    HINSTANCE instance = static_cast<HINSTANCE>(InstanceHandle());
-    if (!classRegistered) {
-        WNDCLASSA wc = {};
-        wc.style = CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = Pop3WindowProc;
-        wc.cbWndExtra = sizeof(LONG_PTR);  // the session's address (a pointer wide)
-        wc.hInstance = instance;
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = kWindowClass;
-        classRegistered = RegisterClassA(&wc) != 0;
-        if (!classRegistered) return nullptr;
-    }
-    HWND window = CreateWindowExA(0, kWindowClass, "POP3 Message", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
-                                  nullptr);
-    if (window) SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(session));
-    return window;
-}
 
 }  // namespace
 
@@ -53,16 +18,13 @@ Pop3Session::Pop3Session(const OwnerNotify& notify, const char* inboxPath) : not
     if (inboxPath && std::strlen(inboxPath) < sizeof inboxPath_) std::strcpy(inboxPath_, inboxPath);
     workBuffer_ = new (std::nothrow) char[kBufferSize];
     replyBuffer_ = new (std::nothrow) char[kBufferSize];
-    window_ = CreateSessionWindow(this);
+    window_ = CreateSessionWindow(pop3WindowClass, this);
 }
 
 Pop3Session::~Pop3Session() {
     StopTimer();
     CloseStream();
-    if (window_) {
-        SetWindowLongPtrA(window_, 0, 0);
-        DestroyWindow(window_);
-    }
+    DestroySessionWindow(window_);
     CloseInbox();
     delete[] workBuffer_;
     delete[] replyBuffer_;
@@ -91,7 +53,7 @@ int Pop3Session::Start(bool checkOnly, bool deleteAfter) {
                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         if (inbox_ == INVALID_HANDLE_VALUE) failure = kPop3InboxCreate;
     }
-    if (!failure && ZENKCreateStreamClientWindow(window_, kStreamMessage, &stream_) != 0) {
+    if (!failure && ZENKCreateStreamClientWindow(window_, kSessionStreamMessage, &stream_) != 0) {
         stream_ = nullptr;
         failure = kPop3NoStream;
     }
@@ -138,7 +100,8 @@ void Pop3Session::OnStreamEvent(WPARAM code, LPARAM count) {
 
 // While the greeting is awaited: a connection that failed shows only as the
 // stream's last error, and a server that never answers only as time.
-void Pop3Session::OnTimer() {
+void Pop3Session::OnTimer(UINT_PTR timerId) {
+    if (timerId != kConnectTimer) return;
     int code = 0;
     char text[ZENK_ERRTEXT_SIZE];
     bool failed = stream_ && ZENKLastStreamWinSockError(stream_, &code, text) == 0 && code != 0;

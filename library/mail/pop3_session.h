@@ -6,12 +6,12 @@
 
 #include "core/owner_notify.h"
 #include "mail/pop3_engine.h"
+#include "mail/session_window.h"
 
 namespace zenk {
 
-class Pop3Session : public Pop3Port {
+class Pop3Session : public Pop3Port, public SessionWindowClient {
 public:
-    static constexpr UINT kStreamMessage = 1025;          // stream events to the session window
     static constexpr std::size_t kServerCapacity = 48;    // 47 characters
     static constexpr std::size_t kInboxPathCapacity = 256;// 255 characters
     static constexpr std::size_t kBufferSize = 1024;      // work and reply buffers
@@ -33,9 +33,9 @@ public:
                     bool deleteAfter);
     int MessageCount() const { return engine_.MessageCount(); }
 
-    // Called by the session window's procedure.
-    void OnStreamEvent(WPARAM code, LPARAM count);
-    void OnTimer();
+    // SessionWindowClient
+    void OnStreamEvent(WPARAM code, LPARAM count) override;
+    void OnTimer(UINT_PTR timerId) override;
 
     // Pop3Port
     bool WriteCommand(const char* text, std::size_t length) override;
