@@ -181,4 +181,23 @@ TEST_F(Pop3Client, HandlesAndSecondTransactions) {
     EXPECT_EQ(ZENKPOP3Close(h), 0);
 }
 
+TEST_F(Pop3Client, WindowVariantPostsToTheWindow) {
+    HWND owner = CreateWindowExA(0, "STATIC", "owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    void* h = nullptr;
+    ASSERT_EQ(ZENKPOP3StartWindow(owner, kNotify, Work("w.txt").c_str(), &h), 0);
+    ASSERT_EQ(ZENKPOP3IsThereMail(h, "127.0.3.2", "bob", "secret"), 0);
+    Notes notes;
+    bool ended = false;
+    testutil::PumpUntil([&] { return ended; }, 15000, [&](const MSG& m) {
+        if (m.hwnd == owner && m.message == kNotify) {
+            notes.push_back({int(m.wParam), long(m.lParam)});
+            ended = m.wParam == 0;
+        }
+    });
+    EXPECT_EQ(notes, (Notes{{17, 0}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(ZENKPOP3Close(h), 0);
+    DestroyWindow(owner);
+}
+
 }  // namespace
