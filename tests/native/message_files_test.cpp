@@ -1,6 +1,8 @@
 // The shared line reader and the record lines of the message files.
 #include <gtest/gtest.h>
 
+#include "line_maker.h"
+
 #include <string>
 #include <vector>
 
@@ -121,12 +123,7 @@ TEST(Markers, ComparedAsWholeLinesCaseSensitively) {
     EXPECT_TRUE(line.StartsWith(""));
 }
 
-Line MakeLine(const std::string& s) {
-    Line line;
-    MemorySource src(s);
-    ReadLine(src, line);
-    return line;
-}
+using testutil::MakeLine;
 
 TEST(CountLine, OutboxAndInboxReadTheNumberFromTheirOwnIndex) {
     int n = -1;

@@ -1,6 +1,8 @@
 // Reply intake and the bytes of commands and data lines.
 #include <gtest/gtest.h>
 
+#include "line_maker.h"
+
 #include <string>
 #include <vector>
 
@@ -58,12 +60,7 @@ TEST(ReplyIntake, ClassIsTheFirstCharacter) {
     EXPECT_FALSE(intake.TakeLine(""));
 }
 
-Line MakeLine(const std::string& bytes) {
-    Line line;
-    MemorySource src(bytes);
-    ReadLine(src, line);
-    return line;
-}
+using testutil::MakeLine;
 
 std::string Wire(const std::string& lineBytes) {
     Line line = MakeLine(lineBytes);

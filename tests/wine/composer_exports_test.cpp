@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "scratch_folder.h"
 #include "wine_test_util.h"
 #include "zenk32.h"
 
@@ -48,32 +49,12 @@ std::string Base64Decode(const std::string& text) {
 class ComposerExports : public ::testing::Test {
 protected:
     void SetUp() override {
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        folder_ = std::string(temp) + "zenk_composer_" + std::to_string(GetCurrentProcessId()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        CreateDirectoryA(folder_.c_str(), nullptr);
-        GetCurrentDirectoryA(sizeof previous_, previous_);
-        ASSERT_TRUE(SetCurrentDirectoryA(folder_.c_str()));
+        ASSERT_TRUE(scratch_.entered);
+        folder_ = scratch_.path;
         ZENKInit();
     }
-    void TearDown() override {
-        SetCurrentDirectoryA(previous_);
-        std::string cmd = folder_ + "\\*";
-        WIN32_FIND_DATAA fd;
-        HANDLE h = FindFirstFileA(cmd.c_str(), &fd);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                std::string p = folder_ + "\\" + fd.cFileName;
-                SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(p.c_str());
-            } while (FindNextFileA(h, &fd));
-            FindClose(h);
-        }
-        RemoveDirectoryA(folder_.c_str());
-    }
+    testutil::ScratchFolder scratch_{"zenk_composer_"};
     std::string folder_;
-    char previous_[MAX_PATH] = {};
 };
 
 TEST(ComposerGate, RefusedBeforeInitAndNullHandles) {

@@ -5,3 +5,21 @@ zenk_add_wine_test(NAME smtp_client_test
   LIBS zenk32_import user32
   TIMEOUT 90
   RUNNER /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/smtp_runner.py)
+
+# The session's time limit, white-box: SmtpSession linked into the test
+# with shortened limits, against the scripted peer that never answers.
+zenk_add_wine_test(NAME smtp_session_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/smtp_session_test.cpp
+  LIBS zenk32_objs zenk_portable wsock32 comctl32 mpr gdi32 user32
+  TIMEOUT 60
+  RUNNER /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/smtp_runner.py)
+
+# zenkmail send as a user runs it: exit codes, output, what the server stored.
+if(ZENK_CROSS)
+  add_test(NAME wine.zenkmail_send
+    COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/smtp_runner.py
+            /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/zenkmail_send_check.py
+            ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:zenkmail>)
+  set_tests_properties(wine.zenkmail_send PROPERTIES
+    FAIL_REGULAR_EXPRESSION "${ZENK_CRASH_REGEX}" TIMEOUT 90 WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endif()

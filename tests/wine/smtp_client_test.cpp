@@ -7,6 +7,7 @@
 // before ZENKStartWinSock.
 #include <gtest/gtest.h>
 
+#include "scratch_folder.h"
 #include "smtp_test_util.h"
 
 using namespace smtptest;
@@ -15,26 +16,15 @@ namespace {
 
 const char kSender[] = "alice@example.org";
 
-// A fresh folder per test, the current directory while the test runs (the
-// composer's scratch file lives there).
+// A fresh folder per test, the current directory while it runs.
 class SmtpTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        folder = std::string(temp) + "zenk_smtp_" + std::to_string(GetCurrentProcessId()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        CreateDirectoryA(folder.c_str(), nullptr);
-        GetCurrentDirectoryA(sizeof previous, previous);
-        SetCurrentDirectoryA(folder.c_str());
+        ASSERT_TRUE(scratch.entered);
+        folder = scratch.path;
         outbox = folder + "\\outbox.txt";
         ZENKInit();
         ASSERT_EQ(ZENKStartWinSock(0x0101), 1);
-    }
-    void TearDown() override {
-        SetCurrentDirectoryA(previous);
-        for (const auto& name : ListFiles(folder)) DeleteFileA((folder + "\\" + name).c_str());
-        RemoveDirectoryA(folder.c_str());
     }
     // Sends the outbox to server (window variant); returns SendMail's result.
     int Deliver(Collector& c, const char* server) {
@@ -45,8 +35,8 @@ protected:
         EXPECT_EQ(ZENKSMTPClose(session), 0);
         return result;
     }
+    testutil::ScratchFolder scratch{"zenk_smtp_"};
     std::string folder, outbox;
-    char previous[MAX_PATH] = {};
 };
 
 TEST(SmtpGate, BeforeInitAndWithoutWinSock) {

@@ -1,0 +1,81 @@
+"""Checks zenkmail send as a user runs it (run by smtp_runner.py).
+
+    zenkmail_send_check.py WINE ZENKMAIL_EXE
+
+Exit codes and output for: --help, a usage error, an unreadable
+attachment, a delivery to aiosmtpd (127.0.2.1) with two attachments, a
+refused recipient (scripted peer 127.0.2.3) and a refused connection
+(127.0.2.9).
+"""
+import email
+import glob
+import os
+import subprocess
+import sys
+import tempfile
+
+WINE, EXE = sys.argv[1], sys.argv[2]
+failures = []
+
+
+def run(*args):
+    p = subprocess.run([WINE, EXE] + list(args), capture_output=True, timeout=60)
+    return p.returncode, p.stdout.decode("latin-1"), p.stderr.decode("latin-1")
+
+
+def check(what, condition, detail=""):
+    if not condition:
+        failures.append(what)
+        print("FAILED: %s\n%s" % (what, detail))
+    else:
+        print("ok: %s" % what)
+
+
+def winpath(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+work = tempfile.mkdtemp(prefix="zenkmail_check_")
+text = os.path.join(work, "text.txt")
+notes = os.path.join(work, "notes.txt")
+blob = os.path.join(work, "blob.bin")
+open(text, "wb").write(b"Hello,\r\n.\r\nbye\r\n")
+open(notes, "wb").write(b"notes\r\n")
+open(blob, "wb").write(bytes(range(256)) * 3)
+base = ["send", "--from", "alice@example.org", "--subject", "check"]
+
+rc, out, err = run("send", "--help")
+check("send --help exits 0 with usage", rc == 0 and "usage: zenkmail send" in out, out + err)
+rc, out, err = run("--help")
+check("--help lists send", rc == 0 and "send" in out, out + err)
+rc, out, err = run("send", "--server", "127.0.2.1")
+check("missing options exit 2", rc == 2 and "required" in err, err)
+rc, out, err = run(*base, "--server", "127.0.2.1", "--to", "bob@example.org",
+                   "--attach", winpath(os.path.join(work, "missing.bin")))
+check("unreadable attachment exits 2", rc == 2 and "missing.bin" in err, err)
+rc, out, err = run(*base, "--server", "127.0.2.1", "--to", "bob@example.org", "--subject", "a\r\nBcc: x@y")
+check("subject with a line break is refused", rc == 2 and "refused" in err, out + err)
+
+maildir = os.environ["ZENK_SMTP_MAILDIR"]
+before = set(glob.glob(os.path.join(maildir, "new", "*")))
+rc, out, err = run(*base, "--server", "127.0.2.1", "--to", "bob@example.org", "--cc", "carol@example.org",
+                   "--text", winpath(text), "--attach", winpath(notes), "--attach", winpath(blob))
+check("delivery exits 0 and reports each step",
+      rc == 0 and "[17] connected" in out and "[15] message 1 of 1 accepted" in out and "[18]" in out
+      and "delivered" in out, out + err)
+new = sorted(set(glob.glob(os.path.join(maildir, "new", "*"))) - before)
+check("one message stored", len(new) == 1, str(new))
+if new:
+    msg = email.message_from_binary_file(open(new[0], "rb"))
+    parts = {p.get_filename(): p.get_payload(decode=True) for p in msg.walk() if p.get_filename()}
+    check("attachments arrive intact",
+          parts.get("notes.txt") == open(notes, "rb").read() and parts.get("blob.bin") == open(blob, "rb").read(),
+          str(parts.keys()))
+    check("cc header", msg["Cc"] == "carol@example.org", str(msg["Cc"]))
+
+rc, out, err = run(*base, "--server", "127.0.2.3", "--to", "nobody@example.org", "--to", "bob@example.org")
+check("refused recipient exits 4", rc == 4 and "[0] a recipient of message 1 was refused" in out, out + err)
+rc, out, err = run(*base, "--server", "127.0.2.9", "--to", "bob@example.org")
+check("refused connection exits 1", rc == 1 and "[4] cannot connect" in out, out + err)
+
+sys.exit(1 if failures else 0)
