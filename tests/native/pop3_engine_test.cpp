@@ -215,6 +215,16 @@ TEST(Pop3Engine, StreamErrorsAbortAndUnwritableQuitEnds) {
     EXPECT_TRUE(s.engine.Finished());
 }
 
+TEST(Pop3Engine, AReplyMayOvertakeTheSentEventOfItsCommand) {
+    Session s;
+    s.Chunk("+OK ready\r\n");
+    s.Chunk("+OK\r\n");  // no sent event for USER came first
+    s.engine.OnSent();     // it comes late: harmless
+    s.Chunk("+OK\r\n");
+    EXPECT_EQ(s.Commands(), (Log{"> USER bob", "> PASS secret", "> STAT"}));
+    EXPECT_EQ(s.engine.State(), Pop3State::kStatSent);
+}
+
 TEST(Pop3Engine, LongRepliesWithoutLineEndAreNotReplies) {
     Session s;
     s.Chunk(std::string(1000, 'z'));
