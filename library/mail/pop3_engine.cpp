@@ -2,8 +2,10 @@
 #include "mail/pop3_engine.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <string_view>
+
+#include "mime/message_files.h"
 
 namespace zenk {
 namespace {
@@ -29,29 +31,17 @@ bool IsPositive(char* line, std::size_t length) {
 }
 
 // The STAT count: the text between the first and second blank, converted
-// as a decimal integer; 0 without a second blank.
+// as a decimal integer (clamped to the int range); 0 without a second blank.
 int StatCount(const char* line, std::size_t length) {
     const char* end = line + length;
     const char* first = static_cast<const char*>(std::memchr(line, ' ', length));
     if (!first) return 0;
     const char* second = static_cast<const char*>(std::memchr(first + 1, ' ', end - first - 1));
     if (!second) return 0;
-    char number[16] = {};
-    std::size_t n = static_cast<std::size_t>(second - first - 1);
-    std::memcpy(number, first + 1, n < sizeof number - 1 ? n : sizeof number - 1);
-    return std::atoi(number);
+    return TextToInt(std::string_view(first + 1, static_cast<std::size_t>(second - first - 1)));
 }
-
-constexpr const char* kStateNames[] = {
-    "greeting", "user-sent", "user-reply", "pass-sent", "pass-reply", "stat-sent", "stat-reply",
-    "retr-sent", "retr-status", "message-text", "dele-sent", "dele-reply", "quit-sent", "quit-reply"};
 
 }  // namespace
-
-const char* Pop3StateName(Pop3State state) {
-    int i = static_cast<int>(state);
-    return i >= 0 && i < 14 ? kStateNames[i] : "?";
-}
 
 void Pop3Engine::SetUser(const char* user) {
     if (user && std::strlen(user) < sizeof user_) std::strcpy(user_, user);

@@ -80,8 +80,6 @@ enum class Pop3State : int {
     kQuitReply = 13,
 };
 
-const char* Pop3StateName(Pop3State state);
-
 class Pop3Engine {
 public:
     static constexpr std::size_t kReplyCapacity = 1024;  // the reply buffer

@@ -71,13 +71,20 @@ using Log = std::vector<std::string>;
 TEST(Pop3Engine, CheckOnlyCountsAndQuits) {
     Session s(true);
     s.Login();
-    s.Reply("+ok 2 320\r\n");
+    s.Reply("+ok 2 320\r\n");  // lower case counts as positive
     s.Reply("+OK bye\r\n");
     EXPECT_EQ(s.port.log, (Log{"! 17", "> USER bob", "> PASS secret", "> STAT", "! 18:2", "> QUIT",
                                "close", "! 0"}));
     EXPECT_EQ(s.engine.MessageCount(), 2);
     EXPECT_TRUE(s.port.inbox.empty());
     EXPECT_TRUE(s.engine.Finished());
+}
+
+TEST(Pop3Engine, HugeCountsAreClamped) {
+    Session s(true);
+    s.Login();
+    s.Reply("+OK 99999999999999999999 1\r\n");
+    EXPECT_EQ(s.engine.MessageCount(), 2147483647);
 }
 
 TEST(Pop3Engine, CountIsUnknownUntilStatAndZeroWithoutASize) {
