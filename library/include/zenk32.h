@@ -47,7 +47,26 @@ int  ZENKAPI ZENKGetServerIP(const char* hostName, char* addresses);
 int  ZENKAPI ZENKLastWinSockError(int* code, char* text);
 int  ZENKAPI ZENKGetServerNameDlg(HWND owner, char* serverName);
 
-/* ---- UDP endpoints ------------------------------------------------------- */
+/* ---- UDP endpoints -------------------------------------------------------
+ * Notifications: 15000 received (lParam = datagram length; call ZENKUDPRead
+ * once per 15000), 15001 sent whole (lParam = bytes), 15002 send failed or
+ * short (dropped), 15003 receive failed (a datagram longer than the buffer:
+ * last error 10040, the datagram is lost).
+ *  - Addresses are 16-byte sockaddr_in values (ZENK_SOCKADDR_SIZE).
+ *  - The sending calls queue one datagram of at most the buffer size. When
+ *    the event window is gone (last error 1), on ZENKUDPReply from a client
+ *    (-5) or without a staging buffer (2) they return 0: check the last
+ *    error. NULL data with a non-zero length, a NULL host, service or
+ *    destination, or a port outside 1..65535 return ZENK_FAILED with last
+ *    error 3; failed lookups ZENK_FAILED with WinSock's code; no memory 2.
+ *    Otherwise they return the last error (0 unless an earlier failure left
+ *    a code); the datagram is queued all the same.
+ *  - ZENKUDPRead takes one datagram; bytes beyond the buffer length are
+ *    discarded; senderAddress may be NULL. A NULL buffer with a non-zero
+ *    length takes nothing (ZENK_FAILED, last error 3).
+ *  - Servers, creation with a NULL out-parameter and ZENKSetUDPBufferSize
+ *    behave as for stream endpoints below.
+ */
 int  ZENKAPI ZENKCreateUDPServer1(int port, HWND owner, UINT message, void** out);
 int  ZENKAPI ZENKCreateUDPServer2(int port, DWORD threadId, UINT message, void** out);
 int  ZENKAPI ZENKCreateUDPClient1(HWND owner, UINT message, void** out);

@@ -170,6 +170,26 @@ bool SocketEndpoint::NoteWinSockFailure() {
     return false;
 }
 
+void SocketEndpoint::FinishReceive(int n, const SocketAddress& from, WPARAM received, WPARAM failed) {
+    if (n == SOCKET_ERROR) {
+        if (!NoteWinSockFailure()) owner_.Post(failed);
+        return;  // would-block: WinSock tells us again when data is there
+    }
+    if (!receiveQueue_.Append(staging_, static_cast<std::uint32_t>(n), from)) {
+        lastError_ = ZENK_ERR_NO_MEMORY;
+        owner_.Post(failed);
+        return;
+    }
+    owner_.Post(received, n);
+}
+
+bool SocketEndpoint::NoStagingFor(WPARAM failed) {
+    if (staging_) return false;
+    lastError_ = ZENK_ERR_NO_MEMORY;
+    owner_.Post(failed);
+    return true;
+}
+
 void SocketEndpoint::PostSocketEvent(long event) {
     if (HWND window = LiveEventWindow())
         PostMessageA(window, kSocketEventMessage, static_cast<WPARAM>(socket_), event);

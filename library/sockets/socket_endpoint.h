@@ -105,6 +105,16 @@ protected:
     // gives true; any other code becomes the last error and gives false.
     bool NoteWinSockFailure();
 
+    // Finishes one receive into the staging buffer: n bytes (or
+    // SOCKET_ERROR) from `from`. Queues the chunk and tells the owner
+    // `received` with n; on a failure or no memory tells it `failed` with the
+    // last error set; a would-block only clears the last error. A null
+    // staging buffer is reported as no memory before any receive is made.
+    void FinishReceive(int n, const SocketAddress& from, WPARAM received, WPARAM failed);
+    // True when there is no staging buffer to receive into; the owner has
+    // then been told `failed` and the last error is 2.
+    bool NoStagingFor(WPARAM failed);
+
     // Posts (socket, event) to the event window, as WinSock would.
     void PostSocketEvent(long event);
 

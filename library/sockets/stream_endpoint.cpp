@@ -132,23 +132,10 @@ void StreamEndpoint::OnSocketEvent(SOCKET, LPARAM selectReply) {
 }
 
 void StreamEndpoint::OnReadable() {
-    if (!staging_) {
-        lastError_ = ZENK_ERR_NO_MEMORY;
-        owner_.Post(ZENK_STREAM_RECEIVE_ERROR);
-        return;
-    }
+    if (NoStagingFor(ZENK_STREAM_RECEIVE_ERROR)) return;
     int n = Ws().recv(socket_, reinterpret_cast<char*>(staging_), static_cast<int>(bufferSize_), 0);
-    if (n == SOCKET_ERROR) {
-        if (!NoteWinSockFailure()) owner_.Post(ZENK_STREAM_RECEIVE_ERROR);
-        return;  // would-block: WinSock tells us again when data is there
-    }
     // n is 0 when the peer has closed: the empty chunk marks the end.
-    if (!receiveQueue_.Append(staging_, static_cast<std::uint32_t>(n), SocketAddress{})) {
-        lastError_ = ZENK_ERR_NO_MEMORY;
-        owner_.Post(ZENK_STREAM_RECEIVE_ERROR);
-        return;
-    }
-    owner_.Post(ZENK_STREAM_RECEIVED, n);
+    FinishReceive(n, SocketAddress{}, ZENK_STREAM_RECEIVED, ZENK_STREAM_RECEIVE_ERROR);
 }
 
 void StreamEndpoint::SendStep() {

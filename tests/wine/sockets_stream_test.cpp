@@ -136,6 +136,11 @@ TEST(Stream, ServerAndClientTalkWithWindowOwners) {
     EXPECT_EQ(StreamError(c.comm), ZENK_ERR_BAD_VALUE);
 
     // A write returns the last error even when it queued its chunk.
+    // A comm endpoint serves one accept.
+    EXPECT_EQ(ZENKStreamAccept(c.server, c.comm), ZENK_FAILED);
+    EXPECT_EQ(StreamError(c.server), ZENK_ERR_BAD_VALUE);
+    EXPECT_EQ(ZENKStreamAccept(c.server, c.server), ZENK_FAILED);
+
     o.notes.clear();
     ASSERT_EQ(ZENKStreamWrite(c.comm, "welcome back", 12), ZENK_ERR_BAD_VALUE);
     ASSERT_TRUE(o.PumpUntil([&] { return o.Has(kClientMsg, ZENK_STREAM_RECEIVED); }));
@@ -348,6 +353,20 @@ TEST(StreamFailures, ConnectionRefusedIsRecordedAndNotAnnounced) {
         << StreamError(client);
     o.Settle(200);
     EXPECT_FALSE(o.Has(kClientMsg, ZENK_STREAM_CONNECTED));
+    EXPECT_EQ(ZENKCloseStream(client), 0);
+}
+
+TEST(StreamFailures, AWriteBeforeConnectingFailsItsChunk) {
+    Owner o;
+    void* client = nullptr;
+    ASSERT_EQ(ZENKCreateStreamClientThread(Owner::Thread(), kClientMsg, &client), 0);
+    ASSERT_EQ(ZENKStreamWrite(client, "early", 5), 0);
+    ASSERT_EQ(ZENKStreamWrite(client, "later", 5), 0);
+    ASSERT_TRUE(o.PumpUntil([&] { return o.Count(kClientMsg, ZENK_STREAM_SEND_ERROR) == 2; }));
+    int code = StreamError(client);  // Wine says "reset" where Windows says "not connected"
+    EXPECT_TRUE(code == WSAENOTCONN || code == WSAECONNRESET) << code;
+    o.Settle(100);
+    EXPECT_EQ(o.For(kClientMsg).size(), 2u);  // each chunk dropped with one 15007
     EXPECT_EQ(ZENKCloseStream(client), 0);
 }
 

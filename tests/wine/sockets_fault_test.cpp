@@ -1,0 +1,391 @@
+// Endpoints under injected faults: the library's own objects linked into
+// this program, with entries of the WinSock table (Ws()) and the endpoint
+// memory table (Mem()) replaced to make sends partial, block or fail and
+// allocations fail on demand - what a real socket will not do when asked.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "core/library_state.h"
+#include "core/winsock_api.h"
+#include "sockets/endpoint_memory.h"
+#include "sockets/stream_endpoint.h"
+#include "sockets/udp_endpoint.h"
+#include "sockets_test_util.h"
+
+using namespace socktest;
+
+namespace {
+
+constexpr UINT kServerMsg = WM_APP + 21;
+constexpr UINT kCommMsg = WM_APP + 22;
+constexpr UINT kClientMsg = WM_APP + 23;
+constexpr UINT kUdpMsg = WM_APP + 24;
+constexpr int kPort = 47351;
+constexpr int kUdpPort = 47352;
+
+// What the next call of an injected function does.
+struct Action {
+    enum Kind { kReal, kPartial, kFail } kind;
+    int value;  // kPartial: bytes to hand over; kFail: the WinSock error
+};
+Action Partial(int n) { return {Action::kPartial, n}; }
+Action Fail(int code) { return {Action::kFail, code}; }
+
+std::deque<Action> g_script;  // consumed one per call; empty = real calls
+std::vector<int> g_lengths;   // lengths asked of each injected call
+
+Action NextAction(int length) {
+    g_lengths.push_back(length);
+    if (g_script.empty()) return {Action::kReal, 0};
+    Action a = g_script.front();
+    g_script.pop_front();
+    return a;
+}
+
+int PASCAL ScriptedSend(SOCKET s, const char* buf, int len, int flags) {
+    Action a = NextAction(len);
+    if (a.kind == Action::kFail) {
+        zenk::RealWinSockApi().WSASetLastError(a.value);
+        return SOCKET_ERROR;
+    }
+    if (a.kind == Action::kPartial && a.value < len) len = a.value;
+    return zenk::RealWinSockApi().send(s, buf, len, flags);
+}
+
+int PASCAL ScriptedRecv(SOCKET s, char* buf, int len, int flags) {
+    Action a = NextAction(len);
+    if (a.kind == Action::kFail) {
+        zenk::RealWinSockApi().WSASetLastError(a.value);
+        return SOCKET_ERROR;
+    }
+    if (a.kind == Action::kPartial && a.value == 0) return 0;  // as when the peer has closed
+    if (a.kind == Action::kPartial && a.value < len) len = a.value;
+    return zenk::RealWinSockApi().recv(s, buf, len, flags);
+}
+
+int PASCAL ScriptedSendTo(SOCKET s, const char* buf, int len, int flags, const sockaddr* to, int tolen) {
+    Action a = NextAction(len);
+    if (a.kind == Action::kFail) {
+        zenk::RealWinSockApi().WSASetLastError(a.value);
+        return SOCKET_ERROR;
+    }
+    if (a.kind == Action::kPartial) return a.value;  // claims a short send
+    return zenk::RealWinSockApi().sendto(s, buf, len, flags, to, tolen);
+}
+
+int PASCAL FailingSocketCall(SOCKET, const sockaddr*, int) {
+    zenk::RealWinSockApi().WSASetLastError(WSAEADDRINUSE);
+    return SOCKET_ERROR;
+}
+
+SOCKET PASCAL FailingSocket(int, int, int) {
+    zenk::RealWinSockApi().WSASetLastError(WSAEMFILE);
+    return INVALID_SOCKET;
+}
+
+int PASCAL FailingListen(SOCKET, int) {
+    zenk::RealWinSockApi().WSASetLastError(WSAENOBUFS);
+    return SOCKET_ERROR;
+}
+
+hostent* PASCAL AddresslessHost(const char*) {
+    static char* none[] = {nullptr};
+    static hostent entry{const_cast<char*>("v6only"), nullptr, AF_INET, 4, none};
+    return &entry;
+}
+
+// Allocation number g_failAt (from 1, counted from arming) fails; 0 = none.
+int g_failAt = 0;
+int g_allocations = 0;
+void* CountingAllocate(std::size_t bytes) {
+    if (g_failAt && ++g_allocations == g_failAt) return nullptr;
+    return zenk::RealMemoryApi().allocate(bytes);
+}
+void FailAllocation(int n) {
+    g_allocations = 0;
+    g_failAt = n;
+}
+
+class Faults : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        zenk::OnProcessEntry(GetModuleHandleA(nullptr), DLL_PROCESS_ATTACH);
+        ZENKInit();
+        ASSERT_EQ(ZENKStartWinSock(0x0101), 1);
+    }
+    void SetUp() override {
+        g_script.clear();
+        g_lengths.clear();
+        g_failAt = 0;
+        zenk::Mem().allocate = CountingAllocate;
+    }
+    void TearDown() override {
+        zenk::Ws() = zenk::RealWinSockApi();
+        zenk::Mem() = zenk::RealMemoryApi();
+        for (void* h : {client, comm, server}) {
+            if (h) ZENKCloseStream(h);
+        }
+    }
+    // A library client connected to a library server's accepted endpoint.
+    void Connect() {
+        ASSERT_EQ(ZENKCreateStreamServerWindow(kPort, o.Window(), kServerMsg, &server), 0)
+            << StreamError(server);
+        ASSERT_EQ(ZENKCreateStreamClientWindow(o.Window(), kClientMsg, &client), 0);
+        ASSERT_EQ(ZENKStreamConnectToPort(client, kHost, kPort), 0);
+        ASSERT_TRUE(o.PumpUntil([&] { return o.Has(kServerMsg, ZENK_STREAM_ACCEPT_READY); }));
+        ASSERT_EQ(ZENKCreateStreamCommWindow(o.Window(), kCommMsg, &comm), 0);
+        ASSERT_EQ(ZENKStreamAccept(server, comm), 0);
+        ASSERT_TRUE(o.PumpUntil([&] { return o.Has(kClientMsg, ZENK_STREAM_CONNECTED); }));
+        o.notes.clear();
+    }
+    // Everything the accepted side receives within ms, in order.
+    std::string Received(DWORD ms = 300) {
+        o.Settle(ms);
+        std::string all;
+        for (const Note& n : o.For(kCommMsg)) {
+            if (n.code != ZENK_STREAM_RECEIVED) continue;
+            char buf[4096];
+            EXPECT_EQ(ZENKStreamRead(comm, buf, sizeof buf), 0);
+            all.append(buf, static_cast<std::size_t>(n.count));
+        }
+        return all;
+    }
+    std::vector<WPARAM> ClientCodes() const {
+        std::vector<WPARAM> codes;
+        for (const Note& n : o.For(kClientMsg)) codes.push_back(n.code);
+        return codes;
+    }
+    Owner o;
+    void* server = nullptr;
+    void* comm = nullptr;
+    void* client = nullptr;
+};
+
+std::string Block(char tag, std::size_t n) {
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) s += static_cast<char>(tag + i % 23);
+    return s;
+}
+
+TEST_F(Faults, AChunkSentAs600And424NotifiesOnceWith424) {
+    Connect();
+    zenk::Ws().send = ScriptedSend;
+    g_script = {Partial(600)};
+    std::string chunk = Block('a', 1024);
+    ASSERT_EQ(ZENKStreamWrite(client, chunk.data(), 1024), 0);
+    ASSERT_TRUE(o.PumpUntil([&] { return o.Has(kClientMsg, ZENK_STREAM_SENT); }));
+    EXPECT_EQ(Received(), chunk);
+    ASSERT_EQ(o.For(kClientMsg).size(), 1u);
+    EXPECT_EQ(o.For(kClientMsg)[0].count, 424);
+    EXPECT_EQ(g_lengths, (std::vector<int>{1024, 424}));
+}
+
+TEST_F(Faults, WouldBlockRetriesTheSameBytesAndClearsTheLastError) {
+    Connect();
+    char buf[8];
+    ASSERT_EQ(ZENKStreamRead(client, buf, sizeof buf), ZENK_FAILED);  // last error 3
+    zenk::Ws().send = ScriptedSend;
+    g_script = {Partial(100), Fail(WSAEWOULDBLOCK), Fail(WSAEWOULDBLOCK), Partial(50)};
+    std::string first = Block('A', 300), second = Block('k', 20);
+    EXPECT_EQ(ZENKStreamWrite(client, first.data(), 300), ZENK_ERR_BAD_VALUE);
+    EXPECT_EQ(ZENKStreamWrite(client, second.data(), 20), ZENK_ERR_BAD_VALUE);
+    ASSERT_TRUE(o.PumpUntil([&] { return o.Count(kClientMsg, ZENK_STREAM_SENT) == 2; }));
+    EXPECT_EQ(Received(), first + second);
+    EXPECT_EQ(g_lengths, (std::vector<int>{300, 200, 200, 200, 150, 20}));
+    std::vector<Note> sent = o.For(kClientMsg);
+    EXPECT_EQ(sent[0].count, 150);  // the final send of the first chunk
+    EXPECT_EQ(sent[1].count, 20);
+    EXPECT_EQ(StreamError(client), 0);  // would-block cleared it
+}
+
+TEST_F(Faults, AFailedSendDropsItsChunkAndLaterChunksStillGo) {
+    Connect();
+    zenk::Ws().send = ScriptedSend;
+    g_script = {Partial(300), Fail(WSAECONNABORTED)};
+    std::string one = Block('1', 1000), two = Block('2', 500), three = Block('3', 40);
+    ASSERT_EQ(ZENKStreamWrite(client, one.data(), 1000), 0);
+    ASSERT_EQ(ZENKStreamWrite(client, two.data(), 500), 0);
+    ASSERT_TRUE(o.PumpUntil([&] { return o.For(kClientMsg).size() == 2; }));
+    EXPECT_EQ(StreamError(client), WSAECONNABORTED);
+    // The write returns the last error, and the chunk still goes out.
+    EXPECT_EQ(ZENKStreamWrite(client, three.data(), 40), WSAECONNABORTED);
+    ASSERT_TRUE(o.PumpUntil([&] { return o.For(kClientMsg).size() == 3; }));
+    EXPECT_EQ(ClientCodes(), (std::vector<WPARAM>{ZENK_STREAM_SEND_ERROR, ZENK_STREAM_SENT,
+                                                  ZENK_STREAM_SENT}));
+    EXPECT_EQ(o.For(kClientMsg)[0].count, 0);
+    // The second chunk starts from its own beginning, not at offset 300.
+    EXPECT_EQ(Received(), one.substr(0, 300) + two + three);
+}
+
+TEST_F(Faults, ReceiveFailuresAndWouldBlock) {
+    Connect();
+    zenk::Ws().recv = ScriptedRecv;
+    g_script = {Fail(WSAEWOULDBLOCK)};
+    ASSERT_EQ(ZENKStreamRead(comm, nullptr, 0), ZENK_FAILED);  // last error 3
+    ASSERT_EQ(ZENKStreamWrite(client, "one", 3), 0);
+    ASSERT_TRUE(o.PumpUntil([&] { return g_lengths.size() == 1; }));
+    o.Settle(100);
+    EXPECT_TRUE(o.For(kCommMsg).empty());  // would-block is no error, and no news
+    EXPECT_EQ(StreamError(comm), 0);
+    // The data is still there for the next FD_READ.
+    SOCKET s = static_cast<zenk::StreamEndpoint*>(comm)->Socket();
+    PostMessageA(FindWindowA("ZENK_WINSOCK", nullptr), ZENK_SOCKET_EVENT, static_cast<WPARAM>(s), FD_READ);
+    EXPECT_EQ(Received(), "one");
+    o.notes.clear();
+    g_script = {Fail(WSAECONNRESET)};
+    ASSERT_EQ(ZENKStreamWrite(client, "two", 3), 0);
+    ASSERT_TRUE(o.PumpUntil([&] { return o.Has(kCommMsg, ZENK_STREAM_RECEIVE_ERROR); }));
+    EXPECT_EQ(StreamError(comm), WSAECONNRESET);
+    EXPECT_EQ(o.For(kCommMsg)[0].count, 0);
+}
+
+TEST_F(Faults, TheEmptyEndChunkStaysAtTheHeadBeforeLaterData) {
+    Connect();
+    zenk::Ws().recv = ScriptedRecv;
+    g_script = {Partial(0)};
+    SOCKET s = static_cast<zenk::StreamEndpoint*>(comm)->Socket();
+    SendMessageA(FindWindowA("ZENK_WINSOCK", nullptr), ZENK_SOCKET_EVENT, static_cast<WPARAM>(s), FD_READ);
+    ASSERT_TRUE(o.PumpUntil([&] { return o.Has(kCommMsg, ZENK_STREAM_RECEIVED); }));
+    EXPECT_EQ(o.For(kCommMsg)[0].count, 0);
+    // Data arriving later queues behind the empty chunk, which blocks it.
+    ASSERT_EQ(ZENKStreamWrite(client, "after", 5), 0);
+    ASSERT_TRUE(o.PumpUntil([&] { return o.Count(kCommMsg, ZENK_STREAM_RECEIVED) == 2; }));
+    EXPECT_EQ(o.For(kCommMsg)[1].count, 5);
+    char buf[16];
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ZENKStreamRead(comm, buf, sizeof buf), ZENK_FAILED);
+        EXPECT_EQ(StreamError(comm), ZENK_ERR_BAD_VALUE);
+    }
+}
+
+TEST_F(Faults, OutOfMemoryOnCreationWritesNoHandle) {
+    void* out = reinterpret_cast<void*>(0x77);
+    FailAllocation(1);  // the endpoint object
+    EXPECT_EQ(ZENKCreateStreamClientWindow(o.Window(), kClientMsg, &out), ZENK_BAD_HANDLE);
+    FailAllocation(1);
+    EXPECT_EQ(ZENKCreateUDPServer1(kUdpPort, o.Window(), kUdpMsg, &out), ZENK_BAD_HANDLE);
+    EXPECT_EQ(out, reinterpret_cast<void*>(0x77));
+}
+
+TEST_F(Faults, WithoutAStagingBufferNothingIsSentOrReceived) {
+    Connect();
+    void* bare = nullptr;
+    FailAllocation(2);  // the object succeeds, its staging buffer does not
+    ASSERT_EQ(ZENKCreateStreamClientWindow(o.Window(), kClientMsg + 50, &bare), 0);
+    EXPECT_EQ(ZENKStreamWrite(bare, "x", 1), ZENK_FAILED);
+    EXPECT_EQ(StreamError(bare), ZENK_ERR_NO_MEMORY);
+    EXPECT_EQ(ZENKStreamConnectToPort(bare, kHost, kPort), ZENK_FAILED);
+    EXPECT_EQ(StreamError(bare), ZENK_ERR_NO_MEMORY);
+    // An FD_READ on it: 15008 and last error 2.
+    HWND events = FindWindowA("ZENK_WINSOCK", nullptr);
+    SOCKET s = static_cast<zenk::StreamEndpoint*>(bare)->Socket();
+    SendMessageA(events, ZENK_SOCKET_EVENT, static_cast<WPARAM>(s), FD_READ);
+    ASSERT_TRUE(o.PumpUntil([&] { return o.Has(kClientMsg + 50, ZENK_STREAM_RECEIVE_ERROR); }));
+    // Setting a buffer size makes one again.
+    EXPECT_EQ(ZENKSetStreamBufferSize(bare, 100), 0);
+    EXPECT_EQ(ZENKStreamWrite(bare, "x", 1), ZENK_ERR_NO_MEMORY);  // queued; last error stays
+    EXPECT_EQ(ZENKCloseStream(bare), 0);
+
+    void* udp = nullptr;
+    FailAllocation(2);
+    ASSERT_EQ(ZENKCreateUDPClient1(o.Window(), kUdpMsg, &udp), 0);
+    EXPECT_EQ(ZENKUDPWriteToPort(udp, "x", 1, kHost, kUdpPort), 0);  // an early failure
+    EXPECT_EQ(UdpError(udp), ZENK_ERR_NO_MEMORY);
+    s = static_cast<zenk::UdpEndpoint*>(udp)->Socket();
+    SendMessageA(events, ZENK_SOCKET_EVENT, static_cast<WPARAM>(s), FD_READ);
+    ASSERT_TRUE(o.PumpUntil([&] { return o.Has(kUdpMsg, ZENK_UDP_RECEIVE_ERROR); }));
+    EXPECT_EQ(ZENKCloseUDP(udp), 0);
+}
+
+TEST_F(Faults, OutOfMemoryForQueueElements) {
+    Connect();
+    FailAllocation(1);  // the chunk's element
+    EXPECT_EQ(ZENKStreamWrite(client, "lost", 4), ZENK_ERR_NO_MEMORY);
+    EXPECT_EQ(StreamError(client), ZENK_ERR_NO_MEMORY);
+    FailAllocation(2);  // the chunk's data
+    EXPECT_EQ(ZENKStreamWrite(client, "lost", 4), ZENK_ERR_NO_MEMORY);
+    o.Settle(100);
+    EXPECT_TRUE(o.For(kClientMsg).empty());  // nothing was queued, nothing announced
+
+    // A receive with no memory for its chunk: 15008, the data is lost.
+    FailAllocation(3);  // after the write's element and data: the receive's element
+    ASSERT_EQ(ZENKStreamWrite(client, "dropped", 7), ZENK_ERR_NO_MEMORY);
+    ASSERT_TRUE(o.PumpUntil([&] { return o.Has(kCommMsg, ZENK_STREAM_RECEIVE_ERROR); }));
+    EXPECT_EQ(StreamError(comm), ZENK_ERR_NO_MEMORY);
+    char buf[16];
+    EXPECT_EQ(ZENKStreamRead(comm, buf, sizeof buf), ZENK_FAILED);
+
+    // Growing the buffer without memory keeps the old one working.
+    FailAllocation(1);
+    EXPECT_EQ(ZENKSetStreamBufferSize(client, 8192), ZENK_FAILED);
+    FailAllocation(0);
+    o.notes.clear();
+    std::string chunk = Block('z', 2000);
+    ZENKStreamWrite(client, chunk.data(), 2000);
+    ASSERT_TRUE(o.PumpUntil([&] { return o.Has(kClientMsg, ZENK_STREAM_SENT); }));
+    EXPECT_EQ(Received(), chunk.substr(0, 1024));
+}
+
+TEST_F(Faults, UdpShortAndBlockedSends) {
+    void* udp = nullptr;
+    void* peer = nullptr;
+    ASSERT_EQ(ZENKCreateUDPServer1(kUdpPort, o.Window(), kUdpMsg + 1, &peer), 0);
+    ASSERT_EQ(ZENKCreateUDPClient1(o.Window(), kUdpMsg, &udp), 0);
+    zenk::Ws().sendto = ScriptedSendTo;
+    g_script = {Partial(10), Fail(WSAEWOULDBLOCK), Fail(WSAEWOULDBLOCK), {Action::kReal, 0},
+                Fail(WSAENETUNREACH)};
+    for (const char* d : {"short one", "blocked twice", "unreachable"})
+        ASSERT_EQ(ZENKUDPWriteToPort(udp, d, static_cast<unsigned>(strlen(d)), kHost, kUdpPort), 0);
+    ASSERT_TRUE(o.PumpUntil([&] { return o.For(kUdpMsg).size() == 3; }));
+    std::vector<Note> notes = o.For(kUdpMsg);
+    EXPECT_EQ(notes[0].code, static_cast<WPARAM>(ZENK_UDP_SEND_ERROR));  // 10 of 9: not whole
+    EXPECT_EQ(notes[1].code, static_cast<WPARAM>(ZENK_UDP_SENT));
+    EXPECT_EQ(notes[1].count, 13);
+    EXPECT_EQ(notes[2].code, static_cast<WPARAM>(ZENK_UDP_SEND_ERROR));
+    EXPECT_EQ(UdpError(udp), WSAENETUNREACH);
+    ASSERT_TRUE(o.PumpUntil([&] { return o.Has(kUdpMsg + 1, ZENK_UDP_RECEIVED); }));
+    o.Settle(100);
+    EXPECT_EQ(o.Count(kUdpMsg + 1, ZENK_UDP_RECEIVED), 1u);  // only the blocked one arrived
+    EXPECT_EQ(ZENKCloseUDP(udp), 0);
+    EXPECT_EQ(ZENKCloseUDP(peer), 0);
+}
+
+TEST_F(Faults, SetUpFailuresKeepTheHandleForClosing) {
+    zenk::Ws().socket = FailingSocket;
+    ASSERT_EQ(ZENKCreateStreamClientThread(Owner::Thread(), kClientMsg, &client), ZENK_FAILED);
+    ASSERT_NE(client, nullptr);
+    EXPECT_EQ(StreamError(client), WSAEMFILE);
+    void* udp = nullptr;
+    EXPECT_EQ(ZENKCreateUDPClient2(Owner::Thread(), kUdpMsg, &udp), ZENK_FAILED);
+    EXPECT_EQ(UdpError(udp), WSAEMFILE);
+    EXPECT_EQ(ZENKCloseUDP(udp), 0);
+    zenk::Ws() = zenk::RealWinSockApi();
+
+    zenk::Ws().bind = FailingSocketCall;
+    EXPECT_EQ(ZENKCreateStreamServerWindow(kPort, o.Window(), kServerMsg, &server), ZENK_FAILED);
+    EXPECT_EQ(StreamError(server), WSAEADDRINUSE);
+    EXPECT_EQ(ZENKCloseStream(server), 0);
+    server = nullptr;
+    zenk::Ws() = zenk::RealWinSockApi();
+    zenk::Ws().listen = FailingListen;
+    EXPECT_EQ(ZENKCreateStreamServerWindow(kPort, o.Window(), kServerMsg, &server), ZENK_FAILED);
+    EXPECT_EQ(StreamError(server), WSAENOBUFS);
+    EXPECT_EQ(static_cast<zenk::StreamEndpoint*>(server)->Socket(), INVALID_SOCKET);
+    zenk::Ws() = zenk::RealWinSockApi();
+
+    // A connect refused at once (not would-block) fails with its code.
+    zenk::Ws().connect = FailingSocketCall;
+    ZENKCloseStream(client);
+    ASSERT_EQ(ZENKCreateStreamClientWindow(o.Window(), kClientMsg, &client), 0);
+    EXPECT_EQ(ZENKStreamConnectToPort(client, kHost, kPort), ZENK_FAILED);
+    EXPECT_EQ(StreamError(client), WSAEADDRINUSE);
+    // A name whose entry carries no IPv4 address.
+    zenk::Ws().gethostbyname = AddresslessHost;
+    EXPECT_EQ(ZENKStreamConnectToPort(client, "v6only", kPort), ZENK_FAILED);
+    EXPECT_EQ(StreamError(client), WSANO_DATA);
+}
+
+}  // namespace
