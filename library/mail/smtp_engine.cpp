@@ -25,10 +25,7 @@ const SmtpEngine::StateRow SmtpEngine::kStates[kSmtpStateCount] = {
 };
 
 const char* SmtpStateName(int state) {
-    static const char* const names[kSmtpStateCount] = {
-        "greeting", "helo-sent", "helo-reply", "mail-sent", "mail-reply", "rcpt-sent", "rcpt-reply",
-        "data-sent", "data-reply", "line-sent", "end-reply", "quit-sent", "quit-reply"};
-    return state >= 0 && state < kSmtpStateCount ? names[state] : "?";
+    return state >= 0 && state < kSmtpStateCount ? SmtpEngine::StateRowName(state) : "?";
 }
 
 // ---- Run control ---------------------------------------------------------

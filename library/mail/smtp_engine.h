@@ -83,6 +83,7 @@ public:
     int CurrentLetter() const { return currentLetter_; }
     int LetterCount() const { return letterCount_; }
     const char* Server() const { return server_; }
+    static const char* StateRowName(int state) { return kStates[state].name; }
 
 private:
     struct StateRow {

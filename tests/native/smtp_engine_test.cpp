@@ -1,6 +1,7 @@
 // SmtpEngine against a scripted server: wire bytes, notifications, states.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -100,6 +101,14 @@ TEST(SmtpReplies, MultiLineGreetingInOneOrTwoChunks) {
         EXPECT_EQ(s.link.wire, "HELO alice\r\n");
         EXPECT_EQ(s.engine.State(), kSmtpHeloSent);
     }
+}
+
+TEST(SmtpStates, ThirteenNamedStates) {
+    EXPECT_STREQ(SmtpStateName(kSmtpGreeting), "greeting");
+    EXPECT_STREQ(SmtpStateName(kSmtpLineSent), "line-sent");
+    EXPECT_STREQ(SmtpStateName(kSmtpQuitReply), "quit-reply");
+    EXPECT_EQ(kSmtpStateCount, 13);
+    EXPECT_STREQ(SmtpStateName(13), "?");
 }
 
 TEST(SmtpReplies, ReplyInAnOddStateAndCompletionInAnEvenStateAreIgnored) {
@@ -350,6 +359,45 @@ TEST(SmtpTimers, ConnectionAndSilenceLimits) {
     q.engine.OnSecond(0);
     EXPECT_EQ(q.link.posts, (Posts{{17, 0}, {2, 0}, {0, 0}}));
     EXPECT_FALSE(q.link.streamOpen);
+}
+
+}  // namespace
+
+namespace {
+
+// Whatever the server and the stream do, a run ends with exactly one final
+// 0 once the connection is gone, and nothing is posted after it but 12.
+TEST(SmtpRobustness, EveryRunEndsWithOneFinalZero) {
+    const char* replies[] = {"220 hi\r\n", "250 ok\r\n", "354 go\r\n", "221 bye\r\n", "550 no\r\n",
+                             "421-busy\r\n", "421 busy\r\n", "25", "0 split\r\n", "\r\n", "xyz\r\n"};
+    unsigned seed = 12345;
+    auto next = [&seed](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int run = 0; run < 400; ++run) {
+        Session s(kOneMessage);
+        ASSERT_EQ(s.engine.SendMail("h"), 0);
+        for (int step = 0; step < 40; ++step) {
+            switch (next(8)) {
+            case 0: s.engine.OnConnected(); break;
+            case 1: s.engine.OnSendError(); break;
+            case 2: s.engine.OnReceiveError(); break;
+            case 3: s.engine.OnReadFailed(); break;
+            case 4: s.engine.OnSecond(next(4) == 0 ? 10061 : 0); break;
+            case 5: s.engine.OnSent(); break;
+            default: s.server.Send(replies[next(sizeof replies / sizeof *replies)]);
+            }
+            ASSERT_GE(s.engine.State(), 0);
+            ASSERT_LT(s.engine.State(), kSmtpStateCount);
+        }
+        s.engine.OnClosed();
+        EXPECT_TRUE(s.engine.Finished()) << run;
+        auto finalZero = std::count(s.link.posts.begin(), s.link.posts.end(), std::pair<int, long>{0, 0});
+        EXPECT_EQ(finalZero, 1) << run;
+        auto last = std::find(s.link.posts.begin(), s.link.posts.end(), std::pair<int, long>{0, 0});
+        for (auto it = last + 1; it != s.link.posts.end(); ++it) EXPECT_EQ(it->first, 12) << run;
+    }
 }
 
 }  // namespace
