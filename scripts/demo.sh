@@ -70,3 +70,10 @@ for path in sorted(glob.glob(os.path.join(demo, "Maildir", "new", "*"))):
             print("attachment %s: %d bytes, %s" % (name, len(data),
                   "identical to the file sent" if data == original else "DIFFERS from the file sent"))
 PY
+
+# ---- Receiving: zenkmail fetch and scan from a local POP3 server ----------
+# Dovecot serves the same Maildir on 127.0.0.2:110; zenkmail fetches the
+# message into an inbox file (deleting it on the server once stored), scans
+# it, and every attachment is compared with the file that was sent.
+echo
+"$ROOT/scripts/demo-receive.sh" "$BUILD/$RUN" "$DEMO/receive" "$DEMO/Maildir" "$DEMO/notes.txt" "$DEMO/table.bin"

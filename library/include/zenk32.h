@@ -183,6 +183,28 @@ int  ZENKAPI ZENKSMTPClose(void* handle);
 #define ZENK_SMTP_QUIT_DONE       18  /* QUIT acknowledged, no failure pending */
 
 /* ---- POP3 client --------------------------------------------------------- */
+/* Notifications: wParam = status, lParam = 0 unless noted. 17 connected,
+ * 18 count known (lParam = count), 16 message stored (lParam = its number),
+ * 9 mailbox empty, 19 QUIT acknowledged; failures 1-6, 8, 10-15 (13: the
+ * server closed the connection). Every run ends with 0, posted once; nothing
+ * follows it.
+ *  - The inbox file gets the line "Letters : n", then per message
+ *    "BEGIN MESSAGE", the text as the server sent it (with its "." line) and
+ *    "END MESSAGE". Text that arrives with the RETR status line, chunks
+ *    without CR LF and an end line split across chunks are all stored whole.
+ *  - With deleteAfter, DELE n is sent only after message n and its
+ *    "END MESSAGE" are written and flushed; a failed write (status 8) ends
+ *    the run with QUIT and no DELE.
+ *  - One transaction per session: once a connection has been requested, a
+ *    further IsThereMail/PullMail returns ZENK_FAILED and posts nothing
+ *    (after a start failure the call may be repeated).
+ *  - ZENKPOP3NumMail gives -1 until the server has reported the count.
+ *  - An inbox path of 256 characters or more is not taken: retrieval then
+ *    fails with status 6.
+ *  - A connection that fails after it was requested, or a server that sends
+ *    nothing within 30 s, gives status 4 and the end (0).
+ *  - Server name: at most 47 characters, user 63, password 15; a longer
+ *    value is not taken (status 11, 14 or 15 on a fresh session). */
 int  ZENKAPI ZENKPOP3StartWindow(HWND owner, UINT message, const char* inboxPath, void** out);
 int  ZENKAPI ZENKPOP3StartThread(DWORD threadId, UINT message, const char* inboxPath, void** out);
 int  ZENKAPI ZENKPOP3IsThereMail(void* handle, const char* server, const char* user,
@@ -221,6 +243,33 @@ int  ZENKAPI ZENKMimePrepEndMesg(void* handle);
 int  ZENKAPI ZENKMimePrepFinish(void* handle);
 
 /* ---- MIME scanner (MimeMessageRecord: zenk32_defs.h) -------------------- */
+/* Reads an inbox file written by the POP3 client. The file is opened for
+ * reading only, without sharing, until ZENKMimeScanClose; one that cannot be
+ * opened gives a count of 0 and no records.
+ *  - ZENKMimeScanGetFirst always delivers the first message: called again,
+ *    it frees the current record and starts over from the top of the file.
+ *  - Header names and media types are matched in any case; a boundary may
+ *    be quoted or a plain token. A body part's header lines may come in any
+ *    order; a part without Content-Type is text.
+ *  - Beyond 32 To (or Cc) lines, the further values are joined to the 32nd
+ *    entry with ", ".
+ *  - Text parts (7bit, no file name) go to text; other parts are decoded
+ *    into files (at most 8 per message; further ones stay in text). A file
+ *    name from the message is reduced to its last path component, with
+ *    device names, "..", drive letters and unsafe characters refused or
+ *    replaced; it is created new in attachmentDir and never overwrites a
+ *    file. A name that is taken, unsafe, too long for a 259-character path,
+ *    or missing gets a generated "QDF" name (in the temporary folder when
+ *    attachmentDir is empty).
+ *  - Quoted-printable: a bad "=" escape is kept as written; a soft line break
+ *    joins lines. Unencoded and 8bit parts keep their CR LF line ends.
+ *  - "--" lines that are no delimiter of an open multipart, and lines after
+ *    the outermost closing delimiter, are text. An attachment or a run of
+ *    empty lines ends at "END MESSAGE", at the end mark "." or at the end of
+ *    the file.
+ *  - A multipart type without boundary, an empty Content-Transfer-Encoding or
+ *    a generated file that cannot be opened is a format error: that call and
+ *    every later one return NULL. */
 int                ZENKAPI ZENKMimeScanStart(const char* inboxPath, const char* attachmentDir, void** out);
 int                ZENKAPI ZENKMimeScanNumMessages(void* handle, int* count);
 MimeMessageRecord* ZENKAPI ZENKMimeScanGetFirst(void* handle);

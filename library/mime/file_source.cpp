@@ -5,9 +5,9 @@
 
 namespace zenk {
 
-bool FileSource::OpenExisting(const char* path) {
+bool FileSource::OpenExisting(const char* path, bool readOnly) {
     Close();
-    file_ = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    file_ = CreateFileA(path, readOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     blockStart_ = 0;
     blockFilled_ = blockUsed_ = 0;

@@ -20,8 +20,9 @@ public:
 
     // Opens an existing file for reading and writing, no sharing, with the
     // sequential-scan hint (how the message files are opened). False when
-    // it cannot be opened; GetLastError tells why.
-    bool OpenExisting(const char* path);
+    // it cannot be opened; GetLastError tells why. readOnly asks for read
+    // access only (still no sharing), for readers that never write.
+    bool OpenExisting(const char* path, bool readOnly = false);
     void Close();
     bool IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
 

@@ -1,0 +1,81 @@
+// Exports of the POP3 client family.
+#include <new>
+
+#include "core/gate.h"
+#include "mail/pop3_session.h"
+#include "zenk32.h"
+
+using namespace zenk;
+
+namespace {
+
+constexpr Gate kGateStart{-1, false, false, 0, -1};
+constexpr Gate kGateClose{-1, false, true, -2, -2};  // a null handle gives -2
+
+Pop3Session* SessionOf(void* handle) { return static_cast<Pop3Session*>(handle); }
+
+int StartSession(const OwnerNotify& notify, const char* inboxPath, void** out) {
+    if (!out) return ZENK_FAILED;
+    Pop3Session* session = new (std::nothrow) Pop3Session(notify, inboxPath);
+    if (!session) return ZENK_NOT_READY;
+    *out = session;
+    return ZENK_OK;
+}
+
+}  // namespace
+
+/***********************************************************************
+ *      ZENKPOP3StartWindow
+ */
+extern "C" int ZENKAPI ZENKPOP3StartWindow(HWND owner, UINT message, const char* inboxPath, void** out) {
+    return Guarded(kGateStart, nullptr,
+                   [&] { return StartSession(OwnerNotify::ToWindow(owner, message), inboxPath, out); });
+}
+
+/***********************************************************************
+ *      ZENKPOP3StartThread
+ */
+extern "C" int ZENKAPI ZENKPOP3StartThread(DWORD threadId, UINT message, const char* inboxPath, void** out) {
+    return Guarded(kGateStart, nullptr,
+                   [&] { return StartSession(OwnerNotify::ToThread(threadId, message), inboxPath, out); });
+}
+
+/***********************************************************************
+ *      ZENKPOP3IsThereMail
+ */
+extern "C" int ZENKAPI ZENKPOP3IsThereMail(void* handle, const char* server, const char* user,
+                                           const char* password) {
+    return Guarded(kGateFH, handle,
+                   [&] { return SessionOf(handle)->Transaction(server, user, password, true, false); });
+}
+
+/***********************************************************************
+ *      ZENKPOP3PullMail
+ */
+extern "C" int ZENKAPI ZENKPOP3PullMail(void* handle, const char* server, const char* user,
+                                        const char* password, int deleteAfter) {
+    return Guarded(kGateFH, handle, [&] {
+        return SessionOf(handle)->Transaction(server, user, password, false, deleteAfter != 0);
+    });
+}
+
+/***********************************************************************
+ *      ZENKPOP3NumMail
+ */
+extern "C" int ZENKAPI ZENKPOP3NumMail(void* handle, int* count) {
+    return Guarded(kGateFH, handle, [&]() -> int {
+        if (!count) return ZENK_FAILED;
+        *count = SessionOf(handle)->MessageCount();
+        return ZENK_OK;
+    });
+}
+
+/***********************************************************************
+ *      ZENKPOP3Close
+ */
+extern "C" int ZENKAPI ZENKPOP3Close(void* handle) {
+    return Guarded(kGateClose, handle, [&]() -> int {
+        delete SessionOf(handle);
+        return ZENK_OK;
+    });
+}

@@ -1,0 +1,84 @@
+// Strings, lists and text of a MimeMessageRecord.
+#include "mime/message_record.h"
+
+#include <cstring>
+#include <new>
+
+namespace zenk {
+namespace {
+
+// A new NUL-terminated copy of the parts' bytes, or null.
+char* NewString(std::string_view a, std::string_view b = {}, std::string_view c = {}) {
+    char* s = new (std::nothrow) char[a.size() + b.size() + c.size() + 1];
+    if (!s) return nullptr;
+    if (!a.empty()) std::memcpy(s, a.data(), a.size());
+    if (!b.empty()) std::memcpy(s + a.size(), b.data(), b.size());
+    if (!c.empty()) std::memcpy(s + a.size() + b.size(), c.data(), c.size());
+    s[a.size() + b.size() + c.size()] = '\0';
+    return s;
+}
+
+}  // namespace
+
+void MessageRecordContent::Free() {
+    for (int i = 0; i < record_.toCount && i < ZENK_MIME_MAX_TO; ++i) delete[] record_.to[i];
+    for (int i = 0; i < record_.ccCount && i < ZENK_MIME_MAX_CC; ++i) delete[] record_.cc[i];
+    for (int i = 0; i < record_.attachmentCount && i < ZENK_MIME_MAX_ATTACHMENTS; ++i)
+        delete[] record_.attachments[i];
+    delete[] record_.text;
+    std::memset(&record_, 0, sizeof record_);
+    textCapacity_ = 0;
+}
+
+bool MessageRecordContent::NewText(std::size_t capacity) {
+    delete[] record_.text;
+    record_.text = new (std::nothrow) char[capacity]();
+    record_.textLength = 0;
+    textCapacity_ = record_.text ? capacity : 0;
+    return record_.text != nullptr;
+}
+
+void MessageRecordContent::ClearText() {
+    record_.textLength = 0;
+    if (record_.text) record_.text[0] = '\0';
+}
+
+bool MessageRecordContent::AppendText(const char* bytes, std::size_t n) {
+    const std::size_t used = record_.textLength > 0 ? static_cast<std::size_t>(record_.textLength) - 1 : 0;
+    const std::size_t needed = used + n + 1;
+    if (needed > 0x7fffffffu) return false;  // textLength is a 32-bit count
+    if (!record_.text || needed > textCapacity_) {
+        char* grown = new (std::nothrow) char[needed + 96];
+        if (!grown) return false;
+        if (used) std::memcpy(grown, record_.text, used);
+        delete[] record_.text;
+        record_.text = grown;
+        textCapacity_ = needed + 96;
+    }
+    if (n) std::memcpy(record_.text + used, bytes, n);
+    record_.text[used + n] = '\0';
+    record_.textLength = static_cast<int>(needed);
+    return true;
+}
+
+void MessageRecordContent::AddListEntry(char** list, int& count, int capacity, std::string_view value) {
+    if (count < capacity) {
+        if (char* s = NewString(value)) list[count++] = s;
+        return;
+    }
+    char* last = list[capacity - 1];
+    if (char* joined = NewString(last, ", ", value)) {
+        delete[] last;
+        list[capacity - 1] = joined;
+    }
+}
+
+bool MessageRecordContent::AddAttachment(std::string_view path) {
+    if (AttachmentsFull()) return false;
+    char* s = NewString(path);
+    if (!s) return false;
+    record_.attachments[record_.attachmentCount++] = s;
+    return true;
+}
+
+}  // namespace zenk

@@ -1,0 +1,104 @@
+// MimeScanner: reads an inbox file back into message records.
+//
+// One message at a time: the main header fields, the To and Cc lines, the
+// message text, and the paths of the attachment files it decodes
+// (multipart bodies, base64 and quoted-printable: multipart_body.cpp). The
+// inbox comes as a ByteSource and attachment files go to an
+// AttachmentStore, so this class has no Windows header.
+//
+// Inbox format: a count line "Letters : n", then per message the line
+// "BEGIN MESSAGE", the message as the POP3 server sent it (leading "."
+// doubled, ending with the line "."), and the line "END MESSAGE".
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "mime/attachment_store.h"
+#include "mime/message_files.h"
+#include "mime/message_record.h"
+#include "zenk32_defs.h"
+
+namespace zenk {
+
+// One content-type context of the message being scanned.
+struct MimePart {
+    int isMultipart = 0;          // 1 for a multipart type, 0 for a single part
+    int encoding = 0;             // TransferEncoding (header_fields.h)
+    char boundary[128] = {};      // multipart boundary, at most 127 characters
+    MimePart* parent = nullptr;   // the part that was current when this one began
+    MimePart* older = nullptr;    // the part made before this one (for freeing)
+};
+
+class MimeScanner {
+public:
+    static constexpr std::size_t kAttachmentDirCapacity = 160;  // 159 characters
+    static constexpr std::size_t kFileNameCapacity = 144;       // 143 characters
+    static constexpr std::size_t kInitialText = 512;            // bytes of a new text
+
+    // inbox: the opened inbox file, or null when it could not be opened
+    // (the scanner then delivers nothing). attachmentDir: where named
+    // attachments go; empty or null, or 160 characters and more, means none
+    // (generated names in the temporary folder).
+    MimeScanner(ByteSource* inbox, AttachmentStore& store, const char* attachmentDir);
+    ~MimeScanner();
+    MimeScanner(const MimeScanner&) = delete;
+    MimeScanner& operator=(const MimeScanner&) = delete;
+
+    // The number on the inbox's count line; 0 without one (or when negative).
+    int MessageCount() const { return count_; }
+
+    // The record of the first message, or null (no inbox, count 0, a format
+    // or memory error). A later call starts over: the current record is
+    // freed and the inbox is read again from its first message.
+    MimeMessageRecord* GetFirst();
+    // The record of the next message, or null after the last one, after an
+    // error, or without an inbox. Frees what the previous record held.
+    MimeMessageRecord* GetNext();
+
+private:
+    // Messages (mime_scanner.cpp)
+    void FreeMessage();
+    void ParseMessage();
+    bool ReadMessageLine();
+    bool SkipEmptyLines();
+    void HeaderLine();
+    MimePart* NewPart();
+    MimePart* ContentType(std::string_view type);
+    void ReadTransferEncoding(MimePart& part);
+    void PlainStep();
+    void AddLineToText();
+
+    // Multipart bodies and attachments (multipart_body.cpp)
+    void MultipartStep();
+    MimePart* DelimiterOwner(bool* closing) const;
+    void BeginBodyPart();
+    MimePart* ReadPartHeader();
+    bool OpenAttachment();
+    void CopyAttachment();
+    bool WriteAttachmentLine(std::string_view line, int encoding);
+    void FinishAttachment();
+
+    ByteSource* inbox_;               // null: no inbox file
+    AttachmentStore& store_;          // where attachment files are made
+    MimeMessageRecord record_{};      // the current message, handed to the caller
+    MessageRecordContent content_{record_};
+    Line line_;                       // the current line
+    std::uint64_t lineStart_ = 0;     // inbox position where line_ began
+    std::uint64_t firstMessageAt_ = 0;// inbox position after the count line
+    char attachmentDir_[kAttachmentDirCapacity] = {};
+    char fileName_[kFileNameCapacity] = {};  // Content-Disposition name of the part being read
+    int count_ = 0;                   // from the count line
+    int index_ = 0;                   // 1-based number of the message last asked for
+    MimePart* parts_ = nullptr;       // every part of the current message, newest first
+    MimePart* current_ = nullptr;     // the innermost open context
+    bool inHeader_ = false;           // the main header is being read
+    bool mime_ = false;               // a MIME-Version header has been seen in this scan
+    bool error_ = false;              // a format or memory error; never cleared
+    bool inAttachment_ = false;       // the lines of an attachment are being copied
+    bool partStart_ = true;           // the next body step first skips empty lines
+    bool messageEnded_ = false;       // END MESSAGE or the end of the file was met
+    bool parsedAny_ = false;          // a message has been parsed on this scanner
+};
+
+}  // namespace zenk

@@ -1,0 +1,72 @@
+// Base64 and quoted-printable decoding of single lines (RFC 2045).
+#include "mime/transfer_decoding.h"
+
+namespace zenk {
+namespace {
+
+// Value of a base64 alphabet character, -1 for anything else ("=" too).
+int Base64Value(unsigned char c) {
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (c >= '0' && c <= '9') return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
+    return -1;
+}
+
+int HexValue(unsigned char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+}  // namespace
+
+std::size_t DecodeBase64Line(std::string_view line, unsigned char* out) {
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+    if (line.size() % 4 != 0 || line.size() / 4 * 3 > kBase64LineBytes) return 0;
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < line.size(); i += 4) {
+        const int a = Base64Value(line[i]), b = Base64Value(line[i + 1]);
+        const bool pad3 = line[i + 2] == '=';
+        const bool pad4 = line[i + 3] == '=';
+        const int c = pad3 ? 0 : Base64Value(line[i + 2]);
+        const int d = pad3 || pad4 ? 0 : Base64Value(line[i + 3]);
+        if (a < 0 || b < 0 || c < 0 || d < 0 || (pad3 && !pad4)) return 0;
+        const unsigned v = (unsigned(a) << 18) | (unsigned(b) << 12) | (unsigned(c) << 6) | unsigned(d);
+        out[n++] = static_cast<unsigned char>(v >> 16);
+        if (pad3) break;
+        out[n++] = static_cast<unsigned char>(v >> 8);
+        if (pad4) break;
+        out[n++] = static_cast<unsigned char>(v);
+    }
+    return n;
+}
+
+std::size_t DecodeQuotedPrintableLine(std::string_view line, unsigned char* out, bool* softBreak) {
+    std::size_t n = 0;
+    *softBreak = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const unsigned char c = line[i];
+        if (c != '=') {
+            out[n++] = c;
+            continue;
+        }
+        if (i + 1 == line.size()) {
+            *softBreak = true;
+            break;
+        }
+        const int hi = i + 2 < line.size() ? HexValue(line[i + 1]) : -1;
+        const int lo = i + 2 < line.size() ? HexValue(line[i + 2]) : -1;
+        if (hi < 0 || lo < 0) {
+            out[n++] = c;  // a bad escape stays as written
+            continue;
+        }
+        out[n++] = static_cast<unsigned char>(hi * 16 + lo);
+        i += 2;
+    }
+    return n;
+}
+
+}  // namespace zenk

@@ -1,0 +1,120 @@
+"""A small scripted POP3 server for the POP3 client's Wine tests.
+
+    /usr/bin/python3 pop3_scripted_peer.py HOST PORT MODE RECORD [INBOX]
+
+Serves connections one after another. Every byte the client sends is
+appended to RECORD exactly as received. Modes:
+
+  split   a mailbox of two messages; every reply is cut into pieces sent
+          apart (so they arrive as separate chunks): the greeting in two,
+          the RETR status line together with the first text bytes, a line
+          longer than a stream chunk, and the end line "." split across
+          chunks. On DELE n it checks that the inbox file INBOX already
+          holds message n followed by "END MESSAGE" and records
+          "#DELE n stored" or "#DELE n NOT STORED".
+  refuse  answers the greeting with "-ERR".
+  badpass rejects the password.
+  drop    closes the connection in the middle of the first message.
+"""
+import os
+import socket
+import sys
+import time
+
+HOST, PORT, MODE, RECORD = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
+INBOX = sys.argv[5] if len(sys.argv) > 5 else None
+
+LONG = b"x" * 1500
+MESSAGES = [
+    b"Subject: one\r\n\r\n..dotted\r\n" + LONG + b"\r\nend one\r\n",
+    b"Subject: two\r\n\r\nsecond\r\n",
+]
+GAP = 0.08  # seconds between pieces: long enough to arrive as separate chunks
+
+
+def record(data):
+    with open(RECORD, "ab") as f:
+        f.write(data)
+
+
+def send_pieces(conn, *pieces):
+    for i, piece in enumerate(pieces):
+        if i:
+            time.sleep(GAP)
+        conn.sendall(piece)
+
+
+def stored(n):
+    """Message n and its END MESSAGE line are in the inbox file."""
+    try:
+        with open(INBOX, "rb") as f:
+            data = f.read()
+    except OSError:
+        return False
+    return (MESSAGES[n - 1] + b".\r\nEND MESSAGE\r\n") in data
+
+
+def serve(conn):
+    if MODE == "refuse":
+        conn.sendall(b"-ERR go away\r\n")
+    else:
+        send_pieces(conn, b"+OK scr", b"ipted ready\r\n")
+    buf = b""
+    while True:
+        data = conn.recv(4096)
+        if not data:
+            return
+        record(data)
+        buf += data
+        while b"\r\n" in buf:
+            line, buf = buf.split(b"\r\n", 1)
+            words = line.split(b" ")
+            cmd = words[0].upper()
+            if cmd == b"USER":
+                conn.sendall(b"+OK\r\n")
+            elif cmd == b"PASS":
+                conn.sendall(b"-ERR wrong\r\n" if MODE == "badpass" else b"+OK in\r\n")
+            elif cmd == b"STAT":
+                size = sum(len(m) for m in MESSAGES)
+                send_pieces(conn, b"+OK %d" % len(MESSAGES), b" %d\r\n" % size)
+            elif cmd == b"RETR":
+                n = int(words[1])
+                text = MESSAGES[n - 1]
+                if MODE == "drop":
+                    conn.sendall(b"+OK\r\n" + text[:10])
+                    time.sleep(GAP)
+                    conn.shutdown(socket.SHUT_RDWR)
+                    return
+                # Status line with the first text bytes; 900 bytes of the long
+                # line without CR LF; the end line split after its ".".
+                send_pieces(conn, b"+OK %d octets\r\n" % len(text) + text[:20], text[20:300],
+                            text[300:1200], text[1200:] + b".", b"\r", b"\n")
+            elif cmd == b"DELE":
+                n = int(words[1])
+                record(b"#DELE %d %s\r\n" % (n, b"stored" if stored(n) else b"NOT STORED"))
+                conn.sendall(b"+OK deleted\r\n")
+            elif cmd == b"QUIT":
+                conn.sendall(b"+OK bye\r\n")
+                return
+            else:
+                conn.sendall(b"-ERR unknown\r\n")
+
+
+def main():
+    srv = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    srv.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    srv.bind((HOST, PORT))
+    srv.listen(4)
+    while True:
+        conn, _ = srv.accept()
+        conn.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+        try:
+            serve(conn)
+        except OSError:
+            pass
+        finally:
+            conn.close()
+
+
+if __name__ == "__main__":
+    main()

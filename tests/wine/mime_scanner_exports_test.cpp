@@ -1,0 +1,152 @@
+// The MIME scanner through its exports: real inbox and attachment files.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "inbox_test_files.h"
+#include "zenk32.h"
+
+namespace {
+
+std::string TempFolder(const char* leaf) {
+    char base[MAX_PATH];
+    GetTempPathA(sizeof base, base);
+    std::string dir = std::string(base) + leaf + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    DWORD wrote = 0;
+    WriteFile(f, bytes.data(), DWORD(bytes.size()), &wrote, nullptr);
+    CloseHandle(f);
+}
+
+
+const char kMessage[] =
+    "From: a@x\r\nTo: b@x\r\nSubject: files\r\nMIME-Version: 1.0\r\n"
+    "Content-Type: multipart/mixed; boundary=\"=_b\"\r\n\r\n"
+    "--=_b\r\nContent-Type: text/plain\r\n\r\nSee the file.\r\n\r\n"
+    "--=_b\r\nContent-Type: application/octet-stream\r\nContent-Transfer-Encoding: base64\r\n"
+    "Content-Disposition: attachment; filename=\"data.bin\"\r\n\r\nAAECAwT/\r\n\r\n"
+    "--=_b--\r\n.\r\n";
+
+std::string Inbox() {
+    return std::string("Letters : 2\r\nBEGIN MESSAGE\r\n") + kMessage +
+           "END MESSAGE\r\nBEGIN MESSAGE\r\nSubject: two\r\n\r\nplain\r\n.\r\nEND MESSAGE\r\n";
+}
+
+TEST(MimeScanExports, RefusedBeforeInit) {
+    void* h = nullptr;
+    EXPECT_EQ(ZENKMimeScanStart("x", "", &h), ZENK_NOT_READY);
+    EXPECT_EQ(ZENKMimeScanGetFirst(&h), nullptr);
+    ZENKInit();
+}
+
+TEST(MimeScanExports, NullHandlesAndOutputs) {
+    int n = 7;
+    EXPECT_EQ(ZENKMimeScanNumMessages(nullptr, &n), ZENK_BAD_HANDLE);
+    EXPECT_EQ(ZENKMimeScanGetFirst(nullptr), nullptr);
+    EXPECT_EQ(ZENKMimeScanGetNext(nullptr), nullptr);
+    EXPECT_EQ(ZENKMimeScanClose(nullptr), ZENK_BAD_HANDLE);
+    EXPECT_EQ(ZENKMimeScanStart("x", "", nullptr), ZENK_FAILED);
+}
+
+TEST(MimeScanExports, ReadOnlyInboxScansAndAttachmentsAreWritten) {
+    std::string dir = TempFolder("zenkscan");
+    std::string inbox = dir + "\\inbox.txt";
+    WriteFileBytes(inbox, Inbox());
+    SetFileAttributesA(inbox.c_str(), FILE_ATTRIBUTE_READONLY);
+    WriteFileBytes(dir + "\\data.bin", "existing");  // planted: must not be overwritten
+    void* h = nullptr;
+    ASSERT_EQ(ZENKMimeScanStart(inbox.c_str(), dir.c_str(), &h), 0);
+    int n = 0;
+    EXPECT_EQ(ZENKMimeScanNumMessages(h, &n), 0);
+    EXPECT_EQ(n, 2);
+    // Held without sharing while the scanner is open.
+    HANDLE other = CreateFileA(inbox.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(other, INVALID_HANDLE_VALUE);
+    if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+
+    MimeMessageRecord* r = ZENKMimeScanGetFirst(h);
+    ASSERT_NE(r, nullptr);
+    EXPECT_STREQ(r->subject, "files");
+    EXPECT_STREQ(r->text, "See the file.\r\n\r\n");
+    EXPECT_EQ(r->textLength, 18);
+    ASSERT_EQ(r->attachmentCount, 1);
+    std::string path = r->attachments[0];
+    EXPECT_EQ(path.rfind(dir + "\\QDF", 0), 0u) << path;
+    EXPECT_EQ(inboxtest::ReadWholeFile(path), std::string("\0\1\2\3\4\xff", 6));
+    EXPECT_EQ(inboxtest::ReadWholeFile(dir + "\\data.bin"), "existing");
+
+    r = ZENKMimeScanGetNext(h);
+    ASSERT_NE(r, nullptr);
+    EXPECT_STREQ(r->subject, "two");
+    EXPECT_STREQ(r->text, "plain\r\n");
+    EXPECT_EQ(ZENKMimeScanGetNext(h), nullptr);
+    EXPECT_EQ(ZENKMimeScanClose(h), 0);
+    EXPECT_EQ(inboxtest::ReadWholeFile(path), std::string("\0\1\2\3\4\xff", 6));  // stays on disk
+    DeleteFileA(path.c_str());
+    DeleteFileA((dir + "\\data.bin").c_str());
+    SetFileAttributesA(inbox.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(inbox.c_str());
+    RemoveDirectoryA(dir.c_str());
+}
+
+TEST(MimeScanExports, NamedAttachmentGoesToTheFolderAndNoFolderToTemp) {
+    std::string dir = TempFolder("zenkscan2");
+    std::string inbox = dir + "\\inbox.txt";
+    WriteFileBytes(inbox, Inbox());
+    void* h = nullptr;
+    ASSERT_EQ(ZENKMimeScanStart(inbox.c_str(), dir.c_str(), &h), 0);
+    MimeMessageRecord* r = ZENKMimeScanGetFirst(h);
+    ASSERT_NE(r, nullptr);
+    ASSERT_EQ(r->attachmentCount, 1);
+    EXPECT_EQ(std::string(r->attachments[0]), dir + "\\data.bin");
+    EXPECT_EQ(inboxtest::ReadWholeFile(dir + "\\data.bin"), std::string("\0\1\2\3\4\xff", 6));
+    ZENKMimeScanClose(h);
+
+    ASSERT_EQ(ZENKMimeScanStart(inbox.c_str(), "", &h), 0);
+    r = ZENKMimeScanGetFirst(h);
+    ASSERT_NE(r, nullptr);
+    ASSERT_EQ(r->attachmentCount, 1);
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::string generated = r->attachments[0];
+    EXPECT_EQ(generated.rfind(std::string(temp) + "QDF", 0), 0u) << generated;
+    EXPECT_EQ(inboxtest::ReadWholeFile(generated), std::string("\0\1\2\3\4\xff", 6));
+    ZENKMimeScanClose(h);
+    DeleteFileA(generated.c_str());
+    DeleteFileA((dir + "\\data.bin").c_str());
+    DeleteFileA(inbox.c_str());
+    RemoveDirectoryA(dir.c_str());
+}
+
+TEST(MimeScanExports, InboxHeldElsewhereOrMissingGivesNoMessages) {
+    std::string dir = TempFolder("zenkscan3");
+    std::string inbox = dir + "\\inbox.txt";
+    WriteFileBytes(inbox, Inbox());
+    HANDLE held = CreateFileA(inbox.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    for (const char* path : {inbox.c_str(), "Z:\\no\\such\\inbox.txt"}) {
+        void* h = nullptr;
+        ASSERT_EQ(ZENKMimeScanStart(path, "", &h), 0);
+        int n = 5;
+        EXPECT_EQ(ZENKMimeScanNumMessages(h, &n), 0);
+        EXPECT_EQ(n, 0);
+        EXPECT_EQ(ZENKMimeScanGetFirst(h), nullptr);
+        EXPECT_EQ(ZENKMimeScanGetNext(h), nullptr);
+        EXPECT_EQ(ZENKMimeScanClose(h), 0);
+    }
+    CloseHandle(held);
+    DeleteFileA(inbox.c_str());
+    RemoveDirectoryA(dir.c_str());
+}
+
+}  // namespace

@@ -1,0 +1,17 @@
+# The POP3 client through its exports, against Dovecot and a scripted POP3
+# peer started by tests/peers/pop3_runner.py.
+zenk_add_wine_test(NAME pop3_client_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/pop3_client_test.cpp
+  LIBS zenk32_import
+  TIMEOUT 150
+  RUNNER /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/pop3_runner.py)
+
+# zenkmail fetch and scan as a user runs them, against the same peers.
+if(ZENK_CROSS)
+  add_test(NAME wine.zenkmail_fetch
+    COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/pop3_runner.py
+            /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/zenkmail_fetch_check.py
+            ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:zenkmail>)
+  set_tests_properties(wine.zenkmail_fetch PROPERTIES
+    FAIL_REGULAR_EXPRESSION "${ZENK_CRASH_REGEX}" TIMEOUT 120 WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endif()

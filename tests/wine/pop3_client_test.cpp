@@ -1,0 +1,203 @@
+// The POP3 client through its exports, against Dovecot and scripted peers
+// (tests/peers/pop3_runner.py starts them and names the work folder).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "wine_test_util.h"
+#include "inbox_test_files.h"
+#include "zenk32.h"
+
+namespace {
+
+constexpr UINT kNotify = WM_APP + 7;
+using Notes = std::vector<std::pair<int, long>>;  // (status, lParam) in order
+
+// The runner's work folder as a Windows path (Wine maps / to Z:).
+std::string Work(const std::string& leaf) {
+    const char* linux = std::getenv("ZENK_POP3_WORK");
+    std::string path = std::string("Z:") + (linux ? linux : "/tmp") + "/" + leaf;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Runs one transaction on a new session notified by thread message, and
+// collects its notifications up to the final 0.
+struct SessionRun {
+    int result = 99;
+    int count = -99;
+    Notes notes;
+};
+
+SessionRun Transaction(const char* server, const char* user, const char* password, bool checkOnly,
+                int deleteAfter, const std::string& inbox) {
+    SessionRun run;
+    void* h = nullptr;
+    MSG peek;
+    PeekMessageA(&peek, nullptr, 0, 0, PM_NOREMOVE);  // this thread has a queue
+    EXPECT_EQ(ZENKPOP3StartThread(GetCurrentThreadId(), kNotify, inbox.c_str(), &h), 0);
+    if (!h) return run;
+    run.result = checkOnly ? ZENKPOP3IsThereMail(h, server, user, password)
+                           : ZENKPOP3PullMail(h, server, user, password, deleteAfter);
+    bool ended = false;
+    testutil::PumpUntil([&] { return ended; }, 15000, [&](const MSG& m) {
+        if (m.hwnd == nullptr && m.message == kNotify) {
+            run.notes.push_back({int(m.wParam), long(m.lParam)});
+            if (m.wParam == 0) ended = true;
+        }
+    });
+    // Nothing may follow the final 0.
+    testutil::PumpUntil([] { return false; }, 150, [&](const MSG& m) {
+        if (m.hwnd == nullptr && m.message == kNotify) run.notes.push_back({int(m.wParam), long(m.lParam)});
+    });
+    ZENKPOP3NumMail(h, &run.count);
+    EXPECT_EQ(ZENKPOP3Close(h), 0);
+    return run;
+}
+
+class Pop3Client : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ZENKInit();
+        ASSERT_EQ(ZENKStartWinSock(0x0101), 1);
+    }
+};
+
+const std::string kFirst = "From: alice@example.org\r\nTo: bob@example.org\r\nSubject: first\r\n\r\nHello Bob.\r\n";
+const std::string kSecondStuffed =
+    "From: carol@example.org\r\nTo: bob@example.org\r\nSubject: second\r\n\r\n..hidden line\r\nbye\r\n";
+
+TEST_F(Pop3Client, DovecotCountOnlyLeavesTheInboxAlone) {
+    std::string inbox = Work("check-inbox.txt");
+    HANDLE f = CreateFileA(inbox.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD wrote;
+    WriteFile(f, "keep", 4, &wrote, nullptr);
+    CloseHandle(f);
+    SessionRun run = Transaction("127.0.3.2", "bob", "secret", true, 0, inbox);
+    EXPECT_EQ(run.result, 0);
+    EXPECT_EQ(run.notes, (Notes{{17, 0}, {18, 2}, {0, 0}}));
+    EXPECT_EQ(run.count, 2);
+    EXPECT_EQ(inboxtest::ReadWholeFile(inbox), "keep");
+}
+
+TEST_F(Pop3Client, DovecotWrongPasswordIsRefused) {
+    SessionRun run = Transaction("127.0.3.2", "bob", "wrong", false, 0, Work("wrong-inbox.txt"));
+    EXPECT_EQ(run.notes, (Notes{{17, 0}, {5, 0}, {0, 0}}));
+}
+
+TEST_F(Pop3Client, DovecotPullWithDeleteStoresThenEmptiesTheMailbox) {
+    std::string inbox = Work("dovecot-inbox.txt");
+    SessionRun run = Transaction("127.0.3.2", "bob", "secret", false, 1, inbox);
+    EXPECT_EQ(run.result, 0);
+    EXPECT_EQ(run.notes, (Notes{{17, 0}, {18, 2}, {16, 1}, {16, 2}, {19, 0}, {0, 0}}));
+    EXPECT_EQ(inboxtest::ReadWholeFile(inbox), "Letters : 2\r\nBEGIN MESSAGE\r\n" + kFirst + ".\r\nEND MESSAGE\r\n" +
+                                  "BEGIN MESSAGE\r\n" + kSecondStuffed + ".\r\nEND MESSAGE\r\n");
+    SessionRun after = Transaction("127.0.3.2", "bob", "secret", true, 0, inbox);
+    EXPECT_EQ(after.notes, (Notes{{17, 0}, {18, 0}, {0, 0}}));
+    SessionRun empty = Transaction("127.0.3.2", "bob", "secret", false, 0, Work("empty-inbox.txt"));
+    EXPECT_EQ(empty.notes, (Notes{{17, 0}, {9, 0}, {0, 0}}));
+}
+
+TEST_F(Pop3Client, SplitRepliesAreStoredWholeAndDeleteFollowsTheStore) {
+    std::string inbox = Work("split-inbox.txt");
+    SessionRun run = Transaction("127.0.3.1", "bob", "secret", false, 1, inbox);
+    EXPECT_EQ(run.notes, (Notes{{17, 0}, {18, 2}, {16, 1}, {16, 2}, {19, 0}, {0, 0}}));
+    const std::string one = "Subject: one\r\n\r\n..dotted\r\n" + std::string(1500, 'x') + "\r\nend one\r\n";
+    EXPECT_EQ(inboxtest::ReadWholeFile(inbox), "Letters : 2\r\nBEGIN MESSAGE\r\n" + one + ".\r\nEND MESSAGE\r\n" +
+                                  "BEGIN MESSAGE\r\nSubject: two\r\n\r\nsecond\r\n.\r\nEND MESSAGE\r\n");
+    EXPECT_EQ(inboxtest::ReadWholeFile(Work("split.record")),
+              "USER bob\r\nPASS secret\r\nSTAT\r\nRETR 1\r\nDELE 1\r\n#DELE 1 stored\r\n"
+              "RETR 2\r\nDELE 2\r\n#DELE 2 stored\r\nQUIT\r\n");
+}
+
+TEST_F(Pop3Client, RefusedGreetingQuits) {
+    SessionRun run = Transaction("127.0.3.3", "bob", "secret", false, 0, Work("refuse-inbox.txt"));
+    EXPECT_EQ(run.notes, (Notes{{17, 0}, {5, 0}, {0, 0}}));
+    EXPECT_EQ(inboxtest::ReadWholeFile(Work("refuse.record")), "QUIT\r\n");
+    SessionRun bad = Transaction("127.0.3.4", "bob", "secret", false, 0, Work("badpass-inbox.txt"));
+    EXPECT_EQ(bad.notes, (Notes{{17, 0}, {5, 0}, {0, 0}}));
+    EXPECT_EQ(inboxtest::ReadWholeFile(Work("badpass.record")), "USER bob\r\nPASS secret\r\nQUIT\r\n");
+}
+
+TEST_F(Pop3Client, ServerClosingMidMessageEndsTheRun) {
+    std::string inbox = Work("drop-inbox.txt");
+    SessionRun run = Transaction("127.0.3.5", "bob", "secret", false, 1, inbox);
+    EXPECT_EQ(run.notes, (Notes{{17, 0}, {18, 2}, {13, 0}, {0, 0}}));
+    EXPECT_EQ(inboxtest::ReadWholeFile(inbox), "Letters : 2\r\nBEGIN MESSAGE\r\nSubject: o");
+    EXPECT_EQ(inboxtest::ReadWholeFile(Work("drop.record")).find("DELE"), std::string::npos);
+}
+
+TEST_F(Pop3Client, StartFailuresAreNotifiedAndNothingIsCreated) {
+    std::string inbox = Work("never-inbox.txt");
+    SessionRun run = Transaction("127.0.3.2", "bob", "", false, 0, inbox);
+    EXPECT_EQ(run.result, ZENK_FAILED);
+    EXPECT_EQ(run.notes, (Notes{{15, 0}, {0, 0}}));
+    EXPECT_FALSE(Exists(inbox));
+    run = Transaction("127.0.3.2", "bob", "0123456789abcdef", false, 0, inbox);  // 16: not taken
+    EXPECT_EQ(run.notes, (Notes{{15, 0}, {0, 0}}));
+    run = Transaction("", "bob", "secret", false, 0, inbox);
+    EXPECT_EQ(run.notes, (Notes{{11, 0}, {0, 0}}));
+    run = Transaction("127.0.3.2", "bob", "secret", false, 0, std::string(300, 'p'));
+    EXPECT_EQ(run.notes, (Notes{{6, 0}, {0, 0}}));
+    EXPECT_FALSE(Exists(inbox));
+}
+
+TEST_F(Pop3Client, RefusedConnectionIsNoticed) {
+    SessionRun run = Transaction("127.0.3.9", "bob", "secret", false, 0, Work("nobody-inbox.txt"));
+    EXPECT_EQ(run.result, 0);
+    EXPECT_EQ(run.notes, (Notes{{4, 0}, {0, 0}}));
+}
+
+TEST_F(Pop3Client, HandlesAndSecondTransactions) {
+    int n = 5;
+    EXPECT_EQ(ZENKPOP3IsThereMail(nullptr, "h", "u", "p"), ZENK_BAD_HANDLE);
+    EXPECT_EQ(ZENKPOP3PullMail(nullptr, "h", "u", "p", 0), ZENK_BAD_HANDLE);
+    EXPECT_EQ(ZENKPOP3NumMail(nullptr, &n), ZENK_BAD_HANDLE);
+    EXPECT_EQ(ZENKPOP3Close(nullptr), ZENK_FAILED);
+    void* h = nullptr;
+    ASSERT_EQ(ZENKPOP3StartThread(GetCurrentThreadId(), kNotify, Work("x.txt").c_str(), &h), 0);
+    EXPECT_EQ(ZENKPOP3NumMail(h, &n), 0);
+    EXPECT_EQ(n, -1);  // not known before STAT
+    ASSERT_EQ(ZENKPOP3IsThereMail(h, "127.0.3.2", "bob", "secret"), 0);
+    EXPECT_EQ(ZENKPOP3PullMail(h, "127.0.3.2", "bob", "secret", 1), ZENK_FAILED);
+    Notes notes;
+    bool ended = false;
+    testutil::PumpUntil([&] { return ended; }, 15000, [&](const MSG& m) {
+        if (m.hwnd == nullptr && m.message == kNotify) {
+            notes.push_back({int(m.wParam), long(m.lParam)});
+            ended = m.wParam == 0;
+        }
+    });
+    EXPECT_EQ(notes, (Notes{{17, 0}, {18, 0}, {0, 0}}));  // one run only; the mailbox is empty now
+    EXPECT_EQ(ZENKPOP3Close(h), 0);
+}
+
+TEST_F(Pop3Client, WindowVariantPostsToTheWindow) {
+    HWND owner = CreateWindowExA(0, "STATIC", "owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    void* h = nullptr;
+    ASSERT_EQ(ZENKPOP3StartWindow(owner, kNotify, Work("w.txt").c_str(), &h), 0);
+    ASSERT_EQ(ZENKPOP3IsThereMail(h, "127.0.3.2", "bob", "secret"), 0);
+    Notes notes;
+    bool ended = false;
+    testutil::PumpUntil([&] { return ended; }, 15000, [&](const MSG& m) {
+        if (m.hwnd == owner && m.message == kNotify) {
+            notes.push_back({int(m.wParam), long(m.lParam)});
+            ended = m.wParam == 0;
+        }
+    });
+    EXPECT_EQ(notes, (Notes{{17, 0}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(ZENKPOP3Close(h), 0);
+    DestroyWindow(owner);
+}
+
+}  // namespace

@@ -1,0 +1,137 @@
+// zenkmail fetch: downloads a POP3 mailbox into an inbox file.
+//
+//   zenkmail fetch --server HOST --user U --password P --inbox FILE [--delete] [--check]
+//
+// Prints one readable line per notification of the POP3 client. Exit codes:
+// 0 done, 1 the transfer failed, 2 bad command line, 3 the library or
+// WinSock could not be started.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "zenk32.h"
+#include "zenkmail_pop3.h"
+
+namespace {
+
+constexpr UINT kNotify = WM_APP + 110;
+constexpr DWORD kTimeLimitMs = 120000;
+
+void FetchUsage(FILE* out) {
+    std::fputs(
+        "usage: zenkmail fetch --server HOST --user USER --password PASSWORD --inbox FILE\n"
+        "                      [--delete] [--check]\n"
+        "  Downloads every message waiting on the POP3 server (port 110) into FILE,\n"
+        "  which is created anew. --delete removes each message from the server once\n"
+        "  it is safely stored; --check only reports how many messages wait (FILE is\n"
+        "  then left alone).\n",
+        out);
+}
+
+// The text for a status code of the POP3 client; null for the progress codes.
+const char* FailureText(int status) {
+    switch (status) {
+    case 1: return "a buffer is missing or a received chunk cannot be read";
+    case 2: return "receiving from the server failed";
+    case 3: return "sending to the server failed";
+    case 4: return "cannot connect to the server";
+    case 5: return "the server refused (wrong user or password?)";
+    case 6: return "the inbox file cannot be created";
+    case 8: return "the inbox file cannot be written";
+    case 10: return "no session window";
+    case 11: return "no server name given";
+    case 12: return "the connection cannot be set up";
+    case 13: return "the server closed the connection";
+    case 14: return "no user name given (at most 63 characters)";
+    case 15: return "no password given (at most 15 characters)";
+    default: return nullptr;
+    }
+}
+
+}  // namespace
+
+int FetchCommand(int argc, char** argv) {
+    const char *server = nullptr, *user = nullptr, *password = nullptr, *inbox = nullptr;
+    bool deleteAfter = false, checkOnly = false;
+    for (int i = 0; i < argc; ++i) {
+        const char* a = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
+            FetchUsage(stdout);
+            return 0;
+        } else if (!std::strcmp(a, "--delete")) deleteAfter = true;
+        else if (!std::strcmp(a, "--check")) checkOnly = true;
+        else if (!std::strcmp(a, "--server") && hasValue) server = argv[++i];
+        else if (!std::strcmp(a, "--user") && hasValue) user = argv[++i];
+        else if (!std::strcmp(a, "--password") && hasValue) password = argv[++i];
+        else if (!std::strcmp(a, "--inbox") && hasValue) inbox = argv[++i];
+        else {
+            std::fprintf(stderr, "zenkmail fetch: unknown or incomplete option '%s'\n", a);
+            FetchUsage(stderr);
+            return 2;
+        }
+    }
+    if (!server || !user || !password || (!inbox && !checkOnly)) {
+        std::fprintf(stderr, "zenkmail fetch: --server, --user, --password and --inbox are required\n");
+        FetchUsage(stderr);
+        return 2;
+    }
+    ZENKInit();
+    if (!ZENKStartWinSock(0x0101)) {
+        std::fprintf(stderr, "zenkmail fetch: WinSock cannot be started\n");
+        return 3;
+    }
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the notifications' queue
+    void* session = nullptr;
+    if (ZENKPOP3StartThread(GetCurrentThreadId(), kNotify, inbox ? inbox : "", &session) != 0) {
+        std::fprintf(stderr, "zenkmail fetch: no memory for a POP3 session\n");
+        return 3;
+    }
+    std::printf("%s %s as %s...\n", checkOnly ? "checking" : "fetching from", server, user);
+    if (checkOnly)
+        ZENKPOP3IsThereMail(session, server, user, password);
+    else
+        ZENKPOP3PullMail(session, server, user, password, deleteAfter ? 1 : 0);
+
+    int failure = 0, count = 0, stored = 0;
+    bool ended = false;
+    const DWORD start = GetTickCount();
+    while (!ended && GetTickCount() - start < kTimeLimitMs) {
+        while (!ended && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.hwnd == nullptr && msg.message == kNotify) {
+                const int status = static_cast<int>(msg.wParam);
+                const long value = static_cast<long>(msg.lParam);
+                if (status == 0) ended = true;
+                else if (status == 17) std::printf("  connected\n");
+                else if (status == 18) {
+                    count = static_cast<int>(value);
+                    std::printf("  %d message(s) waiting\n", count);
+                }
+                else if (status == 16) {
+                    ++stored;
+                    std::printf("  stored message %ld of %d%s\n", value, count, deleteAfter ? ", deleting it" : "");
+                } else if (status == 9) std::printf("  the mailbox is empty\n");
+                else if (status == 19) std::printf("  done, the server said goodbye\n");
+                else if (const char* text = FailureText(status)) {
+                    if (!failure) failure = status;
+                    std::fprintf(stderr, "zenkmail fetch: %s (status %d)\n", text, status);
+                }
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (!ended) MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+    ZENKPOP3Close(session);
+    ZENKEndWinSock();
+    if (!ended) {
+        std::fprintf(stderr, "zenkmail fetch: no answer within %lu s\n", kTimeLimitMs / 1000);
+        return 1;
+    }
+    if (failure) return 1;
+    if (!checkOnly) std::printf("%d message(s) in %s\n", stored, inbox);
+    return 0;
+}

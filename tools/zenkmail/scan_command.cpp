@@ -1,0 +1,109 @@
+// zenkmail scan: reads an inbox file back into messages.
+//
+//   zenkmail scan --inbox FILE [--attachments DIR]
+//
+// Prints every record's fields, its text and the paths (and sizes) of the
+// attachment files written. Exit codes: 0 done, 1 the inbox cannot be read
+// or a message has a format error, 2 bad command line.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "zenk32.h"
+#include "zenkmail_pop3.h"
+
+namespace {
+
+void ScanUsage(FILE* out) {
+    std::fputs(
+        "usage: zenkmail scan --inbox FILE [--attachments DIR]\n"
+        "  Reads the messages of an inbox file written by 'zenkmail fetch' and prints\n"
+        "  each one's header fields, text and attachments. Attachments are decoded\n"
+        "  into DIR under their own names (a generated QDF name when the name is\n"
+        "  taken); without DIR they go to the temporary folder.\n",
+        out);
+}
+
+long long FileSize(const char* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+void PrintText(const MimeMessageRecord& r) {
+    int length = r.textLength > 0 ? r.textLength - 1 : 0;
+    std::printf("  Text (%d bytes):\n", length);
+    const char* p = r.text;
+    const char* end = r.text ? r.text + length : nullptr;
+    while (p && p < end) {
+        const char* eol = static_cast<const char*>(std::memchr(p, '\n', end - p));
+        const char* stop = eol ? eol : end;
+        int n = static_cast<int>(stop - p);
+        if (n > 0 && p[n - 1] == '\r') --n;
+        std::printf("    | %.*s\n", n, p);
+        p = eol ? eol + 1 : end;
+    }
+}
+
+void PrintRecord(int number, int count, const MimeMessageRecord& r) {
+    std::printf("Message %d of %d\n", number, count);
+    std::printf("  Message-ID: %s\n  Date: %s\n  From: %s\n  Subject: %s\n", r.messageId, r.date, r.from,
+                r.subject);
+    for (int i = 0; i < r.toCount; ++i) std::printf("  To: %s\n", r.to[i]);
+    for (int i = 0; i < r.ccCount; ++i) std::printf("  Cc: %s\n", r.cc[i]);
+    for (int i = 0; i < r.attachmentCount; ++i)
+        std::printf("  Attachment: %s (%lld bytes)\n", r.attachments[i], FileSize(r.attachments[i]));
+    PrintText(r);
+}
+
+}  // namespace
+
+int ScanCommand(int argc, char** argv) {
+    const char *inbox = nullptr, *dir = "";
+    for (int i = 0; i < argc; ++i) {
+        const char* a = argv[i];
+        if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
+            ScanUsage(stdout);
+            return 0;
+        } else if (!std::strcmp(a, "--inbox") && i + 1 < argc) inbox = argv[++i];
+        else if (!std::strcmp(a, "--attachments") && i + 1 < argc) dir = argv[++i];
+        else {
+            std::fprintf(stderr, "zenkmail scan: unknown or incomplete option '%s'\n", a);
+            ScanUsage(stderr);
+            return 2;
+        }
+    }
+    if (!inbox) {
+        std::fprintf(stderr, "zenkmail scan: --inbox is required\n");
+        ScanUsage(stderr);
+        return 2;
+    }
+    if (std::strlen(dir) >= 160) {
+        std::fprintf(stderr, "zenkmail scan: the attachment folder name is too long (at most 159)\n");
+        return 2;
+    }
+    if (GetFileAttributesA(inbox) == INVALID_FILE_ATTRIBUTES) {
+        std::fprintf(stderr, "zenkmail scan: cannot find the inbox file %s\n", inbox);
+        return 1;
+    }
+    ZENKInit();
+    void* scanner = nullptr;
+    if (ZENKMimeScanStart(inbox, dir, &scanner) != 0) {
+        std::fprintf(stderr, "zenkmail scan: no memory for a scanner\n");
+        return 1;
+    }
+    int count = 0;
+    ZENKMimeScanNumMessages(scanner, &count);
+    std::printf("%s: %d message(s)\n", inbox, count);
+    int number = 0, status = 0;
+    for (MimeMessageRecord* r = ZENKMimeScanGetFirst(scanner); r; r = ZENKMimeScanGetNext(scanner))
+        PrintRecord(++number, count, *r);
+    if (number < count) {
+        std::fprintf(stderr, "zenkmail scan: message %d cannot be read (format error or no memory);"
+                             " it and the rest are skipped\n", number + 1);
+        status = 1;
+    }
+    ZENKMimeScanClose(scanner);
+    return status;
+}
