@@ -1,5 +1,5 @@
-// zenkmail: sends (and, where built with it, fetches and scans) mail
-// through zenk32.dll, as an ordinary caller of the library.
+// zenkmail: sends, fetches and scans mail through zenk32.dll, as an
+// ordinary caller of the library.
 //
 //   zenkmail send --server HOST --from ADDR --to ADDR ... [--help]
 //   zenkmail SUBCOMMAND --help
@@ -7,10 +7,7 @@
 #include <cstring>
 
 #include "zenkmail_send.h"
-#if __has_include("zenkmail_pop3.h")
 #include "zenkmail_pop3.h"
-#define ZENKMAIL_HAS_POP3 1
-#endif
 
 namespace {
 
@@ -22,10 +19,8 @@ struct Subcommand {
 
 const Subcommand kSubcommands[] = {
     {"send", SendCommand, "compose a message and deliver it to an SMTP server"},
-#ifdef ZENKMAIL_HAS_POP3
     {"fetch", FetchCommand, "download a POP3 mailbox into an inbox file"},
     {"scan", ScanCommand, "list the messages of an inbox file and save attachments"},
-#endif
 };
 
 void Usage(FILE* out) {
