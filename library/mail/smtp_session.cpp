@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "core/library_state.h"
 #include "mail/smtp_status.h"
 #include "zenk32.h"
 
@@ -15,42 +14,7 @@ static_assert(ZENK_SMTP_SENT == kSmtpMessageSent && ZENK_SMTP_QUIT_DONE == kSmtp
 
 namespace {
 
-constexpr char kWindowClass[] = "ZENK_SMTPWIND";
-constexpr char kWindowTitle[] = "SMTP Message";
-bool classRegistered = false;  // process-wide; the class is never unregistered
-
-LRESULT CALLBACK SmtpWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* session = reinterpret_cast<SmtpSession*>(GetWindowLongPtrA(window, 0));
-    if (message == SmtpSession::kStreamMessage) {
-        if (session) session->OnStreamEvent(wParam, lParam);
-        return 0;
-    }
-    if (message == WM_TIMER && wParam == SmtpSession::kTimerId) {
-        if (session) session->OnTimer();
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND CreateSessionWindow(SmtpSession* session) {
-    HINSTANCE instance = static_cast<HINSTANCE>(InstanceHandle());
-    if (!classRegistered) {
-        WNDCLASSA wc = {};
-        wc.style = CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = SmtpWindowProc;
-        wc.cbWndExtra = sizeof(LONG_PTR);  // the session's address, a pointer wide
-        wc.hInstance = instance;
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = kWindowClass;
-        classRegistered = RegisterClassA(&wc) != 0;
-        if (!classRegistered) return nullptr;
-    }
-    HWND window = CreateWindowExA(0, kWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
-                                  nullptr);
-    if (window) SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(session));
-    return window;
-}
+SessionWindowClass smtpWindowClass{"ZENK_SMTPWIND", "SMTP Message"};
 
 }  // namespace
 
@@ -62,16 +26,13 @@ SmtpSession::SmtpSession(const OwnerNotify& notify, const char* outboxPath) : no
         while (n < kPathCapacity && outboxPath[n]) ++n;
         if (n < kPathCapacity) std::memcpy(outboxPath_, outboxPath, n + 1);
     }
-    window_ = CreateSessionWindow(this);
+    window_ = CreateSessionWindow(smtpWindowClass, this);
 }
 
 SmtpSession::~SmtpSession() {
     StopTimer();
     CloseStream();
-    if (window_) {
-        SetWindowLongPtrA(window_, 0, 0);
-        DestroyWindow(window_);
-    }
+    DestroySessionWindow(window_);
     outbox_.Close();
 }
 
@@ -133,7 +94,8 @@ void SmtpSession::OnStreamEvent(WPARAM code, LPARAM count) {
     if (engine_.Finished()) StopTimer();
 }
 
-void SmtpSession::OnTimer() {
+void SmtpSession::OnTimer(UINT_PTR timerId) {
+    if (timerId != kTimerId) return;
     int code = 0;
     char text[ZENK_ERRTEXT_SIZE];
     if (!stream_ || ZENKLastStreamWinSockError(stream_, &code, text) != 0) code = 0;

@@ -10,14 +10,15 @@
 
 #include "core/owner_notify.h"
 #include "mail/smtp_engine.h"
+#include "mail/session_window.h"
 #include "mail/smtp_link.h"
 #include "mime/file_source.h"
 
 namespace zenk {
 
-class SmtpSession : public SmtpLink {
+class SmtpSession : public SmtpLink, public SessionWindowClient {
 public:
-    static constexpr UINT kStreamMessage = WM_USER + 1;  // 1025: the stream's notifications
+    static constexpr UINT kStreamMessage = kSessionStreamMessage;  // 1025: the stream's notifications
     static constexpr UINT_PTR kTimerId = 1;
     static constexpr UINT kTimerMs = 1000;
     static constexpr std::size_t kPathCapacity = 256;      // outbox path: 255 characters
@@ -31,8 +32,9 @@ public:
     SmtpSession& operator=(const SmtpSession&) = delete;
 
     int SendMail(const char* server);
-    void OnStreamEvent(WPARAM code, LPARAM count);
-    void OnTimer();
+    // SessionWindowClient
+    void OnStreamEvent(WPARAM code, LPARAM count) override;
+    void OnTimer(UINT_PTR timerId) override;
     SmtpEngine& Engine() { return engine_; }
     HWND Window() const { return window_; }
 
