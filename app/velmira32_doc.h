@@ -1,0 +1,47 @@
+// velmira32_doc.h - one FTP connection: handle, status-box option and the
+// latest status line, with the connection, transfer and option commands.
+#pragma once
+#include "framework/afx.h"
+
+class CVelmira32Doc : public CDocument {
+public:
+    DECLARE_DYNCREATE(CVelmira32Doc)
+    CVelmira32Doc() = default;
+
+    int m_nFtpHandle = 0;                                  // connected while greater than 0
+    BOOL m_bStatusBox = TRUE;                              // passed to ftp_statusbox
+    CString m_strStatus = "Please connect to server first...";  // the latest status line
+
+    void Serialize(CArchive& ar) override;
+    //  the first view's text, raw
+    BOOL OnNewDocument() override;
+    //  the base's
+
+    void PostStatus(const char* text);
+    //  sets the status line and appends it to every view's log
+
+protected:
+    // Connection commands
+    void OnLogin();
+    void OnReLogin();
+    void OnLogout();
+    void OnGateLogin();
+    void OnAbort();
+    // Transfer commands
+    void OnPut();
+    void OnGet();
+    void OnCwd();
+    void OnMGet();
+    void OnMPut();
+    // Option commands
+    void OnAscii();
+    void OnBinary();
+    void OnLocalUnique();
+    void OnStoreUnique();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void RunTransfer(const CString& progress, int (*call)(int, const CString&, const CString&),
+                     const CString& first, const CString& second);
+    //  the common steps of Put, Get, MGet and MPut after their dialog
+};

@@ -1,0 +1,155 @@
+// Velmira32's frame, documents and views, driven from outside the process.
+#include "app_fake_fixture.h"
+#include <commctrl.h>
+
+using namespace velmira_test;
+
+namespace {
+const char kPrompt[] = "Please connect to server first...";
+
+std::string ClassOf(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+// The child frames of the MDI client, in z-order.
+std::vector<HWND> Children(HWND client) {
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(client, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsWindowVisible(child)) children.push_back(child);
+    return children;
+}
+}  // namespace
+
+TEST_F(FakeAppTest, NewDocumentShowsOnlyThePromptInAReadOnlyWrappingLog) {
+    HWND child = app_.ActiveChild();
+    ASSERT_NE(nullptr, child);
+    EXPECT_EQ("Velmir1", AppDriver::WindowText(child));
+    EXPECT_EQ("Velmira32 - Velmir1", AppDriver::WindowText(app_.Main()));
+    HWND view = app_.View();
+    ASSERT_NE(nullptr, view);
+    EXPECT_EQ("Edit", ClassOf(view));
+    EXPECT_EQ(std::string(kPrompt) + "\r\n", AppDriver::WindowText(view));
+    LONG style = GetWindowLongA(view, GWL_STYLE);
+    EXPECT_TRUE(style & ES_READONLY);
+    EXPECT_TRUE(style & ES_MULTILINE);
+    EXPECT_FALSE(style & WS_HSCROLL) << "long lines wrap";
+    EXPECT_FALSE(style & ES_AUTOHSCROLL);
+    EXPECT_TRUE(style & WS_VSCROLL);
+    EXPECT_TRUE(Calls().empty()) << "starting calls nothing in the library";
+}
+
+TEST_F(FakeAppTest, ToolbarAndStatusBarExistWithTheirIds) {
+    HWND toolbar = GetDlgItem(app_.Main(), kViewToolbar);
+    ASSERT_NE(nullptr, toolbar);
+    EXPECT_EQ("ToolbarWindow32", ClassOf(toolbar));
+    EXPECT_TRUE(IsWindowVisible(toolbar));
+    DWORD_PTR count = 0;
+    SendMessageTimeoutA(toolbar, TB_BUTTONCOUNT, 0, 0, SMTO_NORMAL, 5000, &count);
+    EXPECT_EQ(10u, count) << "eight buttons and two gaps";
+    const UINT ids[] = {57600, 57601, 57603, 0, 57635, 57634, 57637, 0, 57607, 57664};
+    for (int i = 0; i < 10; ++i) {
+        if (!ids[i]) continue;
+        DWORD_PTR index = 0;
+        SendMessageTimeoutA(toolbar, TB_COMMANDTOINDEX, ids[i], 0, SMTO_NORMAL, 5000, &index);
+        EXPECT_EQ(static_cast<DWORD_PTR>(i), index) << "button " << ids[i];
+    }
+    HWND status = GetDlgItem(app_.Main(), kViewStatusBar);
+    ASSERT_NE(nullptr, status);
+    EXPECT_EQ("msctls_statusbar32", ClassOf(status));
+    EXPECT_EQ("Ready", AppDriver::WindowText(status));
+
+    // View menu: each bar hides and shows again; the MDI client fills the rest.
+    RECT before, after;
+    GetWindowRect(app_.MdiClient(), &before);
+    app_.Command(kViewToolbar);
+    EXPECT_FALSE(IsWindowVisible(toolbar));
+    GetWindowRect(app_.MdiClient(), &after);
+    EXPECT_LT(after.top, before.top);
+    app_.Command(kViewToolbar);
+    EXPECT_TRUE(IsWindowVisible(toolbar));
+    app_.Command(kViewStatusBar);
+    EXPECT_FALSE(IsWindowVisible(status));
+    app_.Command(kViewStatusBar);
+    EXPECT_TRUE(IsWindowVisible(status));
+}
+
+TEST_F(FakeAppTest, NewWindowStartsWithTheCurrentStatusThenBothViewsLogAlike) {
+    HWND first = app_.View();
+    app_.Command(kAbort);  // disconnected: one line, no library call
+    app_.Command(kWindowNew);
+    HWND second = app_.View();
+    ASSERT_NE(first, second);
+    EXPECT_EQ((std::vector<std::string>{"No FTP connection."}), app_.Log(second));
+    EXPECT_EQ((std::vector<std::string>{kPrompt, "No FTP connection."}), app_.Log(first));
+    EXPECT_EQ("Velmir1:2", AppDriver::WindowText(app_.ActiveChild()));
+    EXPECT_EQ("Velmir1:1", AppDriver::WindowText(GetParent(first)));
+
+    // The same posting twice is logged twice, in every view of the document.
+    app_.Command(kAbort);
+    app_.Command(kAbort);
+    EXPECT_EQ((std::vector<std::string>{"No FTP connection.", "No FTP connection.", "No FTP connection."}),
+              app_.Log(second));
+    EXPECT_EQ(4u, app_.Log(first).size());
+    EXPECT_TRUE(Calls().empty());
+
+    // Closing one window leaves the other, untitled by number again.
+    PostMessageA(GetParent(second), WM_CLOSE, 0, 0);
+    app_.Sync();
+    EXPECT_EQ("Velmir1", AppDriver::WindowText(GetParent(first)));
+}
+
+TEST_F(FakeAppTest, DocumentsAreIndependentAndTheMenuFollowsTheActiveWindow) {
+    HMENU menuWithDocument = GetMenu(app_.Main());
+    HWND firstView = app_.View();
+    app_.Command(kFileNew);
+    HWND secondView = app_.View();
+    ASSERT_NE(firstView, secondView);
+    EXPECT_EQ("Velmir2", AppDriver::WindowText(app_.ActiveChild()));
+    app_.Command(kAbort);
+    EXPECT_EQ((std::vector<std::string>{kPrompt, "No FTP connection."}), app_.Log(secondView));
+    EXPECT_EQ((std::vector<std::string>{kPrompt}), app_.Log(firstView));
+
+    app_.Command(kWindowTile);
+    EXPECT_TRUE(Screenshot("velmira32")) << "main window with two documents";
+
+    // Closing every document brings back the frame's own menu and title.
+    app_.Command(kFileClose);
+    app_.Command(kFileClose);
+    EXPECT_EQ(nullptr, app_.ActiveChild());
+    EXPECT_EQ(0u, Children(app_.MdiClient()).size());
+    EXPECT_NE(menuWithDocument, GetMenu(app_.Main()));
+    EXPECT_EQ("Velmira32", AppDriver::WindowText(app_.Main()));
+    // A new document after that is numbered on.
+    app_.Command(kFileNew);
+    EXPECT_EQ("Velmir3", AppDriver::WindowText(app_.ActiveChild()));
+    EXPECT_EQ(menuWithDocument, GetMenu(app_.Main()));
+}
+
+TEST_F(FakeAppTest, AboutBoxShowsTheVersionAndClosesOnOk) {
+    PostMessageA(app_.Main(), WM_COMMAND, kAbout, 0);
+    HWND about = app_.WaitWindow("About Velmira32");
+    ASSERT_NE(nullptr, about);
+    HWND line = FindWindowExA(about, nullptr, "Static", "Velmira32 Version 1.0");
+    EXPECT_NE(nullptr, line);
+    EXPECT_EQ("OK", AppDriver::ItemText(about, IDOK));
+    AppDriver::Click(about, IDOK);
+    EXPECT_TRUE(app_.WaitGone(about));
+}
+
+TEST_F(FakeAppTest, PrintPreviewShowsPagesAndCloses) {
+    app_.Command(kAbort);
+    PostMessageA(app_.Main(), WM_COMMAND, kPrintPreview, 0);
+    HWND preview = app_.WaitWindow("Velmir1 - Print Preview");
+    ASSERT_NE(nullptr, preview);
+    EXPECT_FALSE(IsWindowEnabled(app_.Main())) << "the frame waits while the preview is open";
+    HWND close = GetDlgItem(preview, 0xF005);
+    ASSERT_NE(nullptr, close);
+    EXPECT_EQ("Close", AppDriver::WindowText(close));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(preview, 0xF006))) << "one page: no next page";
+    AppDriver::Click(preview, 0xF005);
+    EXPECT_TRUE(app_.WaitGone(preview));
+    app_.Sync();
+    EXPECT_TRUE(IsWindowEnabled(app_.Main()));
+}
