@@ -110,3 +110,8 @@ BOOL CMDIChildWnd::DestroyWindow() {
     ::SendMessageA(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(m_hWnd), 0);
     return TRUE;
 }
+
+void CMDIChildWnd::PostNcDestroy() {
+    if (CMDIFrameWnd* frame = GetMDIFrame()) frame->OnIdleUpdate();
+    CFrameWnd::PostNcDestroy();
+}

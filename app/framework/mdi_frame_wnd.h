@@ -82,6 +82,8 @@ protected:
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     int OnCreate(LPCREATESTRUCTA lpCreateStruct) override;
+    void PostNcDestroy() override;
+    //  the main frame shows the menu and title of the child now active
 
 private:
     CCreateContext* m_pContext = nullptr;  // view to create, during creation only

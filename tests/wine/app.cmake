@@ -28,6 +28,7 @@ zenk_add_wine_test(NAME app_gui_test
           ${CMAKE_CURRENT_LIST_DIR}/app_fake_fixture.cpp
           ${CMAKE_CURRENT_LIST_DIR}/app_frame_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/app_resources_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/app_commands_test.cpp
   TIMEOUT 180
   RUNNER ${VELMIRA_RUNNER} --)
 add_dependencies(app_gui_test app_fake_tovan app_fake_copy Velmira32)
