@@ -1,0 +1,195 @@
+// The login and transfer flows of tovan32, driven by scripted replies.
+#include <gtest/gtest.h>
+
+#include "protocol/login_flow.h"
+#include "protocol/transfer_flow.h"
+
+using namespace tovan;
+
+namespace {
+
+Reply R(int code, const std::string& text = "x") {
+    Reply r;
+    r.code = code;
+    r.text = r.lastLine = std::to_string(code) + " " + text;
+    return r;
+}
+
+TEST(TovanLoginFlow, GreetingUserPassAccount) {
+    LoginFlow flow("alice", "pw", "acct");
+    EXPECT_EQ(flow.Start(true).kind, FlowStep::kReadReply);
+    EXPECT_EQ(flow.OnReply(R(120, "soon")).kind, FlowStep::kReadReply);
+    FlowStep s = flow.OnReply(R(220));
+    EXPECT_EQ(s.command, "USER alice");
+    s = flow.OnReply(R(331));
+    EXPECT_EQ(s.command, "PASS pw");
+    EXPECT_EQ(flow.State(), LoginState::kAwaitPass);
+    s = flow.OnReply(R(332));
+    EXPECT_EQ(s.command, "ACCT acct");
+    s = flow.OnReply(R(230));
+    EXPECT_EQ(s.kind, FlowStep::kFinished);
+    EXPECT_EQ(flow.State(), LoginState::kLoggedIn);
+    EXPECT_EQ(flow.Message(), "");
+}
+
+TEST(TovanLoginFlow, ReloginStartsWithUserAndMayNeedNoPassword) {
+    LoginFlow flow("bob@target", "pw", "");
+    EXPECT_EQ(flow.Start(false).command, "USER bob@target");
+    EXPECT_EQ(flow.OnReply(R(230)).kind, FlowStep::kFinished);
+    EXPECT_EQ(flow.State(), LoginState::kLoggedIn);
+}
+
+TEST(TovanLoginFlow, FailuresCarryTheServersReply) {
+    struct Case {
+        std::vector<int> replies;
+        std::string message;
+    } cases[] = {
+        {{421}, "Server refused the connection: 421 x"},
+        {{220, 530}, "Login failed: 530 x"},
+        {{220, 331, 530}, "Login failed: 530 x"},
+        {{220, 331, 332}, "Login needs an account: 332 x"},
+        {{220, 332}, "Login needs an account: 332 x"},
+        {{0}, "Server refused the connection: 0 x"},
+    };
+    for (const auto& c : cases) {
+        LoginFlow flow("u", "p", "");
+        FlowStep s = flow.Start(true);
+        for (int code : c.replies) s = flow.OnReply(R(code));
+        EXPECT_EQ(s.kind, FlowStep::kFinished);
+        EXPECT_EQ(flow.State(), LoginState::kFailed);
+        EXPECT_EQ(flow.Message(), c.message);
+    }
+    LoginFlow refusedAccount("u", "p", "a");
+    refusedAccount.Start(false);
+    refusedAccount.OnReply(R(331));
+    refusedAccount.OnReply(R(332));
+    refusedAccount.OnReply(R(530));
+    EXPECT_EQ(refusedAccount.Message(), "Account refused: 530 x");
+}
+
+TEST(TovanTransferFlow, PassiveRetrieve) {
+    TransferFlow flow(TransferKind::kRetrieve, "a.bin", true);
+    FlowStep s = flow.Start();
+    EXPECT_EQ(s.command, "PASV");
+    s = flow.OnReply(R(227, "Entering Passive Mode (10,0,0,1,4,1)"));
+    ASSERT_EQ(s.kind, FlowStep::kOpenPassive);
+    EXPECT_EQ(s.address.port, 1025);
+    s = flow.OnPassiveOpened(true);
+    EXPECT_EQ(s.command, "RETR a.bin");
+    EXPECT_EQ(flow.OnReply(R(150)).kind, FlowStep::kMoveData);
+    EXPECT_EQ(flow.OnDataDone(true, "").kind, FlowStep::kReadReply);
+    EXPECT_EQ(flow.OnReply(R(226, "Transfer complete.")).kind, FlowStep::kFinished);
+    EXPECT_EQ(flow.State(), TransferState::kDone);
+    EXPECT_EQ(flow.CompletionText(), "226 Transfer complete.");
+    EXPECT_FALSE(flow.FellBackToActive());
+}
+
+TEST(TovanTransferFlow, FallsBackToActiveWhenPassiveFails) {
+    DataAddress local;
+    local.ip[0] = 127;
+    local.ip[3] = 1;
+    local.port = 5000;
+    for (int refusedPasv = 0; refusedPasv < 3; ++refusedPasv) {
+        TransferFlow flow(TransferKind::kList, "", true);
+        flow.Start();
+        FlowStep s;
+        if (refusedPasv == 0) {
+            s = flow.OnReply(R(502));
+        } else if (refusedPasv == 1) {
+            s = flow.OnReply(R(227, "no address here"));
+        } else {
+            flow.OnReply(R(227, "(1,2,3,4,5,6)"));
+            s = flow.OnPassiveOpened(false);
+        }
+        ASSERT_EQ(s.kind, FlowStep::kOpenActive) << refusedPasv;
+        s = flow.OnActiveListening(true, local);
+        EXPECT_EQ(s.command, "PORT 127,0,0,1,19,136");
+        EXPECT_EQ(flow.OnReply(R(200)).command, "LIST");
+        EXPECT_TRUE(flow.FellBackToActive());
+    }
+}
+
+TEST(TovanTransferFlow, ActiveFromTheStartAndRefusedPort) {
+    TransferFlow flow(TransferKind::kStore, "x", false);
+    EXPECT_EQ(flow.Start().kind, FlowStep::kOpenActive);
+    flow.OnActiveListening(true, DataAddress());
+    EXPECT_EQ(flow.OnReply(R(500, "Illegal PORT")).kind, FlowStep::kFinished);
+    EXPECT_EQ(flow.Message(), "Server refused PORT: 500 Illegal PORT");
+
+    TransferFlow noListen(TransferKind::kStore, "x", false);
+    noListen.Start();
+    EXPECT_EQ(noListen.OnActiveListening(false, DataAddress()).kind, FlowStep::kFinished);
+    EXPECT_EQ(noListen.State(), TransferState::kFailed);
+}
+
+TEST(TovanTransferFlow, RefusedCommandAndFailedCompletion) {
+    TransferFlow refused(TransferKind::kRetrieve, "missing", false);
+    refused.Start();
+    refused.OnActiveListening(true, DataAddress());
+    refused.OnReply(R(200));
+    EXPECT_EQ(refused.OnReply(R(550, "No such file")).kind, FlowStep::kFinished);
+    EXPECT_EQ(refused.Message(), "RETR failed: 550 No such file");
+    EXPECT_FALSE(refused.Aborted());
+
+    TransferFlow broken(TransferKind::kRetrieve, "a", false);
+    broken.Start();
+    broken.OnActiveListening(true, DataAddress());
+    broken.OnReply(R(200));
+    broken.OnReply(R(150));
+    broken.OnDataDone(false, "no data within 3 s");
+    // Even a 226 does not make a broken data connection a success.
+    broken.OnReply(R(226));
+    EXPECT_EQ(broken.State(), TransferState::kFailed);
+    EXPECT_EQ(broken.Message(), "Transfer failed: no data within 3 s");
+}
+
+TEST(TovanTransferFlow, AbortSendsAborAndReadsBothReplies) {
+    TransferFlow flow(TransferKind::kRetrieve, "big", false);
+    flow.Start();
+    flow.OnActiveListening(true, DataAddress());
+    flow.OnReply(R(200));
+    flow.OnReply(R(150));
+    FlowStep s = flow.OnAbort();
+    EXPECT_EQ(s.command, "ABOR");
+    EXPECT_EQ(flow.OnReply(R(426, "aborted")).kind, FlowStep::kReadReply);
+    EXPECT_EQ(flow.OnReply(R(226, "ABOR ok")).kind, FlowStep::kFinished);
+    EXPECT_TRUE(flow.Aborted());
+    EXPECT_EQ(flow.State(), TransferState::kFailed);
+    EXPECT_EQ(flow.Message(), "Transfer aborted: 226 ABOR ok");
+
+    TransferFlow idle(TransferKind::kRetrieve, "big", false);
+    idle.Start();
+    EXPECT_EQ(idle.OnAbort().kind, FlowStep::kFinished);  // no data moving yet: nothing to abort
+}
+
+TEST(TovanTransferFlow, StoreUniqueNameFromEitherReply) {
+    TransferFlow flow(TransferKind::kStoreUnique, "", false);
+    flow.Start();
+    flow.OnActiveListening(true, DataAddress());
+    EXPECT_EQ(flow.OnReply(R(200)).command, "STOU");
+    flow.OnReply(R(125, "FILE: u.txt.3"));
+    flow.OnDataDone(true, "");
+    flow.OnReply(R(226));
+    EXPECT_EQ(flow.StoredName(), "u.txt.3");
+
+    TransferFlow late(TransferKind::kStoreUnique, "u", false);
+    late.Start();
+    late.OnActiveListening(true, DataAddress());
+    EXPECT_EQ(late.OnReply(R(200)).command, "STOU u");
+    late.OnReply(R(150, "Opening data connection"));
+    late.OnDataDone(true, "");
+    late.OnReply(R(250, "Transfer complete (unique file name \"u.1\")"));
+    EXPECT_EQ(late.StoredName(), "u.1");
+}
+
+TEST(TovanTransferFlow, CompletionWithoutPreliminaryReply) {
+    TransferFlow flow(TransferKind::kNameList, "d", false);
+    flow.Start();
+    flow.OnActiveListening(true, DataAddress());
+    flow.OnReply(R(200));
+    EXPECT_EQ(flow.OnReply(R(226, "done")).kind, FlowStep::kMoveData);
+    EXPECT_EQ(flow.OnDataDone(true, "").kind, FlowStep::kFinished);
+    EXPECT_EQ(flow.State(), TransferState::kDone);
+}
+
+}  // namespace
