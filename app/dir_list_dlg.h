@@ -1,9 +1,10 @@
 // dir_list_dlg.h - the "Directory Listing" dialog (136): lists a remote
 // directory on "OK" through a temporary file; it stays open until "Cancel".
 //
-// The temporary file is named by _tempnam in "c:\windows" with the prefix
-// "ftp"; when that folder cannot take a new file, the system's temporary
-// folder is used instead. When no usable name can be had at all, the
+// The temporary file is named by _tempnam with the folder "c:\windows" and
+// the prefix "ftp" (the C run-time itself prefers the folder in TMP when that
+// is set); when the name it gives cannot be created, a name in the system's
+// temporary folder is used instead. When no usable name can be had at all, the
 // library is not called and the document posts
 // "Cannot create a temporary file for the listing".
 #pragma once

@@ -32,3 +32,14 @@ zenk_add_wine_test(NAME app_gui_test
   TIMEOUT 180
   RUNNER ${VELMIRA_RUNNER} --)
 add_dependencies(app_gui_test app_fake_tovan app_fake_copy Velmira32)
+
+# End to end: the real tovan32.dll (once its target exists) against pyftpdlib.
+if(TARGET tovan32)
+  zenk_add_wine_test(NAME app_ftp_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/app_driver.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/app_fake_fixture.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/app_ftp_test.cpp
+    TIMEOUT 180
+    RUNNER ${VELMIRA_RUNNER} --ftp --)
+  add_dependencies(app_ftp_test tovan32 Velmira32)
+endif()

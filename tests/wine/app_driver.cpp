@@ -182,7 +182,7 @@ bool AppDriver::WaitLog(HWND view, size_t count, DWORD timeoutMs) const {
     return true;
 }
 
-bool Screenshot(const char* name) {
+bool RunnerRequest(const char* name) {
     char dir[MAX_PATH];
     DWORD got = GetEnvironmentVariableA("VELMIRA_SHOT_DIR", dir, sizeof dir);
     if (got == 0 || got >= sizeof dir) return false;

@@ -57,9 +57,13 @@ private:
     HWND m_main = nullptr;
 };
 
-// Asks the test runner (outside Wine) for a screenshot of the whole screen
-// named name.png; waits until it is taken. False when no runner listens.
-bool Screenshot(const char* name);
+// Asks the test runner (outside Wine) for something and waits until it is
+// done: NAME.request in the folder VELMIRA_SHOT_DIR names, answered by
+// NAME.done. False when no runner answers within 15 s.
+bool RunnerRequest(const char* name);
+
+// A screenshot of the whole screen, saved by the runner as name.png.
+inline bool Screenshot(const char* name) { return RunnerRequest(name); }
 
 // A scratch folder of the test's own, emptied; ends without a separator.
 std::string ScratchDir(const char* name);

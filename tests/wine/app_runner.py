@@ -6,9 +6,11 @@ usage: app_runner.py SHOTS_DIR [--ftp] -- WINE TEST.exe [args...]
 The test program writes NAME.request into the folder named by
 VELMIRA_SHOT_DIR; this script answers with `import -window root
 SHOTS_DIR/NAME.png` and NAME.done. With --ftp, a pyftpdlib server runs on
-127.0.5.1:21 (tests/wine/app_ftp_server.py) for the end-to-end tests.
+127.0.5.1:21 (tests/wine/app_ftp_server.py) for the end-to-end tests, and
+the test may ask for it to be stopped (stop-ftp.request).
 """
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -22,15 +24,20 @@ import peerlib  # noqa: E402
 FTP_HOST = "127.0.5.1"
 
 
-def serve_screenshots(request_dir, shots_dir, stop):
+def serve_requests(request_dir, shots_dir, stop, peers):
+    """Answers the test's requests: NAME.request takes a screenshot NAME.png;
+    stop-ftp.request stops the FTP server instead."""
     while not stop.is_set():
         for entry in os.listdir(request_dir):
             if not entry.endswith(".request"):
                 continue
             name = entry[: -len(".request")]
             os.remove(os.path.join(request_dir, entry))
-            subprocess.run(["import", "-window", "root", os.path.join(shots_dir, name + ".png")],
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=20)
+            if name == "stop-ftp":
+                peers.stop("ftp")
+            else:
+                subprocess.run(["import", "-window", "root", os.path.join(shots_dir, name + ".png")],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=20)
             open(os.path.join(request_dir, name + ".done"), "w").close()
         time.sleep(0.05)
 
@@ -44,18 +51,22 @@ def main():
     request_dir = tempfile.mkdtemp(prefix="velmira-shots-")
     env = {"VELMIRA_SHOT_DIR": "Z:" + request_dir.replace("/", "\\")}
     stop = threading.Event()
-    thread = threading.Thread(target=serve_screenshots, args=(request_dir, shots_dir, stop), daemon=True)
-    thread.start()
     with peerlib.Peers() as peers:
+        thread = threading.Thread(target=serve_requests, args=(request_dir, shots_dir, stop, peers), daemon=True)
+        thread.start()
         if "--ftp" in options:
             root = tempfile.mkdtemp(prefix="velmira-ftp-")
             env["VELMIRA_FTP_HOST"] = FTP_HOST
             env["VELMIRA_FTP_ROOT"] = "Z:" + root.replace("/", "\\")
             peers.start("ftp", [peerlib.PY, os.path.join(HERE, "app_ftp_server.py"), FTP_HOST, root],
                         wait=(FTP_HOST, 21))
+        env["TOVAN_TIMEOUT"] = "3"
         code = peers.run_test(command, env=env)
-    stop.set()
-    thread.join(timeout=5)
+        stop.set()
+        thread.join(timeout=5)
+    shutil.rmtree(request_dir, ignore_errors=True)
+    if "--ftp" in options:
+        shutil.rmtree(root, ignore_errors=True)
     sys.exit(code)
 
 
