@@ -71,14 +71,18 @@ void CVelmira32Doc::OnCwd() {
     UpdateAllViews(nullptr);
 }
 
-void CVelmira32Doc::OnAscii() {
+void CVelmira32Doc::RunOption(int(TOVANAPI* call)(int), const char* disconnectedText) {
     if (m_nFtpHandle <= 0) {
-        PostStatus(kNotConnected);
+        PostStatus(disconnectedText);
         return;
     }
-    ftp_setascii(m_nFtpHandle);
-    PostStatus(FtpMessage());
+    call(m_nFtpHandle);
+    PostStatus(FtpMessage());  // whatever ftp_lasterror returned
 }
+
+void CVelmira32Doc::OnAscii() { RunOption(&ftp_setascii, kNotConnected); }
+void CVelmira32Doc::OnLocalUnique() { RunOption(&ftp_localunique, kNoConnection); }
+void CVelmira32Doc::OnStoreUnique() { RunOption(&ftp_storeunique, kNoConnection); }
 
 void CVelmira32Doc::OnBinary() {
     if (m_nFtpHandle <= 0) {
@@ -88,22 +92,4 @@ void CVelmira32Doc::OnBinary() {
     ftp_setbinary(m_nFtpHandle);
     CString message;
     PostStatus(FtpLastError(message) > 0 ? message : CString("no message"));
-}
-
-void CVelmira32Doc::OnLocalUnique() {
-    if (m_nFtpHandle <= 0) {
-        PostStatus(kNoConnection);
-        return;
-    }
-    ftp_localunique(m_nFtpHandle);
-    PostStatus(FtpMessage());
-}
-
-void CVelmira32Doc::OnStoreUnique() {
-    if (m_nFtpHandle <= 0) {
-        PostStatus(kNoConnection);
-        return;
-    }
-    ftp_storeunique(m_nFtpHandle);
-    PostStatus(FtpMessage());
 }

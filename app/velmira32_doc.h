@@ -2,6 +2,7 @@
 // latest status line, with the connection, transfer and option commands.
 #pragma once
 #include "framework/afx.h"
+#include "tovan32.h"
 
 class CVelmira32Doc : public CDocument {
 public:
@@ -44,4 +45,6 @@ private:
     void RunTransfer(const CString& progress, int (*call)(int, const CString&, const CString&),
                      const CString& first, const CString& second);
     //  the common steps of Put, Get, MGet and MPut after their dialog
+    void RunOption(int(TOVANAPI* call)(int), const char* disconnectedText);
+    //  Ascii, LocalUnique, StoreUnique: one call, then the library's message
 };

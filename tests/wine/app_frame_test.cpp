@@ -153,3 +153,36 @@ TEST_F(FakeAppTest, PrintPreviewShowsPagesAndCloses) {
     app_.Sync();
     EXPECT_TRUE(IsWindowEnabled(app_.Main()));
 }
+
+TEST_F(FakeAppTest, SaveAsWritesTheLogAndOpeningAFileShowsOnlyTheNewLog) {
+    app_.Command(kAbort);
+    const std::string path = dir_ + "\\session.log";
+    DeleteFileA(path.c_str());
+    PostMessageA(app_.Main(), WM_COMMAND, 57604, 0);  // Save As
+    HWND dlg = app_.WaitWindow("Save As");
+    ASSERT_NE(nullptr, dlg);
+    HWND name = nullptr;  // the file name box: the dialog's first edit control, at any depth
+    EnumChildWindows(
+        dlg,
+        [](HWND child, LPARAM found) -> BOOL {
+            if (ClassOf(child) != "Edit" || !IsWindowVisible(child)) return TRUE;
+            *reinterpret_cast<HWND*>(found) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&name));
+    ASSERT_NE(nullptr, name);
+    AppDriver::SetItemText(GetParent(name), GetDlgCtrlID(name), path);
+    AppDriver::Click(dlg, IDOK);
+    ASSERT_TRUE(app_.WaitGone(dlg));
+    app_.Sync();
+    EXPECT_EQ(std::string(kPrompt) + "\r\nNo FTP connection.\r\n", ReadFileBytes(path)) << "the log as shown";
+    EXPECT_EQ("session.log", AppDriver::WindowText(app_.ActiveChild()));
+
+    // Opened again (from the command line), the view's first update replaces
+    // the file's text with the view's own log.
+    AppDriver second;
+    ASSERT_TRUE(second.Start(ExeDir() + "\\fake_tovan\\Velmira32.exe", dir_, "\"" + path + "\""));
+    EXPECT_EQ("session.log", AppDriver::WindowText(second.ActiveChild()));
+    EXPECT_EQ(std::string(kPrompt) + "\r\n", AppDriver::WindowText(second.View()));
+    EXPECT_EQ(0u, second.Stop());
+}
