@@ -20,6 +20,11 @@ std::vector<HWND> Children(HWND client) {
         if (IsWindowVisible(child)) children.push_back(child);
     return children;
 }
+BOOL CALLBACK FindVisibleEdit(HWND child, LPARAM found) {
+    if (ClassOf(child) != "Edit" || !IsWindowVisible(child)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = child;
+    return FALSE;
+}
 }  // namespace
 
 TEST_F(FakeAppTest, NewDocumentShowsOnlyThePromptInAReadOnlyWrappingLog) {
@@ -162,14 +167,7 @@ TEST_F(FakeAppTest, SaveAsWritesTheLogAndOpeningAFileShowsOnlyTheNewLog) {
     HWND dlg = app_.WaitWindow("Save As");
     ASSERT_NE(nullptr, dlg);
     HWND name = nullptr;  // the file name box: the dialog's first edit control, at any depth
-    EnumChildWindows(
-        dlg,
-        [](HWND child, LPARAM found) -> BOOL {
-            if (ClassOf(child) != "Edit" || !IsWindowVisible(child)) return TRUE;
-            *reinterpret_cast<HWND*>(found) = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&name));
+    EnumChildWindows(dlg, &FindVisibleEdit, reinterpret_cast<LPARAM>(&name));
     ASSERT_NE(nullptr, name);
     AppDriver::SetItemText(GetParent(name), GetDlgCtrlID(name), path);
     AppDriver::Click(dlg, IDOK);
