@@ -136,8 +136,9 @@ void CFrameWnd::SetMessageText(const char* lpszText) {
 }
 
 void CFrameWnd::SetMessageText(UINT nID) {
-    CString text;
-    if (nID == 0 || !text.LoadString(nID)) text.LoadString(AFX_IDS_IDLEMESSAGE);
+    CString text;  // a command without a string shows an empty pane
+    if (nID == 0) text.LoadString(AFX_IDS_IDLEMESSAGE);
+    else text.LoadString(nID);
     int newline = text.Find('\n');
     if (newline >= 0) text = text.Left(newline);
     m_nIDLastMessage = nID;

@@ -56,7 +56,7 @@ public:
     void SetMessageText(const char* lpszText);
     //  shows a text in the message pane of the status bar
     void SetMessageText(UINT nID);
-    //  shows the prompt of string nID (the part before "\n"), or "Ready" for 0
+    //  shows the prompt of string nID (the part before "\n"; empty when none), or "Ready" for 0
     CString GetTitle() const { return m_strTitle; }
     //  the frame's own title
     void SetTitle(const char* lpszTitle) { m_strTitle = lpszTitle; }

@@ -184,3 +184,20 @@ TEST_F(FakeAppTest, SaveAsWritesTheLogAndOpeningAFileShowsOnlyTheNewLog) {
     EXPECT_EQ(std::string(kPrompt) + "\r\n", AppDriver::WindowText(second.View()));
     EXPECT_EQ(0u, second.Stop());
 }
+
+TEST_F(FakeAppTest, MenuItemsShowTheirPromptInTheStatusBar) {
+    HWND status = GetDlgItem(app_.Main(), kViewStatusBar);
+    ASSERT_NE(nullptr, status);
+    HMENU menu = GetMenu(app_.Main());
+    auto select = [&](UINT id, UINT flags, HMENU from) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(app_.Main(), WM_MENUSELECT, MAKEWPARAM(id, flags), reinterpret_cast<LPARAM>(from),
+                            SMTO_NORMAL, 5000, &result);
+        return AppDriver::WindowText(status);
+    };
+    EXPECT_EQ("Create a new document", select(kFileNew, MF_STRING, menu));
+    EXPECT_EQ("Open another window for the active document", select(kWindowNew, MF_STRING, menu));
+    EXPECT_EQ("Close the active window and prompts to save the documents", select(SC_CLOSE, MF_SYSMENU, menu));
+    EXPECT_EQ("", select(kLogin, MF_STRING, menu)) << "FTP commands have no prompt";
+    EXPECT_EQ("Ready", select(0, 0xFFFF, nullptr)) << "menu closed";
+}
