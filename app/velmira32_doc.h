@@ -24,21 +24,35 @@ public:
 protected:
     // Connection commands
     void OnLogin();
+    //  asks host, user and password; the new handle replaces the old without a quit
     void OnReLogin();
+    //  asks user and password and logs in again on the open connection
     void OnLogout();
+    //  quits the connection; disconnected either way
     void OnGateLogin();
+    //  logs in to a target host through the connected gateway
     void OnAbort();
+    //  asks the library to abort the connection's transfer
     // Transfer commands
     void OnPut();
+    //  sends a local file
     void OnGet();
+    //  fetches a remote file
     void OnCwd();
+    //  changes the remote directory
     void OnMGet();
+    //  fetches the remote files matching a specification
     void OnMPut();
+    //  sends the local files matching a specification
     // Option commands
     void OnAscii();
+    //  ASCII transfers
     void OnBinary();
+    //  binary transfers; "no message" when the library has none
     void OnLocalUnique();
+    //  toggles unique local names
     void OnStoreUnique();
+    //  toggles unique remote names
     DECLARE_MESSAGE_MAP()
 
 private:

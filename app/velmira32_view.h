@@ -30,7 +30,10 @@ public:
 
 protected:
     void OnDirList();
+    //  the Directory Listing dialog on the view's document
     void OnQuote();
+    //  the FTP Quote dialog on the view's document
     void OnStatusBox();
+    //  flips the document's status-box option and tells the library when connected
     DECLARE_MESSAGE_MAP()
 };

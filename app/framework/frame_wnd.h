@@ -66,10 +66,15 @@ public:
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    //  menu prompts, check marks, wait cursor, closing the main window
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    //  toolbar tooltips and fly-by prompts
     void OnSize(UINT nType, int cx, int cy) override;
+    //  lays the window out again
     BOOL PreTranslateMessage(MSG* pMsg) override;
+    //  accelerators of the frame
     void PostNcDestroy() override;
+    //  deletes the object once its window is gone
     virtual void LayoutClient(const RECT& rect);
     //  places what fills the frame between the bars; the base moves the view
     void OnViewToolbar();

@@ -35,8 +35,11 @@ public:
 
 protected:
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    //  the MDI default procedure
     BOOL PreTranslateMessage(MSG* pMsg) override;
+    //  MDI system keys (Ctrl+F4, Ctrl+F6), then the accelerators
     void LayoutClient(const RECT& rect) override;
+    //  the MDI client fills the space between the bars
     void OnWindowNew();
     //  New Window: another frame and view on the active document
     void OnWindowCascade();
@@ -80,8 +83,11 @@ public:
 
 protected:
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    //  the MDI default procedure
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    //  activation switches the menu and focuses the view; closing the last window of a document asks it first
     int OnCreate(LPCREATESTRUCTA lpCreateStruct) override;
+    //  creates the view named by the creation context
     void PostNcDestroy() override;
     //  the main frame shows the menu and title of the child now active
 

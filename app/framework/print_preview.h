@@ -17,9 +17,13 @@ public:
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    //  paints the sheet; closing enables the main frame again
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    //  the page buttons and "Close"
     void OnSize(UINT nType, int cx, int cy) override;
+    //  repaints the sheet at its new size
     void PostNcDestroy() override;
+    //  deletes the object once its window is gone
 
 private:
     explicit CPreviewWnd(CView* pView) : m_pView(pView) {}

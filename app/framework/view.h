@@ -11,6 +11,7 @@ public:
     DECLARE_DYNAMIC(CView)
     CView() = default;
     ~CView() override;
+    //  detaches the view from its document
 
     // override these
     virtual void OnInitialUpdate();
@@ -44,8 +45,11 @@ public:
 
 protected:
     int OnCreate(LPCREATESTRUCTA lpCreateStruct) override;
+    //  attaches the view to its document
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    //  WM_PAINT goes to OnDraw (for views that paint themselves)
     void PostNcDestroy() override;
+    //  deletes the object once its window is gone
     void OnFilePrint();
     //  Print: dialog, then every page
     void OnFilePrintDirect();

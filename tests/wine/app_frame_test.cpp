@@ -201,3 +201,29 @@ TEST_F(FakeAppTest, MenuItemsShowTheirPromptInTheStatusBar) {
     EXPECT_EQ("", select(kLogin, MF_STRING, menu)) << "FTP commands have no prompt";
     EXPECT_EQ("Ready", select(0, 0xFFFF, nullptr)) << "menu closed";
 }
+
+TEST_F(FakeAppTest, LogScrollsToItsLastLineAndCanBeCopied) {
+    for (int i = 0; i < 60; ++i) app_.Command(kAbort);
+    HWND view = app_.View();
+    ASSERT_EQ(61u, app_.Log(view).size());
+    DWORD_PTR first = 0, lines = 0;
+    SendMessageTimeoutA(view, EM_GETFIRSTVISIBLELINE, 0, 0, SMTO_NORMAL, 5000, &first);
+    SendMessageTimeoutA(view, EM_GETLINECOUNT, 0, 0, SMTO_NORMAL, 5000, &lines);
+    EXPECT_GT(first, 0u) << "scrolled down";
+    EXPECT_GE(first + 60, lines - 1) << "the last line is in view";
+    EXPECT_TRUE(GetWindowLongA(view, GWL_STYLE) & ES_READONLY);
+
+    // Read-only, yet its text can be selected and copied.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(view, EM_SETSEL, 0, 10, SMTO_NORMAL, 5000, &result);
+    app_.Command(57634);  // Edit Copy
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE data = GetClipboardData(CF_TEXT);
+    std::string copied = data ? static_cast<const char*>(GlobalLock(data)) : "";
+    if (data) GlobalUnlock(data);
+    CloseClipboard();
+    EXPECT_EQ("Please con", copied);
+    app_.Command(57637);  // Paste does nothing to a read-only log
+    EXPECT_EQ(61u, app_.Log(view).size());
+    EXPECT_EQ(kPrompt, app_.Log(view)[0]);
+}
