@@ -7,7 +7,9 @@ MODE:
             (the user a gateway login sends), failed logins answered at once
   throttled the same, data sent and taken at 256 KiB/s (for aborts)
   nopasv    the same, but PASV is refused (for the active-mode fallback)
-  stall     answers the login (USER, PASS, TYPE) and then nothing at all
+  stall     answers the login (USER, PASS, TYPE), opens a data connection
+            for PASV and RETR that never carries a byte, and answers nothing
+            else
   silent    accepts connections and never says a word
 """
 import socket
@@ -42,10 +44,29 @@ def pyftpdlib_server():
     FTPServer((ADDRESS, 21), Handler).serve_forever()
 
 
+def passive_listener(held):
+    """A data port that accepts and then keeps silent; returns the 227 reply."""
+    listener = socket.socket()
+    listener.bind((ADDRESS, 0))
+    listener.listen(1)
+    held.append(listener)
+
+    def take():
+        data, _ = listener.accept()
+        held.append(data)
+    threading.Thread(target=take, daemon=True).start()
+    port = listener.getsockname()[1]
+    numbers = ADDRESS.replace(".", ",") + ",%d,%d" % (port // 256, port % 256)
+    return ("227 Entering Passive Mode (%s).\r\n" % numbers).encode()
+
+
 def stalling_client(conn):
-    """Greets and answers the login, then keeps reading without a word."""
-    answers = {b"USER": b"331 Password please.\r\n", b"PASS": b"230 Welcome.\r\n",
-               b"TYPE": b"200 Type set.\r\n"}
+    """Greets, answers the login and opens a silent data connection, then
+    keeps reading without a word."""
+    held = []  # sockets kept open until the client goes
+    answers = {b"USER": lambda: b"331 Password please.\r\n", b"PASS": lambda: b"230 Welcome.\r\n",
+               b"TYPE": lambda: b"200 Type set.\r\n", b"PASV": lambda: passive_listener(held),
+               b"RETR": lambda: b"150 Here it comes.\r\n"}
     with conn:
         if MODE == "stall":
             conn.sendall(b"220 Stalling server ready.\r\n")
@@ -57,9 +78,9 @@ def stalling_client(conn):
             data += chunk
             while MODE == "stall" and b"\n" in data:
                 line, data = data.split(b"\n", 1)
-                reply = answers.pop(line[:4].upper(), None)
-                if reply:
-                    conn.sendall(reply)
+                answer = answers.pop(line[:4].upper(), None)
+                if answer:
+                    conn.sendall(answer())
 
 
 def quiet_server():

@@ -21,7 +21,7 @@
  * changes that. A call makes a bounded number of such waits; one that times
  * out fails with TOVAN_ERR_NETWORK and "... within N s". A connection whose
  * control channel broke or timed out stays a valid handle that fails every
- * call until ftp_quit (or a new ftp_login).
+ * call until ftp_quit drops it.
  *
  * Window messages. While a call waits on the network it dispatches the
  * calling thread's window messages every 50 ms, so the caller's windows
@@ -77,6 +77,10 @@
  * shows the login. ftp_statusbox(h, 0) closes it; ftp_quit closes it too.
  * The window (class "TOVAN_STATUSBOX") belongs to the thread that opened it.
  *
+ * Threads. Connections may be used from several threads, each connection
+ * by one call at a time (a second one gets TOVAN_ERR_BUSY); while its
+ * status box is open, use a connection from the thread that opened it.
+ *
  * Gateway login. ftp_gatelogin(h, host, user, ...) logs in through the
  * gateway that h is connected to, by sending "USER user@host" and the
  * password (and the account, when the server asks for one) on h; h then
@@ -87,7 +91,7 @@
  *
  * Texts. Arguments that would be sent to the server may not hold CR or LF
  * (TOVAN_ERR_ARGUMENT). Host: a name or dotted address, optionally with
- * ":port" (default 21).
+ * ":port" (default 21); blanks around it are ignored.
  */
 #ifndef TOVAN32_H
 #define TOVAN32_H

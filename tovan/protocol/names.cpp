@@ -4,11 +4,14 @@
 
 namespace tovan {
 
-bool ParseHostSpec(const std::string& spec, std::string& host, unsigned short& port) {
+bool ParseHostSpec(const std::string& typed, std::string& host, unsigned short& port) {
+    // Blanks around the whole text are typing slips, not part of a name.
+    std::size_t first = typed.find_first_not_of(" \t");
+    std::string spec = first == std::string::npos ? std::string() : typed.substr(first, typed.find_last_not_of(" \t") - first + 1);
     std::size_t colon = spec.find(':');
     host = spec.substr(0, colon);
     port = kFtpPort;
-    if (host.empty()) return false;
+    if (host.empty() || host.find_first_of(" \t") != std::string::npos) return false;
     if (colon == std::string::npos) return true;
     std::string digits = spec.substr(colon + 1);
     if (digits.empty() || digits.size() > 5) return false;

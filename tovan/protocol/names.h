@@ -10,8 +10,9 @@ namespace tovan {
 
 constexpr unsigned short kFtpPort = 21;
 
-// "host" or "host:port" (port 1..65535). False for an empty host, an
-// empty, non-numeric or out-of-range port, or more than one ':'.
+// "host" or "host:port" (port 1..65535), blanks around it ignored. False
+// for an empty host or one with blanks inside, an empty, non-numeric or
+// out-of-range port, or more than one ':'.
 bool ParseHostSpec(const std::string& spec, std::string& host, unsigned short& port);
 
 // True when name matches pattern: '*' is any run of characters, '?' any

@@ -31,6 +31,12 @@ public:
     virtual bool Write(const char* data, std::size_t size, std::string& error) = 0;
 };
 
+// How the data of one transfer went.
+enum class Moved { kDone, kBroken, kAborted };
+
+class DataChannel;
+class LocalFile;
+
 class Connection {
 public:
     Connection() = default;
@@ -86,7 +92,11 @@ private:
 
     // connection_transfer.cpp
     // Runs one transfer; data comes from source (uploads) or goes to sink.
-    Outcome RunTransfer(TransferFlow& flow, class LocalFile* source, DataSink* sink, long long& bytes);
+    Outcome RunTransfer(TransferFlow& flow, LocalFile* source, DataSink* sink, long long& bytes);
+    // The kMoveData step: accept (active mode), then upload or download.
+    // Network trouble goes to error, local file trouble to localError.
+    Moved MoveData(DataChannel& data, LocalFile* source, DataSink* sink, long long& bytes, std::string& error,
+                   std::string& localError);
     Outcome StoreOne(const std::string& localFile, const std::string& remoteFile);
     Outcome RetrieveOne(const std::string& remoteFile, const std::string& localFile);
     // NLST of a folder into names (for mget).

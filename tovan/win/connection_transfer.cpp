@@ -56,18 +56,16 @@ private:
     std::string& text_;
 };
 
-enum class Moved { kDone, kBroken, kAborted };
-
 std::string Within() { return " within " + std::to_string(NetworkTimeoutMs() / 1000) + " s"; }
 
 // Sends the local file over the data connection, as ASCII when asked.
 Moved Upload(SOCKET s, LocalFile& source, bool ascii, const volatile LONG* abortFlag, long long& bytes,
-             std::string& error) {
+             std::string& error, std::string& localError) {
     char buffer[kChunk];
     AsciiEncoder encoder;
     std::string encoded;
     for (;;) {
-        int n = source.Read(buffer, sizeof buffer, error);
+        int n = source.Read(buffer, sizeof buffer, localError);
         if (n < 0) return Moved::kBroken;
         if (n == 0) return Moved::kDone;
         const char* data = buffer;
@@ -84,7 +82,8 @@ Moved Upload(SOCKET s, LocalFile& source, bool ascii, const volatile LONG* abort
 }
 
 // Receives until the server closes the data connection.
-Moved Download(SOCKET s, DataSink& sink, const volatile LONG* abortFlag, long long& bytes, std::string& error) {
+Moved Download(SOCKET s, DataSink& sink, const volatile LONG* abortFlag, long long& bytes, std::string& error,
+               std::string& localError) {
     char buffer[kChunk];
     for (;;) {
         WaitResult waited = WaitSocket(s, false, abortFlag);
@@ -105,17 +104,36 @@ Moved Download(SOCKET s, DataSink& sink, const volatile LONG* abortFlag, long lo
             error = SocketErrorText(code);
             return Moved::kBroken;
         }
-        if (!sink.Write(buffer, static_cast<std::size_t>(n), error)) return Moved::kBroken;
+        if (!sink.Write(buffer, static_cast<std::size_t>(n), localError)) return Moved::kBroken;
         bytes += n;
     }
 }
 
 }  // namespace
 
+Moved Connection::MoveData(DataChannel& data, LocalFile* source, DataSink* sink, long long& bytes, std::string& error,
+                           std::string& localError) {
+    Moved moved = Moved::kDone;
+    if (!data.Connected()) {
+        DataChannel::Accepted accepted = data.Accept(control_.PeerAddress(), &abortRequested_, error);
+        if (accepted == DataChannel::Accepted::kAborted) moved = Moved::kAborted;
+        else if (accepted != DataChannel::Accepted::kYes) moved = Moved::kBroken;
+    }
+    // Nothing local to write to: stop the transfer the server began.
+    if (moved == Moved::kDone && sink && !sink->Begin(localError)) moved = Moved::kAborted;
+    if (moved == Moved::kDone)
+        moved = source ? Upload(data.Socket(), *source, !binary_, &abortRequested_, bytes, error, localError)
+                       : Download(data.Socket(), *sink, &abortRequested_, bytes, error, localError);
+    if (moved == Moved::kDone) data.Finish();
+    else data.Reset();
+    return moved;
+}
+
 Outcome Connection::RunTransfer(TransferFlow& flow, LocalFile* source, DataSink* sink, long long& bytes) {
     DataChannel data;
     FlowStep step = flow.Start();
     std::string error, localError;
+    bool networkBroken = false;  // the data connection broke or timed out
     bytes = 0;
     while (step.kind != FlowStep::kFinished) {
         switch (step.kind) {
@@ -137,29 +155,14 @@ Outcome Connection::RunTransfer(TransferFlow& flow, LocalFile* source, DataSink*
         }
         case FlowStep::kOpenActive: {
             DataAddress where;
-            bool ok = data.Listen(control_.LocalAddress(), where, localError);
+            bool ok = data.Listen(control_.LocalAddress(), where, error);
+            if (!ok) control_.Note(error);
             step = flow.OnActiveListening(ok, where);
             break;
         }
         case FlowStep::kMoveData: {
-            Moved moved = Moved::kDone;
-            if (!data.Connected()) {
-                DataChannel::Accepted accepted = data.Accept(control_.PeerAddress(), &abortRequested_, error);
-                if (accepted == DataChannel::Accepted::kAborted) moved = Moved::kAborted;
-                else if (accepted != DataChannel::Accepted::kYes) moved = Moved::kBroken;
-            }
-            if (moved == Moved::kDone && sink && !sink->Begin(localError)) {
-                // Nothing local to write to: stop the transfer the server began.
-                moved = Moved::kAborted;
-            }
-            if (moved == Moved::kDone) {
-                moved = source ? Upload(data.Socket(), *source, !binary_, &abortRequested_, bytes, error)
-                               : Download(data.Socket(), *sink, &abortRequested_, bytes, error);
-                if (moved == Moved::kBroken && source && error.rfind("Cannot read", 0) == 0) localError = error;
-                if (moved == Moved::kBroken && sink && error.rfind("Cannot write", 0) == 0) localError = error;
-            }
-            if (moved == Moved::kDone) data.Finish();
-            else data.Reset();
+            Moved moved = MoveData(data, source, sink, bytes, error, localError);
+            if (moved == Moved::kBroken && localError.empty()) networkBroken = true;
             step = moved == Moved::kAborted ? flow.OnAbort() : flow.OnDataDone(moved == Moved::kDone, error);
             break;
         }
@@ -170,7 +173,7 @@ Outcome Connection::RunTransfer(TransferFlow& flow, LocalFile* source, DataSink*
     if (flow.State() == TransferState::kDone) return Result(TOVAN_OK, flow.CompletionText());
     if (!localError.empty()) return Result(TOVAN_ERR_LOCALFILE, localError);
     if (flow.Aborted()) return Result(TOVAN_ERR_ABORTED, flow.Message());
-    return Result(TOVAN_ERR_REFUSED, flow.Message());
+    return Result(networkBroken ? TOVAN_ERR_NETWORK : TOVAN_ERR_REFUSED, flow.Message());
 }
 
 Outcome Connection::StoreOne(const std::string& localFile, const std::string& remoteFile) {

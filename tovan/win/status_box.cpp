@@ -69,7 +69,13 @@ bool StatusBox::Show(const std::string& title) {
 }
 
 void StatusBox::Hide() {
-    if (window_) DestroyWindow(window_);  // WM_NCDESTROY clears the fields
+    if (window_) {
+        // Unhook first: the window must never reach this object again.
+        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        // Only the window's own thread may destroy it; from any other
+        // thread, ask that one to.
+        if (!DestroyWindow(window_)) PostMessageA(window_, WM_CLOSE, 0, 0);
+    }
     window_ = nullptr;
     edit_ = nullptr;
 }

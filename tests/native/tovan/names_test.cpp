@@ -20,7 +20,10 @@ TEST(TovanHostSpec, HostAndOptionalPort) {
     EXPECT_EQ(port, 2121);
     ASSERT_TRUE(ParseHostSpec("h:65535", host, port));
     EXPECT_EQ(port, 65535);
-    for (const char* bad : {"", ":21", "h:", "h:0", "h:65536", "h:21x", "h:1:2", "h:999999"})
+    ASSERT_TRUE(ParseHostSpec("  ftp.example.com:2100 \t", host, port));
+    EXPECT_EQ(host, "ftp.example.com");
+    EXPECT_EQ(port, 2100);
+    for (const char* bad : {"", "   ", ":21", "h :21", "h:", "h:0", "h:65536", "h:21x", "h:1:2", "h:999999"})
         EXPECT_FALSE(ParseHostSpec(bad, host, port)) << bad;
 }
 

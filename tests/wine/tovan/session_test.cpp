@@ -1,6 +1,10 @@
 // tovan32.dll against real FTP servers: login, re-login, gateway login,
 // quit, cd, quote, options, several connections, servers that stop
 // answering, the status box and ftp_lasterror.
+#include <algorithm>
+#include <thread>
+#include <vector>
+
 #include "ftp_fixture.h"
 
 using namespace ftptest;
@@ -123,6 +127,47 @@ TEST(Connections, TwoAtOnceKeepTheirOwnState) {
     EXPECT_EQ(ftp_quit(b), TOVAN_OK);
 }
 
+TEST(Connections, AtMostTheLimitAreOpen) {
+    std::vector<int> handles;
+    for (int i = 0; i < TOVAN_MAX_CONNECTIONS; ++i) {
+        int h = ftp_login(kServer, "alice", "secret", "");
+        ASSERT_GT(h, 0) << i << ": " << LastMessage();
+        handles.push_back(h);
+    }
+    EXPECT_EQ(ftp_login(kServer, "alice", "secret", ""), TOVAN_ERR_LIMIT);
+    EXPECT_EQ(LastMessage(), "Too many FTP connections (at most 64)");
+    EXPECT_EQ(ftp_quit(handles.back()), TOVAN_OK);
+    handles.pop_back();
+    int again = Login();
+    EXPECT_EQ(std::count(handles.begin(), handles.end(), again), 0);  // handles are not reused at once
+    handles.push_back(again);
+    for (int h : handles) EXPECT_EQ(ftp_quit(h), TOVAN_OK);
+}
+
+TEST(Connections, ThreadsTransferAtTheSameTime) {
+    std::string dir = LocalDir();
+    std::string expected = FileBytes(ServerHome() + "\\binary.bin");
+    int results[2] = {1, 1};
+    std::thread workers[2];
+    for (int i = 0; i < 2; ++i) {
+        workers[i] = std::thread([&, i] {
+            int h = ftp_login(kServer, "alice", "secret", "");
+            if (h <= 0) return;
+            std::string local = dir + "\\thread" + std::to_string(i) + ".bin";
+            for (int round = 0; round < 3; ++round) {
+                results[i] = ftp_get(h, "binary.bin", local.c_str());
+                if (results[i] != TOVAN_OK) break;
+            }
+            ftp_quit(h);
+        });
+    }
+    for (auto& w : workers) w.join();
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(results[i], TOVAN_OK) << i;
+        EXPECT_TRUE(FileBytes(dir + "\\thread" + std::to_string(i) + ".bin") == expected) << i;
+    }
+}
+
 TEST(Timeouts, SilentServerFailsTheLoginInTime) {
     DWORD start = GetTickCount();
     EXPECT_EQ(ftp_login(kSilent, "alice", "secret", ""), TOVAN_ERR_NETWORK);
@@ -149,6 +194,19 @@ TEST(Timeouts, ServerThatStopsAnsweringAfterLogin) {
     EXPECT_NE(LastMessage().find("log in again"), std::string::npos);
     EXPECT_EQ(ftp_quit(h), TOVAN_ERR_NETWORK);
     EXPECT_EQ(ftp_quit(h), TOVAN_ERR_HANDLE);
+}
+
+TEST(Timeouts, DataThatStopsFlowingEndsTheTransfer) {
+    int h = ftp_login(kStall, "alice", "secret", "");
+    ASSERT_GT(h, 0) << LastMessage();
+    std::string local = LocalDir() + "\\stalled.bin";
+    DWORD start = GetTickCount();
+    // One wait for the data, one for the server's closing reply.
+    EXPECT_EQ(ftp_get(h, "big.bin", local.c_str()), TOVAN_ERR_NETWORK);
+    EXPECT_LT(GetTickCount() - start, 2 * kTimeoutSeconds * 1000u + 2000);
+    EXPECT_NE(LastMessage().find("within " + std::to_string(kTimeoutSeconds) + " s"), std::string::npos);
+    EXPECT_FALSE(Exists(local));
+    ftp_quit(h);
 }
 
 std::string StatusBoxText() {
