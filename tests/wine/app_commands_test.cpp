@@ -255,3 +255,14 @@ TEST_F(CommandsTest, DirListReadsTheWholeListingAndKeepsItAfterAFailure) {
     EXPECT_EQ((Lines{"ftp_ls(7,pub,file)", "ftp_dir(7,pub,file)", "ftp_dir(7,pub,file)"}),
               CallsAfter(2));
 }
+
+TEST_F(CommandsTest, ClosingAConnectedDocumentOrTheProgramNeverQuits) {
+    Login();
+    app_.Command(kFileNew);
+    Login("other");
+    app_.Command(kFileClose);  // the second document, connected
+    EXPECT_EQ(0u, app_.Stop());  // the first one, connected, with the program
+    EXPECT_EQ((Lines{"ftp_login(host,bob,pw,)", "ftp_statusbox(7,1)", "ftp_login(other,bob,pw,)",
+                     "ftp_statusbox(7,1)"}),
+              Calls());
+}
