@@ -16,7 +16,14 @@ constexpr UINT kButtonIds[3] = {AFX_ID_PREVIEW_PREV, AFX_ID_PREVIEW_NEXT, AFX_ID
 const char* const kButtonTexts[3] = {"Prev Page", "Next Page", "Close"};
 }  // namespace
 
+CPreviewWnd* CPreviewWnd::s_pOpen = nullptr;
+
+void CPreviewWnd::CloseFor(CView* pView) {
+    if (s_pOpen && s_pOpen->m_pView == pView) s_pOpen->DestroyWindow();
+}
+
 BOOL CPreviewWnd::Show(CView* pView) {
+    if (s_pOpen) s_pOpen->DestroyWindow();  // one preview at a time
     CPreviewWnd* wnd = new (std::nothrow) CPreviewWnd(pView);
     if (!wnd) return FALSE;
     HWND owner = AfxGetMainWnd() ? AfxGetMainWnd()->m_hWnd : nullptr;
@@ -54,6 +61,7 @@ BOOL CPreviewWnd::Show(CView* pView) {
     wnd->m_nMaxPage = info.m_nMaxPage == 0xFFFF ? 1 : info.m_nMaxPage;
     wnd->UpdateButtons();
     if (owner) EnableWindow(owner, FALSE);
+    s_pOpen = wnd;
     wnd->ShowWindow(SW_SHOW);
     return TRUE;
 }
@@ -136,4 +144,7 @@ LRESULT CPreviewWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return CWnd::WindowProc(message, wParam, lParam);
 }
 
-void CPreviewWnd::PostNcDestroy() { delete this; }
+void CPreviewWnd::PostNcDestroy() {
+    if (s_pOpen == this) s_pOpen = nullptr;
+    delete this;
+}

@@ -14,6 +14,8 @@ public:
     // do not override these
     static BOOL Show(CView* pView);
     //  opens a preview of pView's pages; FALSE when the window cannot be made
+    static void CloseFor(CView* pView);
+    //  closes the open preview of pView, if any (done when the view goes)
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -35,4 +37,5 @@ private:
     UINT m_nPage = 1;        // page shown
     UINT m_nMaxPage = 1;     // pages of the view, from its OnBeginPrinting
     HWND m_hButtons[3] = {}; // Prev Page, Next Page, Close
+    static CPreviewWnd* s_pOpen;  // the one preview open, or null
 };

@@ -16,6 +16,7 @@ BEGIN_MESSAGE_MAP(CView, CWnd)
 END_MESSAGE_MAP()
 
 CView::~CView() {
+    CPreviewWnd::CloseFor(this);
     if (m_pDocument) m_pDocument->RemoveView(this);
 }
 

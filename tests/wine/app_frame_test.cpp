@@ -157,6 +157,16 @@ TEST_F(FakeAppTest, PrintPreviewShowsPagesAndCloses) {
     EXPECT_TRUE(app_.WaitGone(preview));
     app_.Sync();
     EXPECT_TRUE(IsWindowEnabled(app_.Main()));
+
+    // A preview whose view goes closes with it.
+    PostMessageA(app_.Main(), WM_COMMAND, kPrintPreview, 0);
+    preview = app_.WaitWindow("Velmir1 - Print Preview");
+    ASSERT_NE(nullptr, preview);
+    app_.Command(kFileClose);
+    EXPECT_TRUE(app_.WaitGone(preview));
+    app_.Sync();
+    EXPECT_TRUE(IsWindowEnabled(app_.Main()));
+    EXPECT_EQ(nullptr, app_.ActiveChild());
 }
 
 TEST_F(FakeAppTest, SaveAsWritesTheLogAndOpeningAFileShowsOnlyTheNewLog) {
