@@ -1,0 +1,21 @@
+// afx.h - the whole application framework in one include.
+#pragma once
+#include <windows.h>
+#include "afxres.h"
+#include "cstring.h"
+#include "cmd_target.h"
+#include "wnd.h"
+#include "archive.h"
+#include "dc.h"
+#include "win_app.h"
+#include "command_line_info.h"
+#include "document.h"
+#include "view.h"
+#include "edit_view.h"
+#include "frame_wnd.h"
+#include "mdi_frame_wnd.h"
+#include "doc_template.h"
+#include "control_bar.h"
+#include "toolbar.h"
+#include "status_bar.h"
+#include "dialog.h"

@@ -1,0 +1,31 @@
+#include <cstdio>
+// main_frame.cpp - creating the main window's bars.
+#include "main_frame.h"
+#include "resource.h"
+
+IMPLEMENT_DYNAMIC(CMainFrame, CMDIFrameWnd)
+
+namespace {
+// Status bar panes: the message pane, then the key indicators.
+const UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
+}
+
+BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) { return CMDIFrameWnd::PreCreateWindow(cs); }
+
+int CMainFrame::OnCreate(LPCREATESTRUCTA lpCreateStruct) {
+    if (CMDIFrameWnd::OnCreate(lpCreateStruct) == -1) return -1;
+
+    if (!m_wndToolBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_TOP, AFX_IDW_TOOLBAR) ||
+        !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
+        return -1;
+
+    if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR) ||
+        !m_wndStatusBar.SetIndicators(kIndicators, sizeof kIndicators / sizeof kIndicators[0]))
+        return -1;
+
+    m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
+    m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
+    EnableDocking(CBRS_ALIGN_ANY);
+    DockControlBar(&m_wndToolBar);
+    return 0;
+}

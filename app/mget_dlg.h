@@ -1,0 +1,14 @@
+// mget_dlg.h - the "MGET" dialog (133).
+#pragma once
+#include "framework/afx.h"
+
+class CMGetDlg : public CDialog {
+public:
+    CMGetDlg();
+
+    CString m_strRemoteFile;  // remote file specification
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    //  the fields and their controls
+};
