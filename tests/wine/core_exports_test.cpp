@@ -137,4 +137,52 @@ TEST(Session, EndThenStartAgainGivesAFreshSession) {
     EXPECT_EQ(ZENKEndWinSock(), 1);
 }
 
+TEST(ErrorTexts, AStartupFailureIsTheSessionsLastingError) {
+    // WinSock refuses a request for major version 0; the session still
+    // starts (its window can be made) and carries the start-up error.
+    ASSERT_EQ(ZENKStartWinSock(0x0000), 1);
+    char addrs[ZENK_ADDRLIST_SIZE];
+    std::memset(addrs, 'q', sizeof addrs);
+    EXPECT_EQ(ZENKGetServerIP("127.0.0.1", addrs), 10092);
+    EXPECT_EQ(addrs[0], 'q');
+    int code = 0;
+    char text[ZENK_ERRTEXT_SIZE];
+    ASSERT_EQ(ZENKLastWinSockError(&code, text), 0);
+    EXPECT_EQ(code, 10092);
+    EXPECT_STREQ(text, "WinSock error 10092: WinSock DLL version cannot support this application");
+    EXPECT_EQ(ZENKEndWinSock(), 1);
+}
+
+TEST(ErrorTexts, EndpointErrorsRenderedByTheLastErrorCalls) {
+    ASSERT_EQ(ZENKStartWinSock(0x0101), 1);
+    // 10061: a connection to a port nobody listens on.
+    void* client = nullptr;
+    ASSERT_EQ(ZENKCreateStreamClientThread(GetCurrentThreadId(), WM_APP + 3, &client), 0);
+    ASSERT_EQ(ZENKStreamConnectToPort(client, "127.0.0.1", 1), 0);
+    int code = 0;
+    char text[ZENK_ERRTEXT_SIZE];
+    EXPECT_TRUE(testutil::PumpUntil([&] {
+        ZENKLastStreamWinSockError(client, &code, text);
+        return code == 10061;
+    }));
+    EXPECT_STREQ(text, "WinSock error 10061: Connection refused");
+    // 3: a read with nothing queued.
+    char buffer[16];
+    EXPECT_EQ(ZENKStreamRead(client, buffer, sizeof buffer), ZENK_FAILED);
+    ASSERT_EQ(ZENKLastStreamWinSockError(client, &code, text), 0);
+    EXPECT_EQ(code, 3);
+    EXPECT_STREQ(text, "Programmer passed illegal/bad value");
+    EXPECT_EQ(ZENKCloseStream(client), 0);
+    // -5: a reply asked of a UDP client.
+    void* udp = nullptr;
+    ASSERT_EQ(ZENKCreateUDPClient2(GetCurrentThreadId(), WM_APP + 4, &udp), 0);
+    unsigned char to[ZENK_SOCKADDR_SIZE] = {};
+    ZENKUDPReply(udp, "x", 1, to);
+    ASSERT_EQ(ZENKLastUDPWinSockError(udp, &code, text), 0);
+    EXPECT_EQ(code, -5);
+    EXPECT_STREQ(text, "Not a WinSock error [Application Error]");
+    EXPECT_EQ(ZENKCloseUDP(udp), 0);
+    EXPECT_EQ(ZENKEndWinSock(), 1);
+}
+
 }  // namespace
