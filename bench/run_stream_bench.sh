@@ -15,7 +15,9 @@ run_bench() {  # build folder name
         echo "== stream throughput ($1): skipped, $dir is not configured"
         return
     fi
-    cmake --build "$dir" --target stream_throughput_bench >/dev/null || { status=1; return; }
+    if ! out="$(cmake --build "$dir" --target stream_throughput_bench 2>&1)"; then
+        echo "== stream throughput ($1): build failed"; echo "$out" | tail -20; status=1; return
+    fi
     echo "== stream throughput ($1)"
     "$ROOT/scripts/with-wine.sh" "$dir" \
         sh -c "cd '$dir/bin' && \"\$WINE\" ./stream_throughput_bench.exe '$MIB' 2>/dev/null" || status=1
