@@ -1,10 +1,11 @@
 # make test  - install what is missing, build both configurations, run every test
 # make demo  - install what is missing, build, run the main job
 # make build - build only
+# make bench - build, then run every benchmark script bench/run_*.sh
 BUILD ?= $(CURDIR)/build
 export BUILD
 
-.PHONY: all bootstrap build test demo clean
+.PHONY: all bootstrap build test demo bench clean
 all: build
 
 bootstrap:
@@ -18,6 +19,9 @@ test: build
 
 demo: build
 	@scripts/demo.sh
+
+bench: build
+	@status=0; for s in bench/run_*.sh; do [ -x "$$s" ] || continue; "$$s" || status=1; done; exit $$status
 
 clean:
 	rm -rf $(BUILD)

@@ -1,0 +1,302 @@
+// Stream throughput over loopback: 64 MiB from a library stream client to a
+// library server connection, all on one thread's message loop, against a
+// plain blocking WinSock send/recv pair in two threads (what the platform
+// itself manages on this machine).
+//
+//   stream_throughput_bench [MiB]       (default 64)
+//
+// Prints elapsed time, MB/s (1 MB = 10^6 bytes) and, for the library, the
+// messages the loop dispatched per MiB. Every byte is checked on arrival.
+// Exit code 0 when both transfers completed intact, 1 otherwise.
+#include <winsock2.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "zenk32.h"
+
+namespace {
+
+constexpr char kHost[] = "127.0.1.9";
+constexpr int kLibraryPort = 47500;
+constexpr int kPlainPort = 47501;
+constexpr unsigned kChunk = 64 * 1024;
+constexpr unsigned kQueued = 4;            // writes in flight on the client
+constexpr DWORD kTimeoutMs = 120000;
+
+constexpr UINT kServerMsg = WM_APP + 1;
+constexpr UINT kCommMsg = WM_APP + 2;
+constexpr UINT kClientMsg = WM_APP + 3;
+constexpr UINT_PTR kTimeoutTimer = 1;
+
+// Stream byte k is Pattern()[k % kPeriod]; a chunk of up to kChunk bytes
+// starting anywhere is one contiguous slice of the table.
+constexpr std::size_t kPeriod = 65521;
+const std::vector<char>& Pattern() {
+    static const std::vector<char> table = [] {
+        std::vector<char> t(kPeriod + kChunk);
+        for (std::size_t i = 0; i < t.size(); ++i)
+            t[i] = static_cast<char>(((i % kPeriod) * 131 + (i % kPeriod) / 509) & 0xFF);
+        return t;
+    }();
+    return table;
+}
+bool Matches(const char* data, std::size_t length, std::uint64_t offset) {
+    return std::memcmp(data, &Pattern()[offset % kPeriod], length) == 0;
+}
+
+double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+void PrintRate(const char* name, std::uint64_t bytes, double seconds) {
+    std::printf("%-28s %6.3f s  %9.1f MB/s", name, seconds,
+                seconds > 0 ? static_cast<double>(bytes) / seconds / 1e6 : 0.0);
+}
+
+// ---- the library: client -> accepted connection, one message loop --------
+
+struct LibraryRun {
+    std::uint64_t total = 0;
+    void* server = nullptr;
+    void* client = nullptr;
+    void* comm = nullptr;
+    bool clientUp = false, commUp = false, started = false;
+    std::uint64_t written = 0;   // bytes handed to ZENKStreamWrite
+    std::uint64_t received = 0;
+    unsigned inFlight = 0;
+    unsigned long long notes = 0;
+    const char* failure = nullptr;
+    LARGE_INTEGER start{}, end{};
+    std::vector<char> in = std::vector<char>(kChunk);
+
+    void Fail(const char* why) {
+        if (!failure) failure = why;
+        PostQuitMessage(1);
+    }
+    void WriteMore() {
+        while (inFlight < kQueued && written < total) {
+            std::uint64_t left = total - written;
+            unsigned n = left < kChunk ? static_cast<unsigned>(left) : kChunk;
+            ZENKStreamWrite(client, &Pattern()[written % kPeriod], n);
+            written += n;
+            ++inFlight;
+        }
+    }
+    void MaybeStart() {
+        if (started || !clientUp || !commUp) return;
+        started = true;
+        QueryPerformanceCounter(&start);
+        WriteMore();
+    }
+    void OnNote(UINT message, WPARAM code, LPARAM count, HWND window) {
+        ++notes;
+        if (message == kServerMsg && code == ZENK_STREAM_ACCEPT_READY) {
+            if (comm) return;
+            if (ZENKCreateStreamCommWindow(window, kCommMsg, &comm) != 0 ||
+                ZENKSetStreamBufferSize(comm, kChunk) != 0 || ZENKStreamAccept(server, comm) != 0)
+                Fail("accept failed");
+        } else if (code == ZENK_STREAM_CONNECTED) {
+            (message == kClientMsg ? clientUp : commUp) = true;
+            MaybeStart();
+        } else if (message == kClientMsg && code == ZENK_STREAM_SENT) {
+            if (inFlight) --inFlight;
+            WriteMore();
+        } else if (message == kCommMsg && code == ZENK_STREAM_RECEIVED) {
+            // The note carries the chunk's length; the read takes the whole chunk.
+            if (count <= 0 || count > static_cast<LPARAM>(kChunk)) return Fail("bad chunk length");
+            if (ZENKStreamRead(comm, in.data(), kChunk) != ZENK_OK) return Fail("read failed");
+            std::size_t n = static_cast<std::size_t>(count);
+            if (!Matches(in.data(), n, received)) return Fail("data corrupted");
+            received += n;
+            if (received == total) {
+                QueryPerformanceCounter(&end);
+                PostQuitMessage(0);
+            } else if (received > total) {
+                Fail("too many bytes");
+            }
+        } else if (code == ZENK_STREAM_SEND_ERROR) {
+            Fail("send failed (15007)");
+        } else if (code == ZENK_STREAM_RECEIVE_ERROR) {
+            Fail("receive failed (15008)");
+        } else if (code == ZENK_STREAM_CLOSED) {
+            Fail("connection closed early");
+        }
+    }
+};
+
+LibraryRun* g_run = nullptr;
+
+LRESULT CALLBACK OwnerProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (g_run && (m == kServerMsg || m == kCommMsg || m == kClientMsg)) {
+        g_run->OnNote(m, wp, lp, w);
+        return 0;
+    }
+    if (g_run && m == WM_TIMER && wp == kTimeoutTimer) {
+        g_run->Fail("timed out");
+        return 0;
+    }
+    return DefWindowProcA(w, m, wp, lp);
+}
+
+bool RunLibrary(std::uint64_t total) {
+    LibraryRun run;
+    run.total = total;
+    g_run = &run;
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = OwnerProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "StreamBenchOwner";
+    RegisterClassA(&wc);
+    HWND owner = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               wc.hInstance, nullptr);
+    bool ok = owner && ZENKCreateStreamServerWindow(kLibraryPort, owner, kServerMsg, &run.server) == 0 &&
+              ZENKCreateStreamClientWindow(owner, kClientMsg, &run.client) == 0 &&
+              ZENKSetStreamBufferSize(run.client, kChunk) == 0 &&
+              ZENKStreamConnectToPort(run.client, kHost, kLibraryPort) == 0;
+    if (!ok) run.failure = "setup failed";
+
+    unsigned long long dispatched = 0, dispatchedAtStart = 0, notesAtStart = 0;
+    if (ok) {
+        SetTimer(owner, kTimeoutTimer, kTimeoutMs, nullptr);
+        MSG m;
+        bool wasStarted = false;
+        while (GetMessageA(&m, nullptr, 0, 0) > 0) {
+            ++dispatched;
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+            if (!wasStarted && run.started) {
+                // Count from the first write on: connection setup is not streaming.
+                wasStarted = true;
+                dispatchedAtStart = dispatched;
+                notesAtStart = run.notes - 1;
+            }
+        }
+        KillTimer(owner, kTimeoutTimer);
+    }
+    for (void* h : {run.client, run.comm, run.server})
+        if (h) ZENKCloseStream(h);
+    if (owner) DestroyWindow(owner);
+    g_run = nullptr;
+
+    if (run.failure || run.received != total) {
+        std::printf("library stream: FAILED (%s) after %llu of %llu bytes\n",
+                    run.failure ? run.failure : "incomplete",
+                    static_cast<unsigned long long>(run.received),
+                    static_cast<unsigned long long>(total));
+        return false;
+    }
+    double mib = static_cast<double>(total) / (1024.0 * 1024.0);
+    unsigned long long messages = dispatched - dispatchedAtStart + 1;
+    unsigned long long notes = run.notes - notesAtStart;
+    PrintRate("library stream (1 thread)", total, Seconds(run.start, run.end));
+    std::printf("  %8.1f msgs/MiB  (%llu dispatched, %llu notifications, %.1f per MiB)\n",
+                messages / mib, messages, notes, notes / mib);
+    return true;
+}
+
+// ---- the platform: blocking send loop and recv loop in two threads -------
+
+struct PlainReceiver {
+    SOCKET listener = INVALID_SOCKET;
+    std::uint64_t total = 0;
+    std::uint64_t received = 0;
+    bool intact = true;
+    LARGE_INTEGER end{};
+};
+
+DWORD WINAPI ReceiveAll(void* arg) {
+    auto* r = static_cast<PlainReceiver*>(arg);
+    SOCKET s = accept(r->listener, nullptr, nullptr);
+    if (s == INVALID_SOCKET) return 1;
+    std::vector<char> in(kChunk);
+    while (r->received < r->total) {
+        int n = recv(s, in.data(), static_cast<int>(in.size()), 0);
+        if (n <= 0) break;
+        if (!Matches(in.data(), static_cast<std::size_t>(n), r->received)) r->intact = false;
+        r->received += static_cast<std::uint64_t>(n);
+    }
+    QueryPerformanceCounter(&r->end);
+    closesocket(s);
+    return 0;
+}
+
+bool RunPlain(std::uint64_t total) {
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(kPlainPort);
+    at.sin_addr.s_addr = inet_addr(kHost);
+    PlainReceiver r;
+    r.total = total;
+    r.listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    BOOL yes = TRUE;
+    setsockopt(r.listener, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&yes), sizeof yes);
+    if (r.listener == INVALID_SOCKET || bind(r.listener, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 ||
+        listen(r.listener, 1) != 0) {
+        std::printf("plain WinSock: FAILED (listen: %d)\n", WSAGetLastError());
+        if (r.listener != INVALID_SOCKET) closesocket(r.listener);
+        return false;
+    }
+    HANDLE thread = CreateThread(nullptr, 0, ReceiveAll, &r, 0, nullptr);
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    bool sentAll = false;
+    if (s != INVALID_SOCKET && connect(s, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0) {
+        std::uint64_t sent = 0;
+        while (sent < total) {
+            std::uint64_t left = total - sent;
+            int n = static_cast<int>(left < kChunk ? left : kChunk);
+            int k = send(s, &Pattern()[sent % kPeriod], n, 0);
+            if (k <= 0) break;
+            sent += static_cast<std::uint64_t>(k);
+        }
+        sentAll = sent == total;
+    }
+    if (s != INVALID_SOCKET) closesocket(s);  // ends the receiver if the sender stopped early
+    WaitForSingleObject(thread, kTimeoutMs);
+    CloseHandle(thread);
+    closesocket(r.listener);
+    if (!sentAll || r.received != total || !r.intact) {
+        std::printf("plain WinSock: FAILED (%llu of %llu bytes%s)\n",
+                    static_cast<unsigned long long>(r.received),
+                    static_cast<unsigned long long>(total), r.intact ? "" : ", corrupted");
+        return false;
+    }
+    PrintRate("plain WinSock (2 threads)", total, Seconds(start, r.end));
+    std::printf("\n");
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::uint64_t mib = 64;
+    if (argc > 1) mib = std::strtoull(argv[1], nullptr, 10);
+    if (mib == 0 || mib > 4096) {
+        std::fprintf(stderr, "usage: stream_throughput_bench [MiB 1..4096]\n");
+        return 2;
+    }
+    const std::uint64_t total = mib * 1024 * 1024;
+    if (ZENKInit() != 1 || ZENKStartWinSock(0x0101) != 1) {  // both return 1 on success
+        std::printf("cannot start the library's WinSock session\n");
+        return 1;
+    }
+    WSADATA wsa;
+    WSAStartup(MAKEWORD(2, 2), &wsa);
+    std::printf("streaming %llu MiB over loopback (%s), %u-byte chunks\n",
+                static_cast<unsigned long long>(mib), kHost, kChunk);
+    Pattern();
+    bool ok = RunLibrary(total);
+    ok = RunPlain(total) && ok;
+    WSACleanup();
+    ZENKEndWinSock();
+    std::fflush(stdout);
+    return ok ? 0 : 1;
+}
