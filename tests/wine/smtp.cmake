@@ -1,10 +1,11 @@
 # The SMTP client through zenk32.dll's exports, against aiosmtpd and a
-# scripted peer (tests/peers/smtp_runner.py starts both).
+# scripted peer (tests/peers/smtp_runner.py starts both); the runner then
+# parses the messages with binary attachments with Python's email package.
 zenk_add_wine_test(NAME smtp_client_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/smtp_client_test.cpp
   LIBS zenk32_import user32
   TIMEOUT 90
-  RUNNER /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/smtp_runner.py)
+  RUNNER /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/smtp_runner.py --check-mime)
 
 # The session's time limit, white-box: SmtpSession linked into the test
 # with shortened limits, against the scripted peer that never answers.

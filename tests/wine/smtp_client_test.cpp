@@ -1,11 +1,16 @@
 // The SMTP client through zenk32.dll's exports, against aiosmtpd storing
 // byte for byte (127.0.2.1) and a scripted peer recording what it receives
 // (127.0.2.2 split replies, .3 refused recipient, .5 rejected greeting,
-// .6 hang-up); nothing listens on 127.0.2.9.
+// .6 hang-up); nothing listens on 127.0.2.9. A second aiosmtpd on 127.0.2.7
+// takes the messages with binary attachments: the runner parses them with
+// Python's email package after this program ends and compares each
+// attachment with the original file.
 //
 // Tests run in the order written: the first ones run before ZENKInit and
 // before ZENKStartWinSock.
 #include <gtest/gtest.h>
+
+#include <cstdint>
 
 #include "scratch_folder.h"
 #include "smtp_test_util.h"
@@ -87,6 +92,47 @@ TEST_F(SmtpTest, AiosmtpdStoresEveryMessageByteForByte) {
               "alice@example.org\nbob@example.org carol@example.org\n");
     EXPECT_EQ(ReadAll(maildir + "\\" + stored[1] + ".envelope"), "alice@example.org\ndave@example.org\n");
     for (const auto& name : ListFiles(maildir + "\\new")) DeleteFileA((maildir + "\\new\\" + name).c_str());
+}
+
+// Attachments of the sizes around base64's line and group limits (0, 1,
+// 51, 52 bytes) and one of 1 MiB, spread over three messages. This side
+// checks the delivery; smtp_runner.py --check-mime checks what was stored
+// against the originals and manifest.txt (per message: subject, then the names, tab-separated).
+TEST_F(SmtpTest, BinaryAttachmentsReachAStandardParserIntact) {
+    std::string originals = Env("ZENK_SMTP_ORIGINALS");
+    ASSERT_FALSE(originals.empty()) << "run through smtp_runner.py --check-mime";
+    originals = WinPath(originals);
+    std::uint32_t seed = 12345;
+    auto file = [&](std::size_t size) {
+        std::string bytes(size, '\0');
+        for (char& b : bytes) b = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 23);
+        std::string name = "size" + std::to_string(size) + ".bin";
+        WriteAll(originals + "\\" + name, bytes);
+        return name;
+    };
+    std::vector<std::vector<std::string>> names = {{file(0), file(1)}, {file(51), file(52)}, {file(1 << 20)}};
+    std::vector<Message> messages;
+    std::string manifest;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        Message m{{"bob@example.org"}, {}, {}, "interop " + std::to_string(i + 1),
+                  "Message " + std::to_string(i + 1) + "\r\n"};
+        manifest += m.subject;
+        for (const auto& n : names[i]) {
+            m.files.push_back(originals + "\\" + n);
+            manifest += "\t" + n;
+        }
+        manifest += "\n";
+        messages.push_back(m);
+    }
+    WriteAll(originals + "\\manifest.txt", manifest);
+    ASSERT_TRUE(Compose(outbox, kSender, messages));
+    Collector c;
+    void* session = nullptr;
+    ASSERT_EQ(ZENKSMTPStartWindow(c.window, kNotify, outbox.c_str(), &session), 0);
+    EXPECT_EQ(ZENKSMTPSendMail(session, "127.0.2.7"), 0);
+    EXPECT_TRUE(c.WaitForEnd(60000));
+    EXPECT_EQ(ZENKSMTPClose(session), 0);
+    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {15, 1}, {15, 2}, {15, 3}, {18, 0}, {0, 0}}));
 }
 
 TEST_F(SmtpTest, ThreadVariantReportsToTheThreadQueue) {

@@ -1,0 +1,90 @@
+// Delivery time of one composed message through zenk32.dll, under Wine.
+//
+//   smtp_wine_bench ATTACHMENT OUTBOX SERVER
+//
+// Composes one message (alice@example.org to bob@example.org) with the
+// attachment into OUTBOX through the composer's exports, untimed, then
+// delivers it to SERVER:25 with the window variant of the SMTP client and
+// prints "delivery_seconds=S" for the time from ZENKSMTPSendMail to the
+// final notification. Exit code 0 only when the server accepted it.
+// bench/run_smtp_bench.sh runs it beside Python's smtplib.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "zenk32.h"
+
+namespace {
+
+constexpr UINT kNotify = WM_APP + 3;
+
+struct Outcome {
+    bool ended = false;
+    bool accepted = false;
+    int failure = 0;
+};
+
+LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* outcome = reinterpret_cast<Outcome*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (outcome && message == kNotify) {
+        int status = static_cast<int>(wParam);
+        if (status == ZENK_SMTP_DONE && lParam == 0) outcome->ended = true;
+        else if (status == ZENK_SMTP_SENT) outcome->accepted = true;
+        else if (status != ZENK_SMTP_CONNECTED && status != ZENK_SMTP_QUIT_DONE && status != ZENK_SMTP_CLOSED &&
+                 !outcome->failure)
+            outcome->failure = status;
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool Compose(const char* attachment, const char* outbox) {
+    void* h = nullptr;
+    if (ZENKMimePrepStart(outbox, "alice@example.org", &h) != 0) return false;
+    static const char text[] = "The benchmark's attachment follows.\r\n";
+    bool ok = ZENKMimePrepNewMesg(h) == 0 && ZENKMimePrepTO(h, "bob@example.org") == 0 &&
+              ZENKMimePrepFile(h, attachment) == 0 && ZENKMimePrepSubj(h, "smtp bench") == 0 &&
+              ZENKMimePrepData(h, text, static_cast<int>(sizeof text - 1)) == 0 && ZENKMimePrepEndMesg(h) == 0;
+    ZENKMimePrepFinish(h);
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: smtp_wine_bench ATTACHMENT OUTBOX SERVER\n");
+        return 2;
+    }
+    ZENKInit();
+    if (!ZENKStartWinSock(0x0101)) return 3;
+    if (!Compose(argv[1], argv[2])) {
+        std::fprintf(stderr, "smtp_wine_bench: composing failed\n");
+        return 3;
+    }
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "SmtpWineBench";
+    RegisterClassA(&wc);
+    HWND window = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    Outcome outcome;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&outcome));
+    void* session = nullptr;
+    if (!window || ZENKSMTPStartWindow(window, kNotify, argv[2], &session) != 0) return 3;
+
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    ZENKSMTPSendMail(session, argv[3]);
+    MSG msg;
+    while (!outcome.ended && GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    QueryPerformanceCounter(&end);
+
+    ZENKSMTPClose(session);
+    DestroyWindow(window);
+    ZENKEndWinSock();
+    std::printf("delivery_seconds=%.3f\n", static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
+    if (outcome.failure) std::printf("failure=%d\n", outcome.failure);
+    return outcome.accepted && !outcome.failure ? 0 : 1;
+}
