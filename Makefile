@@ -1,10 +1,11 @@
 # make test  - install what is missing, build both configurations, run every test
 # make demo  - install what is missing, build, run the main job
 # make build - build only
+# make fuzz  - build the libFuzzer targets (clang) and run each FUZZ_SECONDS (60)
 BUILD ?= $(CURDIR)/build
 export BUILD
 
-.PHONY: all bootstrap build test demo clean
+.PHONY: all bootstrap build test demo fuzz clean
 all: build
 
 bootstrap:
@@ -18,6 +19,9 @@ test: build
 
 demo: build
 	@scripts/demo.sh
+
+fuzz: bootstrap
+	@scripts/fuzz.sh
 
 clean:
 	rm -rf $(BUILD)
