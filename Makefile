@@ -1,11 +1,12 @@
-# make test  - install what is missing, build both configurations, run every test
+# make test  - install what is missing, build all configurations, run every test
 # make demo  - install what is missing, build, run the main job
 # make build - build only
 # make bench - build, then run every benchmark script bench/run_*.sh
+# make fuzz  - build the libFuzzer targets (clang) and run each FUZZ_SECONDS (60)
 BUILD ?= $(CURDIR)/build
 export BUILD
 
-.PHONY: all bootstrap build test demo bench clean
+.PHONY: all bootstrap build test demo bench fuzz clean
 all: build
 
 bootstrap:
@@ -22,6 +23,9 @@ demo: build
 
 bench: build
 	@status=0; for s in bench/run_*.sh; do [ -x "$$s" ] || continue; "$$s" || status=1; done; exit $$status
+
+fuzz: bootstrap
+	@scripts/fuzz.sh
 
 clean:
 	rm -rf $(BUILD)

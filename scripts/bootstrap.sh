@@ -3,7 +3,7 @@
 # a machine that has everything is left alone (no apt calls at all).
 set -eu
 PACKAGES="wine wine32:i386 wine64 fonts-wine g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake ninja-build googletest \
-xvfb xauth imagemagick python3-aiosmtpd dovecot-pop3d python3-pyftpdlib"
+xvfb xauth imagemagick python3-aiosmtpd dovecot-pop3d python3-pyftpdlib clang libclang-rt-14-dev"
 
 missing=""
 for p in $PACKAGES; do

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Runs every test: native (ASan/UBSan), then the Wine tests.
+# Runs every test: native (ASan/UBSan), a short fuzz pass, then the Wine tests.
 #
 # The Wine tests run on the x86_64 build under wine64. Where this host can
 # also run 32-bit Linux programs (the 32-bit Wine loader), they run on the
@@ -12,6 +12,13 @@ status=0
 
 echo "== native tests"
 (cd "$BUILD/native" && ctest --output-on-failure -j "$(nproc)" ${CTEST_ARGS:-}) || status=1
+
+# A short fuzz pass over the parsers (make fuzz runs the long one).
+if command -v clang++ >/dev/null 2>&1; then
+    FUZZ_SECONDS="${FUZZ_SECONDS:-4}" "$ROOT/scripts/fuzz.sh" || status=1
+else
+    echo "== fuzz: skipped, clang++ is not installed (scripts/bootstrap.sh installs it)"
+fi
 
 "$ROOT/scripts/check-exports.sh" "$BUILD/win32/bin" || status=1
 

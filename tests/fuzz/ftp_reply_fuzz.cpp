@@ -1,0 +1,47 @@
+// libFuzzer target: the FTP reply reader over arbitrary control-connection
+// bytes, fed in chunks whose sizes come from the input, and the PASV parser
+// over every reply it yields. Checks the reader's limits and that a parsed
+// address survives the PORT round trip.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "protocol/data_address.h"
+#include "protocol/reply_reader.h"
+
+namespace {
+
+void CheckReply(const tovan::Reply& r) {
+    if (r.code != 0 && (r.code < 100 || r.code > 599)) __builtin_trap();
+    if (r.lastLine.size() > tovan::ReplyReader::kMaxLine) __builtin_trap();
+    if (r.text.size() > tovan::ReplyReader::kMaxReplyText + tovan::ReplyReader::kMaxLine) __builtin_trap();
+    tovan::DataAddress a;
+    if (!tovan::ParsePassiveReply(r.text, a)) return;
+    if (a.port == 0) __builtin_trap();
+    tovan::DataAddress b;
+    if (!tovan::ParsePassiveReply("227 (" + tovan::FormatPortArgument(a) + ")", b)) __builtin_trap();
+    for (int i = 0; i < 4; ++i)
+        if (a.ip[i] != b.ip[i]) __builtin_trap();
+    if (a.port != b.port) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    std::size_t step = data[0] % 16 + 1;  // chunk size
+    const char* text = reinterpret_cast<const char*>(data + 1);
+    std::size_t left = size - 1;
+    tovan::ReplyReader reader;
+    tovan::Reply reply;
+    while (left > 0) {
+        std::size_t n = left < step ? left : step;
+        reader.Feed(text, n);
+        text += n;
+        left -= n;
+        while (reader.Next(reply)) CheckReply(reply);
+    }
+    tovan::DataAddress a;
+    tovan::ParsePassiveReply(std::string(reinterpret_cast<const char*>(data), size), a);
+    return 0;
+}
