@@ -55,6 +55,12 @@ class Peers:
         self.procs = []  # (name, Popen, wait address or None)
 
     def __enter__(self):
+        # ctest (or a user) ends a runner with SIGTERM; turn it into an
+        # exception so that __exit__ still stops every peer by PID.
+        def _terminate(signum, frame):
+            raise SystemExit(128 + signum)
+        signal.signal(signal.SIGTERM, _terminate)
+        signal.signal(signal.SIGHUP, _terminate)
         return self
 
     def __exit__(self, *exc):
@@ -63,6 +69,10 @@ class Peers:
 
     def start(self, name, argv, wait=None, log=None, **popen_args):
         """Starts argv; with wait=(host, port), returns once it accepts."""
+        if wait and not wait_port_free(*wait, timeout=3.0):
+            # Something else (a peer left by a killed run?) answers there:
+            # testing against it would give wrong results.
+            raise RuntimeError(f"peer {name}: {wait} is already in use")
         out = open(log, "ab") if log else subprocess.DEVNULL
         proc = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=out, stderr=out,
                                 start_new_session=True, **popen_args)
