@@ -161,6 +161,10 @@ int  ZENKAPI ZENKSMTPClose(void* handle);
  *    13); recipient line ("TO:<...>") at most 120 characters (longer: 3).
  *  - Message text is sent 7-bit: bit 7 of every byte is cleared, and a byte
  *    that becomes NUL (0x00, 0x80) goes out as "?"; lines never join.
+ *  - A message's text ends at its last "END DATA" line before the next
+ *    record's "Letters :" or "BEGIN MESSAGE HEADER" line (or the end of the
+ *    file), so a text line reading "END DATA" is sent as text. Only a text
+ *    holding such a line followed later by one of those two lines is cut.
  *  - A session carries one delivery: a second ZENKSMTPSendMail returns
  *    ZENK_FAILED and posts nothing. ZENKSMTPClose ends a session in any
  *    state (no QUIT is sent). */
@@ -261,12 +265,16 @@ int  ZENKAPI ZENKMimePrepFinish(void* handle);
  *    file. A name that is taken, unsafe, too long for a 259-character path,
  *    or missing gets a generated "QDF" name (in the temporary folder when
  *    attachmentDir is empty).
+ *  - A record ends at the "END MESSAGE" line that follows the end mark "."
+ *    (the POP3 client always writes it so), so a text line reading
+ *    "END MESSAGE" is text. A hand-made record without an end mark ends at
+ *    its last "END MESSAGE" before the next "BEGIN MESSAGE".
  *  - Quoted-printable: a bad "=" escape is kept as written; a soft line break
  *    joins lines. Unencoded and 8bit parts keep their CR LF line ends.
  *  - "--" lines that are no delimiter of an open multipart, and lines after
  *    the outermost closing delimiter, are text. An attachment or a run of
- *    empty lines ends at "END MESSAGE", at the end mark "." or at the end of
- *    the file.
+ *    empty lines ends at the record's end, at the end mark "." or at the end
+ *    of the file.
  *  - A multipart type without boundary, an empty Content-Transfer-Encoding or
  *    a generated file that cannot be opened is a format error: that call and
  *    every later one return NULL. */

@@ -242,12 +242,18 @@ void SmtpEngine::NextRecipientOrData() {
 void SmtpEngine::OnDataReply(char c) {
     if (c != '3') return Abort(kSmtpUnexpectedReply);
     if (!outbox_ || !SkipToMarker(*outbox_, line_, kBeginData)) return Abort(kSmtpNoMarker);
-    if (!SendDataLine()) return Abort(kSmtpSendFailed);
+    dataEnd_ = FindRecordEnd(*outbox_, kEndData, StartsOutboxRecord, false);
     EnterState(kSmtpLineSent);
+    SendNextLine();
 }
 
-void SmtpEngine::OnLineSent() {
-    if (Peek() && line_.Equals(kEndData)) {
+void SmtpEngine::OnLineSent() { SendNextLine(); }
+
+// The next text line, or the end-of-data marker once the outbox reaches
+// the "END DATA" line that ends this record's data. A text line that reads
+// "END DATA" is sent like any other (FindRecordEnd).
+void SmtpEngine::SendNextLine() {
+    if (outbox_ && outbox_->Tell() == dataEnd_) {
         Read();  // past the marker
         if (!WriteText(".")) return Abort(kSmtpSendFailed);
         return EnterState(kSmtpEndReply);

@@ -15,6 +15,7 @@
 //  - the server closes the connection before the end: status 12, then 0.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 
 #include "mail/reply_lines.h"
 #include "mail/smtp_link.h"
@@ -119,6 +120,7 @@ private:
     bool WriteRecipient();
     bool WriteText(const char* text);
     bool SendDataLine();
+    void SendNextLine();
     void NextRecipientOrData();
 
     // Outbox reading.
@@ -143,6 +145,7 @@ private:
     char server_[kServerCapacity] = {};
     char senderLine_[kSenderLineCapacity] = {};
     Line line_;                // current outbox line
+    std::uint64_t dataEnd_ = kNoRecordEnd;  // outbox position of the current message's END DATA
     ReplyLines replyLines_;
     SmtpReplyIntake reply_;
     char out_[1 + kMaxLineBytes + 2 + 16];  // one command or data line on its way out

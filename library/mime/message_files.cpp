@@ -51,6 +51,44 @@ bool SkipToMarker(ByteSource& source, Line& line, std::string_view marker) {
     return false;
 }
 
+std::uint64_t FindRecordEnd(ByteSource& source, std::string_view marker, bool (*startsRecord)(const Line&),
+                            bool afterEndMark) {
+    const std::uint64_t start = source.Tell();
+    std::uint64_t lastMarker = kNoRecordEnd;  // the latest marker line not yet followed by a record start
+    std::uint64_t fallback = kNoRecordEnd;    // the last marker before the first record start
+    std::uint64_t end = kNoRecordEnd;
+    bool afterDot = false;
+    Line line;
+    for (;;) {
+        const std::uint64_t at = source.Tell();
+        if (!ReadLine(source, line)) break;
+        if (line.Equals(marker)) {
+            if (afterEndMark && afterDot) {
+                end = at;
+                break;
+            }
+            lastMarker = at;
+        } else if (lastMarker != kNoRecordEnd && startsRecord(line)) {
+            // Without the end-mark rule the first record start decides. With
+            // it, the search goes on for a marker after an end mark, up to a
+            // second record start: then the file has no end marks here.
+            if (!afterEndMark || fallback != kNoRecordEnd) break;
+            fallback = lastMarker;
+            lastMarker = kNoRecordEnd;
+        }
+        afterDot = line.Equals(".");
+    }
+    source.Seek(start);
+    if (end != kNoRecordEnd) return end;
+    return fallback != kNoRecordEnd ? fallback : lastMarker;
+}
+
+bool StartsOutboxRecord(const Line& line) {
+    return line.StartsWith("Letters :") || line.Equals(kBeginMessageHeader);
+}
+
+bool StartsInboxRecord(const Line& line) { return line.Equals(kBeginMessage); }
+
 int TextToInt(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;

@@ -68,6 +68,31 @@ inline constexpr char kScratchFileName[] = "ZENKMIME.QDF";
 // Reads lines until one equals marker. False when the lines run out.
 bool SkipToMarker(ByteSource& source, Line& line, std::string_view marker);
 
+// Where a record's data ends. The marker lines have no escape, so a text
+// line can read exactly like the marker that ends the data ("END DATA" in
+// an outbox, "END MESSAGE" in an inbox). Instead of taking the first such
+// line, the readers look ahead once per record:
+//  - with afterEndMark set (inbox), a marker line that directly follows the
+//    line "." (the POP3 end mark, which a dot-stuffed text never holds)
+//    ends the data: every inbox record the POP3 client writes ends so;
+//  - otherwise the data ends at the last marker line before the next record
+//    begins (a line for which startsRecord is true, after at least one
+//    marker line) or before the file ends. With afterEndMark set, a record
+//    without an end mark is recognised when a second record start comes
+//    before any marker after an end mark.
+// Reads from the current position and restores it. Returns the position of
+// the ending marker line, or kNoRecordEnd when no marker line comes. An
+// outbox text can still defeat this only by holding a marker line followed
+// later by a line that starts a record.
+inline constexpr std::uint64_t kNoRecordEnd = UINT64_MAX;
+std::uint64_t FindRecordEnd(ByteSource& source, std::string_view marker, bool (*startsRecord)(const Line&),
+                            bool afterEndMark);
+
+// Lines that begin a record: in an outbox its count line ("Letters :") or
+// "BEGIN MESSAGE HEADER"; in an inbox "BEGIN MESSAGE".
+bool StartsOutboxRecord(const Line& line);
+bool StartsInboxRecord(const Line& line);
+
 // A count line: "L" first and ":" at index 8. The count is read from
 // numberAt on as a standard text-to-integer conversion reads it (leading
 // blanks, a sign, digits; values beyond the int range are clamped).

@@ -67,6 +67,7 @@ void MimeScanner::ParseMessage() {
     parsedAny_ = true;
     messageEnded_ = false;
     if (!SkipToMarker(*inbox_, line_, kBeginMessage) || error_) return;
+    endAt_ = FindRecordEnd(*inbox_, kEndMessage, StartsInboxRecord, true);
     while (!error_ && ReadMessageLine()) {
         if (inHeader_)
             HeaderLine();
@@ -78,12 +79,14 @@ void MimeScanner::ParseMessage() {
     if (inAttachment_) FinishAttachment();
 }
 
-// Reads the next line of the current message. False at "END MESSAGE" and
-// at the end of the file (or a line too long to read): the message ends.
+// Reads the next line of the current message. False at the "END MESSAGE"
+// line that ends the record (FindRecordEnd: a text line that reads the
+// same is text) and at the end of the file (or a line too long to read):
+// the message ends.
 bool MimeScanner::ReadMessageLine() {
     if (messageEnded_) return false;
     lineStart_ = inbox_->Tell();
-    if (!ReadLine(*inbox_, line_) || line_.Equals(kEndMessage)) {
+    if (!ReadLine(*inbox_, line_) || lineStart_ == endAt_) {
         messageEnded_ = true;
         return false;
     }

@@ -8,7 +8,9 @@
 //
 // Inbox format: a count line "Letters : n", then per message the line
 // "BEGIN MESSAGE", the message as the POP3 server sent it (leading "."
-// doubled, ending with the line "."), and the line "END MESSAGE".
+// doubled, ending with the line "."), and the line "END MESSAGE". A text
+// line that reads "END MESSAGE" stays text: the record ends at the marker
+// after the end mark (FindRecordEnd in message_files.h).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -86,6 +88,7 @@ private:
     Line line_;                       // the current line
     std::uint64_t lineStart_ = 0;     // inbox position where line_ began
     std::uint64_t firstMessageAt_ = 0;// inbox position after the count line
+    std::uint64_t endAt_ = kNoRecordEnd;  // inbox position of the line that ends the message
     char attachmentDir_[kAttachmentDirCapacity] = {};
     char fileName_[kFileNameCapacity] = {};  // Content-Disposition name of the part being read
     int count_ = 0;                   // from the count line

@@ -40,6 +40,20 @@ TEST(MimeScannerMultipart, TextPartAndNamedAttachment) {
     EXPECT_TRUE(s.store.open.empty());
 }
 
+TEST(MimeScannerMultipart, MarkerLinesInAnAttachmentAreKept) {
+    std::string m = Lines({"MIME-Version: 1.0", "Content-Type: multipart/mixed; boundary=\"b\"", "", "--b",
+                           "Content-Type: text/plain", "Content-Disposition: attachment; filename=\"m.txt\"", "",
+                           "END MESSAGE", "BEGIN MESSAGE", "END MESSAGE", "--b--", "."});
+    Scan s(Inbox({m, Lines({"Subject: next", "", "n", "."})}));
+    MimeMessageRecord* r = s.scanner.GetFirst();
+    ASSERT_NE(r, nullptr);
+    ASSERT_EQ(r->attachmentCount, 1);
+    EXPECT_EQ(s.store.files["C:\\att\\m.txt"], Lines({"END MESSAGE", "BEGIN MESSAGE", "END MESSAGE"}));
+    r = s.scanner.GetNext();
+    ASSERT_NE(r, nullptr);
+    EXPECT_STREQ(r->subject, "next");
+}
+
 TEST(MimeScannerMultipart, UnpaddedBase64EndsAtItsDelimiterAndTheNextPartFollows) {
     Scan s(Inbox({Composed({{"one", Lines({"AAEC"})}, {"two", Lines({"AwQF", "Bg=="})}}),
                   Lines({"Subject: after", "", "plain", "."})}));

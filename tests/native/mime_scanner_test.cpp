@@ -111,6 +111,35 @@ TEST(MimeScannerPlain, EndsWithoutMarkersAndAtOverlongLines) {
     EXPECT_STREQ(r->subject, "next");
 }
 
+// The marker lines have no escape in the inbox: a text line that reads
+// "END MESSAGE" is text, because a record the POP3 client writes ends at
+// the marker after the end mark ".". Records without an end mark end at
+// their last marker before the next record.
+TEST(MimeScannerPlain, EndMessageLineInTheTextIsText) {
+    Scan s(Inbox({Lines({"Subject: one", "", "END MESSAGE", "BEGIN MESSAGE", "Subject: no", "", "kept", "."}),
+                  Lines({"Subject: two", "", "b", "END MESSAGE", "."})}));
+    MimeMessageRecord* r = s.scanner.GetFirst();
+    ASSERT_NE(r, nullptr);
+    EXPECT_STREQ(r->subject, "one");
+    EXPECT_EQ(Text(r), Lines({"END MESSAGE", "BEGIN MESSAGE", "Subject: no", "", "kept"}));
+    r = s.scanner.GetNext();
+    ASSERT_NE(r, nullptr);
+    EXPECT_STREQ(r->subject, "two");
+    EXPECT_EQ(Text(r), Lines({"b", "END MESSAGE"}));
+    EXPECT_EQ(s.scanner.GetNext(), nullptr);
+
+    Scan noMark("Letters : 2\r\n" +
+                Lines({"BEGIN MESSAGE", "Subject: one", "", "x", "END MESSAGE", "y", "END MESSAGE", "", "junk",
+                       "BEGIN MESSAGE", "Subject: two", "", "z", "END MESSAGE"}));
+    r = noMark.scanner.GetFirst();
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(Text(r), Lines({"x", "END MESSAGE", "y"}));
+    r = noMark.scanner.GetNext();
+    ASSERT_NE(r, nullptr);
+    EXPECT_STREQ(r->subject, "two");
+    EXPECT_EQ(Text(r), Lines({"z"}));
+}
+
 TEST(MimeScannerPlain, TextGrowsBeyondItsFirstBlock) {
     std::string body;
     for (int i = 0; i < 300; ++i) body += "line " + std::to_string(i) + "\r\n";

@@ -10,6 +10,8 @@
 #include "mail/smtp_status.h"
 #include "memory_storage.h"
 #include "mime/mime_composer.h"
+#include "mime/mime_scanner.h"
+#include "mime_test_support.h"
 #include "smtp_fake_link.h"
 
 using namespace zenk;
@@ -76,14 +78,71 @@ TEST(SmtpDelivery, EveryMessageOfAComposedOutbox) {
     EXPECT_NE(w.find("for three@y\r\nEND DATAX\r\n\r\n.\r\nQUIT \r\n"), std::string::npos);
 }
 
-TEST(SmtpDelivery, EndDataLineInTheTextEndsTheMessage) {
+// The data ends at the last "END DATA" before the next record (or the end
+// of the file): "END DATA" lines inside the text are sent as text, an
+// empty data section is an empty message, and blank lines after the last
+// marker do not matter.
+TEST(SmtpDelivery, EndDataLinesInTheTextAreSentAsText) {
     Session s(
-        "Letters : 001\r\nFROM:<a@x>\r\nBEGIN MESSAGE HEADER\r\nTO:<b@y>\r\nEND MESSAGE HEADER\r\n"
-        "BEGIN DATA\r\nEND DATA\r\nfirst line is sent untested\r\nEND DATA\r\nlost\r\nEND DATA\r\n");
+        "Letters : 002\r\nFROM:<a@x>\r\nBEGIN MESSAGE HEADER\r\nTO:<b@y>\r\nEND MESSAGE HEADER\r\n"
+        "BEGIN DATA\r\nEND DATA\r\nkept\r\nEND DATA\r\nLetters? no\r\nkept too\r\nEND DATA\r\n"
+        "Letters : 002\r\nFROM:<a@x>\r\nBEGIN MESSAGE HEADER\r\nTO:<c@y>\r\nEND MESSAGE HEADER\r\n"
+        "BEGIN DATA\r\nEND DATA\r\n\r\n\r\n");
     s.engine.SendMail("h");
     s.server.Greet();
-    EXPECT_NE(s.link.wire.find("DATA \r\nEND DATA\r\nfirst line is sent untested\r\n.\r\nQUIT"), std::string::npos);
-    EXPECT_EQ(s.link.wire.find("lost"), std::string::npos);
+    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {15, 1}, {15, 2}, {18, 0}, {0, 0}}));
+    EXPECT_NE(s.link.wire.find("<b@y>\r\nDATA \r\nEND DATA\r\nkept\r\nEND DATA\r\nLetters? no\r\n"
+                               "kept too\r\n.\r\nMAIL"),
+              std::string::npos)
+        << s.link.wire;
+    EXPECT_NE(s.link.wire.find("<c@y>\r\nDATA \r\n.\r\nQUIT \r\n"), std::string::npos) << s.link.wire;
+}
+
+// Composer, SMTP client and scanner together: the text of a composed
+// message, marker lines of both files included, comes back line for line
+// from an inbox made of what went over the wire.
+TEST(SmtpDelivery, MarkerLinesSurviveComposerSmtpAndScanner) {
+    const std::string text =
+        "Letters : 9\r\nBEGIN MESSAGE HEADER\r\nEND DATA\r\nBEGIN DATA\r\n.\r\nEND MESSAGE\r\n"
+        "BEGIN MESSAGE\r\n..\r\nEND DATA\r\nEND MESSAGE\r\nlast\r\n";
+    testutil::MemoryStorage storage;
+    MimeComposer composer(storage);
+    composer.Start("out", "a@x");
+    for (const char* to : {"one@y", "two@y"}) {
+        composer.NewMessage();
+        composer.AddTo(to);
+        composer.AddData(text.data(), static_cast<int>(text.size()));
+        ASSERT_EQ(composer.EndMessage(), 0);
+    }
+    composer.Finish();
+    Session s(storage.Text("out"));
+    s.engine.SendMail("h");
+    s.server.Greet();
+    ASSERT_EQ(s.link.posts, (Posts{{17, 0}, {15, 1}, {15, 2}, {18, 0}, {0, 0}}));
+
+    // Each message as a POP3 server hands it back: the DATA bytes as sent
+    // (leading dots already doubled), then the end line.
+    std::string inbox = "Letters : 2\r\n";
+    const std::string& w = s.link.wire;
+    for (std::size_t at = 0; (at = w.find("DATA \r\n", at)) != std::string::npos;) {
+        at += 7;
+        std::size_t end = w.find("\r\n.\r\n", at);
+        ASSERT_NE(end, std::string::npos);
+        inbox += "BEGIN MESSAGE\r\n" + w.substr(at, end + 5 - at) + "END MESSAGE\r\n";
+        at = end;
+    }
+    MemorySource source(inbox);
+    mimetest::MemoryStore store;
+    MimeScanner scanner(&source, store, "");
+    ASSERT_EQ(scanner.MessageCount(), 2);
+    for (int i = 0; i < 2; ++i) {
+        MimeMessageRecord* r = i == 0 ? scanner.GetFirst() : scanner.GetNext();
+        ASSERT_NE(r, nullptr);
+        EXPECT_STREQ(r->to[0], i == 0 ? "one@y" : "two@y");
+        // The composer closes the text with one more CR LF.
+        EXPECT_EQ(std::string(r->text), text + "\r\n");
+    }
+    EXPECT_EQ(scanner.GetNext(), nullptr);
 }
 
 TEST(SmtpReplies, MultiLineGreetingInOneOrTwoChunks) {

@@ -28,9 +28,9 @@ failures = []
 
 TEXT_ONE = (b"Hello Bob,\r\n\r\n.\r\n..two dots\r\n.leading dot\r\nFrom the start of a line\r\n"
             b"--=_not-a-boundary\r\n" + b"x" * 900 + b"\r\n\tindented\r\nAlice\r\n")
-# A text line "END MESSAGE" would end the inbox record early: the inbox
-# format has no escape for its marker lines, so such a text is left out.
-TEXT_TWO = b"Only text here.\r\n\r\nBEGIN MESSAGE\r\nLetters : 7\r\n.\r\n"
+# Lines that read like the outbox and inbox markers are text like any other.
+TEXT_TWO = (b"Only text here.\r\n\r\nLetters : 7\r\nEND DATA\r\nBEGIN MESSAGE\r\n.\r\n"
+            b"END MESSAGE\r\nEND DATA\r\nBEGIN DATA\r\nEND MESSAGE\r\nthe end\r\n")
 
 
 def attachments(rng):
