@@ -8,6 +8,7 @@ Peers, all on the POP3 family's loopback range, port 110:
   127.0.3.3  scripted peer, mode refuse
   127.0.3.4  scripted peer, mode badpass
   127.0.3.5  scripted peer, mode drop
+  127.0.3.6  scripted peer, mode silent
 The test finds its work folder in ZENK_POP3_WORK (a Linux path; Z: under Wine).
 """
 import os
@@ -48,18 +49,19 @@ def main():
         with peerlib.Peers() as peers:
             peer = os.path.join(HERE, "pop3_scripted_peer.py")
             for address, mode in (("127.0.3.1", "split"), ("127.0.3.3", "refuse"),
-                                  ("127.0.3.4", "badpass"), ("127.0.3.5", "drop")):
+                                  ("127.0.3.4", "badpass"), ("127.0.3.5", "drop"),
+                                  ("127.0.3.6", "silent")):
                 args = [peerlib.PY, peer, address, "110", mode, os.path.join(work, mode + ".record")]
                 if mode == "split":
                     args.append(os.path.join(work, "split-inbox.txt"))
                 peers.start(mode, args, wait=(address, 110))
             # The scripted peers record the probe connections of wait_port: start clean.
-            for mode in ("split", "refuse", "badpass", "drop"):
+            for mode in ("split", "refuse", "badpass", "drop", "silent"):
                 path = os.path.join(work, mode + ".record")
                 if os.path.exists(path):
                     os.remove(path)
             peers.start("dovecot", ["dovecot", "-F", "-c", conf], wait=("127.0.3.2", 110))
-            code = peers.run_test(sys.argv[1:], env={"ZENK_POP3_WORK": work}, timeout=120)
+            code = peers.run_test(sys.argv[1:], env={"ZENK_POP3_WORK": work}, timeout=170)
         if code != 0 and os.path.exists(os.path.join(work, "dovecot.log")):
             sys.stderr.write(open(os.path.join(work, "dovecot.log")).read()[-2000:])
         return code

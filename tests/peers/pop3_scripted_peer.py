@@ -15,6 +15,8 @@ appended to RECORD exactly as received. Modes:
   refuse  answers the greeting with "-ERR".
   badpass rejects the password.
   drop    closes the connection in the middle of the first message.
+  silent  accepts and never answers; records "#closed" when the client
+          closes the connection.
 """
 import os
 import socket
@@ -55,6 +57,13 @@ def stored(n):
 
 
 def serve(conn):
+    if MODE == "silent":
+        while True:
+            data = conn.recv(4096)
+            if not data:
+                record(b"#closed\r\n")
+                return
+            record(data)
     if MODE == "refuse":
         conn.sendall(b"-ERR go away\r\n")
     else:

@@ -3,7 +3,7 @@
 zenk_add_wine_test(NAME pop3_client_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/pop3_client_test.cpp
   LIBS zenk32_import
-  TIMEOUT 150
+  TIMEOUT 200
   RUNNER /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/pop3_runner.py)
 
 # zenkmail fetch and scan as a user runs them, against the same peers.

@@ -39,7 +39,7 @@ struct SessionRun {
 };
 
 SessionRun Transaction(const char* server, const char* user, const char* password, bool checkOnly,
-                int deleteAfter, const std::string& inbox) {
+                int deleteAfter, const std::string& inbox, DWORD waitMs = 15000) {
     SessionRun run;
     void* h = nullptr;
     MSG peek;
@@ -49,7 +49,7 @@ SessionRun Transaction(const char* server, const char* user, const char* passwor
     run.result = checkOnly ? ZENKPOP3IsThereMail(h, server, user, password)
                            : ZENKPOP3PullMail(h, server, user, password, deleteAfter);
     bool ended = false;
-    testutil::PumpUntil([&] { return ended; }, 15000, [&](const MSG& m) {
+    testutil::PumpUntil([&] { return ended; }, waitMs, [&](const MSG& m) {
         if (m.hwnd == nullptr && m.message == kNotify) {
             run.notes.push_back({int(m.wParam), long(m.lParam)});
             if (m.wParam == 0) ended = true;
@@ -155,6 +155,26 @@ TEST_F(Pop3Client, RefusedConnectionIsNoticed) {
     SessionRun run = Transaction("127.0.3.9", "bob", "secret", false, 0, Work("nobody-inbox.txt"));
     EXPECT_EQ(run.result, 0);
     EXPECT_EQ(run.notes, (Notes{{4, 0}, {0, 0}}));
+}
+
+// A server that accepts and never greets: the run ends after the 30 s
+// greeting limit with 4 and 0, the connection closed and nothing sent.
+TEST_F(Pop3Client, ServerThatNeverGreetsEndsTheRunAfterThirtySeconds) {
+    std::string inbox = Work("silent-inbox.txt");
+    // The runner's start-up probe may have left its own "#closed" line.
+    std::string before = inboxtest::ReadWholeFile(Work("silent.record"));
+    if (before == "<missing>") before.clear();
+    const DWORD started = GetTickCount();
+    SessionRun run = Transaction("127.0.3.6", "bob", "secret", false, 1, inbox, 45000);
+    const DWORD elapsed = GetTickCount() - started;
+    EXPECT_EQ(run.notes, (Notes{{17, 0}, {4, 0}, {0, 0}}));
+    EXPECT_GE(elapsed, 29000u);
+    EXPECT_LT(elapsed, 40000u);
+    EXPECT_EQ(inboxtest::ReadWholeFile(inbox), "");
+    const std::string after = before + "#closed\r\n";
+    testutil::PumpUntil([&] { return inboxtest::ReadWholeFile(Work("silent.record")) == after; }, 3000,
+                        [](const MSG&) {});
+    EXPECT_EQ(inboxtest::ReadWholeFile(Work("silent.record")), after);
 }
 
 TEST_F(Pop3Client, HandlesAndSecondTransactions) {
