@@ -7,9 +7,11 @@
 #include "velmira32_doc.h"
 
 void CVelmira32Doc::OnLogin() {
+    if (RefuseWhileBusy()) return;
     CLoginDlg dlg;
     if (dlg.DoModal() != IDOK) return;
     BeginWaitCursor();
+    FtpCall call(this);
     // The earlier handle, if any, is replaced without a quit.
     m_nFtpHandle = ftp_login(dlg.m_strHost, dlg.m_strUser, dlg.m_strPassword, "");
     if (m_nFtpHandle > 0) {
@@ -23,6 +25,7 @@ void CVelmira32Doc::OnLogin() {
 }
 
 void CVelmira32Doc::OnReLogin() {
+    if (RefuseWhileBusy()) return;
     if (m_nFtpHandle <= 0) {
         PostStatus("You need to establish a connection first!");
         return;
@@ -30,6 +33,7 @@ void CVelmira32Doc::OnReLogin() {
     CReLoginDlg dlg;
     if (dlg.DoModal() != IDOK) return;
     BeginWaitCursor();
+    FtpCall call(this);
     if (ftp_relogin(m_nFtpHandle, dlg.m_strUser, dlg.m_strPassword, "") == 0)
         m_strStatus = "User " + dlg.m_strUser + " logged in";
     else
@@ -39,8 +43,10 @@ void CVelmira32Doc::OnReLogin() {
 }
 
 void CVelmira32Doc::OnLogout() {
+    if (RefuseWhileBusy()) return;
     BeginWaitCursor();
     if (m_nFtpHandle > 0) {
+        FtpCall call(this);
         m_strStatus = ftp_quit(m_nFtpHandle) == 0 ? "Disconnected" : "Quit failed, disconnect anyway";
         m_nFtpHandle = 0;
         UpdateAllViews(nullptr);
@@ -49,6 +55,7 @@ void CVelmira32Doc::OnLogout() {
 }
 
 void CVelmira32Doc::OnGateLogin() {
+    if (RefuseWhileBusy()) return;
     if (m_nFtpHandle <= 0) {
         PostStatus("You need to connect to a gateway host first!");
         return;
@@ -56,6 +63,7 @@ void CVelmira32Doc::OnGateLogin() {
     CGateLoginDlg dlg;
     if (dlg.DoModal() != IDOK) return;
     BeginWaitCursor();
+    FtpCall call(this);
     if (ftp_gatelogin(m_nFtpHandle, dlg.m_strHost, dlg.m_strUser, dlg.m_strPassword, "") == 0)
         m_strStatus = dlg.m_strHost + " connected";
     else

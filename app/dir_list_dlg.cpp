@@ -53,6 +53,7 @@ void CDirListDlg::OnOK() {
         return;
     }
     UpdateData(TRUE);
+    CVelmira32Doc::FtpCall busy(m_pDoc);
     int result = m_bLongListing ? ftp_dir(m_pDoc->m_nFtpHandle, m_strDirectory, tempName)
                                 : ftp_ls(m_pDoc->m_nFtpHandle, m_strDirectory, tempName);
     if (result == 0) {

@@ -21,6 +21,7 @@ void CQuoteDlg::OnOK() {
     m_pDoc->BeginWaitCursor();
     UpdateData(TRUE);
     char reply[kReplySize] = {};
+    CVelmira32Doc::FtpCall busy(m_pDoc);
     ftp_quote(m_pDoc->m_nFtpHandle, m_strCommand, reply, kReplySize);
     reply[kReplySize - 1] = '\0';  // whatever the library left there
     m_strReply = reply;

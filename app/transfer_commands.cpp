@@ -25,6 +25,7 @@ void CVelmira32Doc::RunTransfer(const CString& progress, int (*call)(int, const 
     if (m_nFtpHandle <= 0) {
         m_strStatus = kNotConnected;
     } else {
+        FtpCall busy(this);
         PostStatus(progress);
         call(m_nFtpHandle, first, second);
         m_strStatus = FtpMessage();
@@ -34,36 +35,42 @@ void CVelmira32Doc::RunTransfer(const CString& progress, int (*call)(int, const 
 }
 
 void CVelmira32Doc::OnPut() {
+    if (RefuseWhileBusy()) return;
     CPutDlg dlg;
     if (dlg.DoModal() != IDOK) return;
     RunTransfer("Wait...putting " + dlg.m_strLocalFile, &CallPut, dlg.m_strLocalFile, dlg.m_strRemoteFile);
 }
 
 void CVelmira32Doc::OnGet() {
+    if (RefuseWhileBusy()) return;
     CGetDlg dlg;
     if (dlg.DoModal() != IDOK) return;
     RunTransfer("Wait...getting " + dlg.m_strRemoteFile, &CallGet, dlg.m_strRemoteFile, dlg.m_strLocalFile);
 }
 
 void CVelmira32Doc::OnMGet() {
+    if (RefuseWhileBusy()) return;
     CMGetDlg dlg;
     if (dlg.DoModal() != IDOK) return;
     RunTransfer("Wait...getting " + dlg.m_strRemoteFile, &CallMGet, dlg.m_strRemoteFile, CString());
 }
 
 void CVelmira32Doc::OnMPut() {
+    if (RefuseWhileBusy()) return;
     CMPutDlg dlg;
     if (dlg.DoModal() != IDOK) return;
     RunTransfer("Wait...putting " + dlg.m_strLocalFile, &CallMPut, dlg.m_strLocalFile, CString());
 }
 
 void CVelmira32Doc::OnCwd() {
+    if (RefuseWhileBusy()) return;
     CCwdDlg dlg;
     if (dlg.DoModal() != IDOK) return;
     BeginWaitCursor();
     if (m_nFtpHandle <= 0) {
         m_strStatus = kNotConnected;
     } else {
+        FtpCall busy(this);
         ftp_cd(m_nFtpHandle, dlg.m_strDirectory);
         m_strStatus = FtpMessage();
     }
@@ -72,6 +79,7 @@ void CVelmira32Doc::OnCwd() {
 }
 
 void CVelmira32Doc::RunOption(int(TOVANAPI* call)(int), const char* disconnectedText) {
+    if (RefuseWhileBusy()) return;
     if (m_nFtpHandle <= 0) {
         PostStatus(disconnectedText);
         return;
@@ -85,6 +93,7 @@ void CVelmira32Doc::OnLocalUnique() { RunOption(&ftp_localunique, kNoConnection)
 void CVelmira32Doc::OnStoreUnique() { RunOption(&ftp_storeunique, kNoConnection); }
 
 void CVelmira32Doc::OnBinary() {
+    if (RefuseWhileBusy()) return;
     if (m_nFtpHandle <= 0) {
         PostStatus(kNotConnected);
         return;

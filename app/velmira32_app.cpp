@@ -26,7 +26,7 @@ BOOL CVelmira32App::InitInstance() {
     CMainFrame* mainFrame = new (std::nothrow) CMainFrame;
     if (!mainFrame) return FALSE;
     if (!mainFrame->LoadFrame(IDR_MAINFRAME)) {
-        if (!mainFrame->m_hWnd) delete mainFrame;  // a made window deletes its object itself
+        delete mainFrame;  // a failed creation leaves the object to its creator
         return FALSE;
     }
     m_pMainWnd = mainFrame;

@@ -29,6 +29,22 @@ void CVelmira32Doc::PostStatus(const char* text) {
     UpdateAllViews(nullptr, 0, nullptr);
 }
 
+BOOL CVelmira32Doc::SaveModified() {
+    if (RefuseWhileBusy()) return FALSE;
+    return CDocument::SaveModified();
+}
+
+BOOL CVelmira32Doc::CanCloseFrame(CFrameWnd* pFrame) {
+    if (RefuseWhileBusy()) return FALSE;
+    return CDocument::CanCloseFrame(pFrame);
+}
+
+bool CVelmira32Doc::RefuseWhileBusy() {
+    if (m_nCallDepth == 0) return false;
+    MessageBeep(MB_ICONEXCLAMATION);
+    return true;
+}
+
 void CVelmira32Doc::Serialize(CArchive& ar) {
     POSITION pos = GetFirstViewPosition();
     if (CEditView* view = dynamic_cast<CEditView*>(GetNextView(pos))) view->SerializeRaw(ar);

@@ -21,6 +21,28 @@ public:
     void PostStatus(const char* text);
     //  sets the status line and appends it to every view's log
 
+    // The library keeps the user interface alive while a call waits on the
+    // network (so that Abort works). Until that call returns, the document
+    // refuses to close, the program refuses to exit, and the document's
+    // other library commands are refused with a beep; Abort and the status
+    // box option still work.
+    BOOL SaveModified() override;
+    BOOL CanCloseFrame(CFrameWnd* pFrame) override;
+    bool RefuseWhileBusy();
+    //  true, after a beep, while a library call of this document runs
+
+    // Marks a library call of the document for as long as it lives.
+    class FtpCall {
+    public:
+        explicit FtpCall(CVelmira32Doc* doc) : m_pDoc(doc) { ++m_pDoc->m_nCallDepth; }
+        ~FtpCall() { --m_pDoc->m_nCallDepth; }
+        FtpCall(const FtpCall&) = delete;
+        FtpCall& operator=(const FtpCall&) = delete;
+
+    private:
+        CVelmira32Doc* m_pDoc;
+    };
+
 protected:
     // Connection commands
     void OnLogin();
@@ -56,6 +78,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    int m_nCallDepth = 0;  // library calls of this document under way
     void RunTransfer(const CString& progress, int (*call)(int, const CString&, const CString&),
                      const CString& first, const CString& second);
     //  the common steps of Put, Get, MGet and MPut after their dialog

@@ -48,12 +48,14 @@ void CVelmira32View::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) { CEditView::O
 void CVelmira32View::OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) { CEditView::OnEndPrinting(pDC, pInfo); }
 
 void CVelmira32View::OnDirList() {
+    if (GetDocument()->RefuseWhileBusy()) return;
     CDirListDlg dlg;
     dlg.m_pDoc = GetDocument();
     dlg.DoModal();
 }
 
 void CVelmira32View::OnQuote() {
+    if (GetDocument()->RefuseWhileBusy()) return;
     CQuoteDlg dlg;
     dlg.m_pDoc = GetDocument();
     dlg.DoModal();

@@ -73,9 +73,9 @@ CFrameWnd* CDocTemplate::CreateNewFrame(CDocument* pDoc, CFrameWnd*) {
         return nullptr;
     }
     frame->m_hMenuShared = m_hMenuShared;
-    // A frame whose window was never made does not delete itself.
+    // A frame whose creation failed is left to its creator.
     if (!frame->LoadFrame(m_nIDResource, WS_CHILD | WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, &context)) {
-        if (!frame->m_hWnd) delete frame;
+        delete frame;
         return nullptr;
     }
     return frame;

@@ -92,6 +92,15 @@ BOOL CDocument::DoSave(const char* lpszPathName, BOOL bReplace) {
     return TRUE;
 }
 
+BOOL CDocument::CanCloseFrame(CFrameWnd* pFrame) {
+    POSITION pos = GetFirstViewPosition();
+    while (pos) {
+        CView* view = GetNextView(pos);
+        if (view->GetParentFrame() != pFrame) return TRUE;  // another window stays
+    }
+    return SaveModified();
+}
+
 void CDocument::OnFileClose() {
     if (SaveModified()) OnCloseDocument();
 }

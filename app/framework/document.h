@@ -5,6 +5,7 @@
 #include "archive.h"
 
 class CView;
+class CFrameWnd;
 class CDocTemplate;
 typedef INT_PTR POSITION;  // 0 ends an iteration; otherwise index + 1
 
@@ -30,6 +31,9 @@ public:
     virtual BOOL SaveModified();
     //  may ask to save changes; FALSE cancels the close. The base saves nothing
     //  unless the document is marked modified.
+    virtual BOOL CanCloseFrame(CFrameWnd* pFrame);
+    //  may pFrame close? The base asks SaveModified when it is the document's
+    //  last window, else allows it.
     BOOL OnCmdMsg(UINT nID) override;
     //  the document's commands, then its template's
 

@@ -68,17 +68,9 @@ LRESULT CMDIChildWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (m_pViewActive && m_pViewActive->m_hWnd) ::SetFocus(m_pViewActive->m_hWnd);
         break;
     case WM_CLOSE: {
-        // The last window of a document closes the document: let it save first.
+        // The document decides (the last window closes it: it may save first).
         CDocument* doc = GetActiveDocument();
-        if (doc && doc->GetFirstViewPosition()) {
-            POSITION pos = doc->GetFirstViewPosition();
-            int frames = 0;
-            while (pos) {
-                CView* view = doc->GetNextView(pos);
-                if (view->GetParentFrame() != this) ++frames;
-            }
-            if (frames == 0 && !doc->SaveModified()) return 0;
-        }
+        if (doc && doc->GetFirstViewPosition() && !doc->CanCloseFrame(this)) return 0;
         break;
     }
     default:

@@ -95,9 +95,13 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
     cs.lpCreateParams = lpParam;
     if (!PreCreateWindow(cs)) return FALSE;
     g_pWndInit = this;
+    // A window destroyed while it is being created (OnCreate returned -1)
+    // leaves the object to its creator: PostNcDestroy does not run then.
+    m_bCreating = true;
     HWND hWnd = CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style),
                                 cs.x, cs.y, cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance,
                                 cs.lpCreateParams);
+    m_bCreating = false;
     g_pWndInit = nullptr;
     if (!hWnd) return FALSE;
     if (!m_hWnd) {
@@ -130,7 +134,7 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND hWnd, UINT message, WPARAM wParam, LPA
         if (pWnd->m_pfnSuper) SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pWnd->m_pfnSuper));
         pWnd->m_hWnd = nullptr;
         pWnd->m_pfnSuper = nullptr;
-        pWnd->PostNcDestroy();
+        if (!pWnd->m_bCreating) pWnd->PostNcDestroy();
         return result;
     }
     return pWnd->WindowProc(message, wParam, lParam);

@@ -88,4 +88,5 @@ protected:
     void Detach();
     //  cuts that link (the window stays)
     WNDPROC m_pfnSuper = nullptr;  // the procedure this window had before subclassing
+    bool m_bCreating = false;      // inside CreateEx: a failed creation leaves the object to its creator
 };

@@ -22,7 +22,14 @@ HWND CreateEventWindow() {
 }
 
 LRESULT CALLBACK EventWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != kSocketEventMessage) return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_TIMER) {
+        // A send that would have blocked, due again: the timer's id is the
+        // socket (SocketEndpoint::RetrySendLater). One shot.
+        KillTimer(window, wParam);
+        lParam = FD_WRITE;
+    } else if (message != kSocketEventMessage) {
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
     WinSockSession* session = EventWindowSession();
     if (!session) return 0;
     SocketEndpoint* endpoint = session->Registry().Lookup(static_cast<SOCKET>(wParam));

@@ -3,8 +3,9 @@
 // WinSock (and the library itself) posts ZENK_SOCKET_EVENT (2984) here with
 // wParam = socket and lParam = event | error << 16. The procedure looks the
 // socket up in the current session's registry and hands the event to the
-// endpoint; events of sockets no endpoint has are dropped. Every other
-// message goes to DefWindowProcA.
+// endpoint; events of sockets no endpoint has are dropped. WM_TIMER with a
+// socket as its id is that socket's FD_WRITE, due again after a send that
+// would have blocked. Every other message goes to DefWindowProcA.
 #pragma once
 #include <windows.h>
 

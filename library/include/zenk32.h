@@ -20,7 +20,8 @@
  *  - Strings are 8-bit and NUL-terminated. Output buffers have the sizes
  *    given below (ZENK_*_SIZE); the library never writes past them. A NULL
  *    output pointer is never written; the call then fails with its family's
- *    failure result (ZENK_FAILED for the integer-returning calls).
+ *    failure result (ZENK_FAILED for the integer-returning calls, except the
+ *    host queries below, which return error codes).
  *  - No C++ exception ever crosses this interface.
  */
 #ifndef ZENK32_H
@@ -45,6 +46,10 @@ int  ZENKAPI ZENKGetWinSockInfo(WORD* version, char* description, char* systemSt
 int  ZENKAPI ZENKGetMyName(char* hostName, char* addresses);
 int  ZENKAPI ZENKGetServerIP(const char* hostName, char* addresses);
 int  ZENKAPI ZENKLastWinSockError(int* code, char* text);
+/* ZENKGetWinSockInfo, ZENKGetMyName and ZENKGetServerIP return 0 or an error
+ * code: the session's last error while it is not 0, else WinSock's code of a
+ * failed query (which becomes the last error). A NULL output gives 3
+ * (ZENK_ERR_BAD_VALUE) and leaves the last error alone. */
 /* Network browser: a modal "Network Browser" dialog (no WinSock session
  * needed) listing networks > domains/workgroups > servers. Returns 1 when the
  * user chose a server (OK or double-click) and its name, without leading
@@ -95,8 +100,11 @@ int  ZENKAPI ZENKCloseUDP(void* handle);
  * length; call ZENKStreamRead once per 15005), 15006 one write sent, 15007
  * send failed (chunk dropped), 15008 receive failed, 15009 connected (also
  * for an accepted connection), 15010 a connection waits (create a comm
- * endpoint and call ZENKStreamAccept), 15011 the peer closed. A connect that
- * fails later posts nothing: its code becomes the last error.
+ * endpoint and call ZENKStreamAccept), 15011 the peer closed (also when the
+ * connection was reset or aborted: the code is then the last error). A
+ * connect that fails later posts nothing: its code becomes the last error.
+ *  - A send that would block is tried again when WinSock says the socket can
+ *    send, or after 50 ms at the latest; the thread does not spin meanwhile.
  *  - Writes queue a copy of at most the buffer size (1024 bytes unless
  *    raised) and return the endpoint's last error: 0, or a code an earlier
  *    failure left (for example 3 after a read found nothing), in which case
@@ -226,7 +234,10 @@ int  ZENKAPI ZENKPOP3Close(void* handle);
  *    caller text can add lines to the outbox record or the mail header.
  *  - ZENKMimePrepData refuses (ZENK_FAILED, nothing written) text that would
  *    make a line longer than 999 bytes before its LF: the outbox readers
- *    cannot deliver such a line.
+ *    cannot deliver such a line. For the same reason ZENKMimePrepEndMesg
+ *    returns ZENK_FAILED, with the message still open, while the text ends
+ *    in an unfinished line of 999 bytes (the CR LF that closes it would not
+ *    fit): add its line end, then end the message.
  *  - ZENKMimePrepNewMesg while a message is open drops that message (its
  *    scratch file ZENKMIME.QDF is closed and deleted). The 1000th
  *    ZENKMimePrepNewMesg on one composer returns ZENK_FAILED (the count

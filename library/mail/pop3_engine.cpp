@@ -61,9 +61,12 @@ void Pop3Engine::Begin(bool checkOnly, bool deleteAfter) {
     EnterState(Pop3State::kGreeting);
 }
 
+// A start may fail again after an earlier failed start: every failure
+// ends with its own 0 and the inbox closed.
 void Pop3Engine::FailStart(int status) {
     status_ = status;
     Post(status_);
+    finished_ = false;
     Finish();
 }
 

@@ -57,6 +57,7 @@ std::uint64_t FindRecordEnd(ByteSource& source, std::string_view marker, bool (*
     std::uint64_t lastMarker = kNoRecordEnd;  // the latest marker line not yet followed by a record start
     std::uint64_t fallback = kNoRecordEnd;    // the last marker before the first record start
     std::uint64_t end = kNoRecordEnd;
+    int recordStarts = 0;  // record starts seen after a marker line
     bool afterDot = false;
     Line line;
     for (;;) {
@@ -70,11 +71,13 @@ std::uint64_t FindRecordEnd(ByteSource& source, std::string_view marker, bool (*
             lastMarker = at;
         } else if (lastMarker != kNoRecordEnd && startsRecord(line)) {
             // Without the end-mark rule the first record start decides. With
-            // it, the search goes on for a marker after an end mark, up to a
-            // second record start: then the file has no end marks here.
-            if (!afterEndMark || fallback != kNoRecordEnd) break;
-            fallback = lastMarker;
+            // it, the search goes on for a marker after an end mark (a text
+            // may quote whole records), within kRecordLookAhead record
+            // starts; without one, the first record start decides.
+            if (!afterEndMark) break;
+            if (fallback == kNoRecordEnd) fallback = lastMarker;
             lastMarker = kNoRecordEnd;
+            if (++recordStarts > kRecordLookAhead) break;
         }
         afterDot = line.Equals(".");
     }

@@ -77,14 +77,16 @@ bool SkipToMarker(ByteSource& source, Line& line, std::string_view marker);
 //    ends the data: every inbox record the POP3 client writes ends so;
 //  - otherwise the data ends at the last marker line before the next record
 //    begins (a line for which startsRecord is true, after at least one
-//    marker line) or before the file ends. With afterEndMark set, a record
-//    without an end mark is recognised when a second record start comes
-//    before any marker after an end mark.
+//    marker line) or before the file ends. With afterEndMark set, this
+//    applies when no marker follows an end mark within kRecordLookAhead
+//    record starts (a hand-made inbox without end marks).
 // Reads from the current position and restores it. Returns the position of
 // the ending marker line, or kNoRecordEnd when no marker line comes. An
 // outbox text can still defeat this only by holding a marker line followed
-// later by a line that starts a record.
+// later by a line that starts a record; an inbox record without an end mark
+// that is followed by records with one is joined to the next.
 inline constexpr std::uint64_t kNoRecordEnd = UINT64_MAX;
+inline constexpr int kRecordLookAhead = 256;
 std::uint64_t FindRecordEnd(ByteSource& source, std::string_view marker, bool (*startsRecord)(const Line&),
                             bool afterEndMark);
 

@@ -48,12 +48,19 @@ bool MessageRecordContent::AppendText(const char* bytes, std::size_t n) {
     const std::size_t needed = used + n + 1;
     if (needed > 0x7fffffffu) return false;  // textLength is a 32-bit count
     if (!record_.text || needed > textCapacity_) {
-        char* grown = new (std::nothrow) char[needed + 96];
+        // At least the needed size plus 96 bytes, and at least twice the old
+        // capacity: growing by a line at a time would copy the whole text
+        // again for every line, and a text of megabytes would take minutes.
+        std::size_t capacity = needed + 96;
+        if (capacity < 2 * textCapacity_) capacity = 2 * textCapacity_;
+        if (capacity > 0x7fffffffu) capacity = needed;
+        char* grown = new (std::nothrow) char[capacity];
+        if (!grown && capacity > needed) grown = new (std::nothrow) char[capacity = needed];
         if (!grown) return false;
         if (used) std::memcpy(grown, record_.text, used);
         delete[] record_.text;
         record_.text = grown;
-        textCapacity_ = needed + 96;
+        textCapacity_ = capacity;
     }
     if (n) std::memcpy(record_.text + used, bytes, n);
     record_.text[used + n] = '\0';

@@ -174,6 +174,10 @@ void MimeComposer::WriteAttachment(RecordWriter& out, const char* path) {
 int MimeComposer::EndMessage() {
     if (to_.Empty()) return -2;
     if (limitReached_) return -2;
+    // The record closes an unfinished last line with CR LF: that line and
+    // its CR must still fit the readers' 999 bytes before the LF. Refused
+    // with the message left open, so the caller can add the line end.
+    if (textLineBytes_ >= kMaxLineBytes) return -2;
     CivilTime local, utc;
     storage_.Now(&local, &utc);
     FormatDate(local, utc, date_, sizeof date_);

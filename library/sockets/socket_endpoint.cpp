@@ -52,6 +52,8 @@ int SocketEndpoint::SetBufferSize(std::uint32_t size) {
 void SocketEndpoint::Close() {
     if (closed_) return;
     closed_ = true;
+    if (HWND window = LiveEventWindow(); window && socket_ != INVALID_SOCKET)
+        KillTimer(window, static_cast<UINT_PTR>(socket_));
     Mem().release(staging_);
     staging_ = nullptr;
     if (WinSockSession* session = LiveSession()) session->Registry().Unregister(this);
@@ -193,6 +195,15 @@ bool SocketEndpoint::NoStagingFor(WPARAM failed) {
 void SocketEndpoint::PostSocketEvent(long event) {
     if (HWND window = LiveEventWindow())
         PostMessageA(window, kSocketEventMessage, static_cast<WPARAM>(socket_), event);
+}
+
+void SocketEndpoint::ContinueSending() {
+    if (!sendQueue_.Empty()) PostSocketEvent(FD_WRITE);
+}
+
+void SocketEndpoint::RetrySendLater() {
+    if (HWND window = LiveEventWindow())
+        SetTimer(window, static_cast<UINT_PTR>(socket_), kSendRetryMs, nullptr);
 }
 
 WinSockSession* SocketEndpoint::LiveSession() const {

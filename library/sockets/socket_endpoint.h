@@ -117,6 +117,19 @@ protected:
 
     // Posts (socket, event) to the event window, as WinSock would.
     void PostSocketEvent(long event);
+    // A send that would block is tried again on WinSock's next FD_WRITE, or
+    // at the latest after kSendRetryMs by a timer of the event window (its
+    // id is the socket). Posting FD_WRITE at once instead would spin while
+    // the peer does not read: posted messages come before timers, painting
+    // and input, so the thread would run hot and its timers (the mail
+    // clients' time limits among them) would never fire.
+    void RetrySendLater();
+    static constexpr UINT kSendRetryMs = 50;
+    // After the head chunk has gone (sent or dropped): posts FD_WRITE when
+    // more chunks wait. Every write posts one too, so an FD_WRITE that was
+    // merged (two would-blocks share one retry) or lost never strands a
+    // chunk; an FD_WRITE that finds the queue empty does nothing.
+    void ContinueSending();
 
     // The session this endpoint was made under, while it is still the
     // library's session (null once it has ended).

@@ -120,7 +120,10 @@ int StreamEndpoint::Read(void* buffer, std::uint32_t length) {
 }
 
 void StreamEndpoint::OnSocketEvent(SOCKET, LPARAM selectReply) {
-    if (TakeEventError(selectReply)) return;
+    // A connection that is reset or aborted arrives as FD_CLOSE with an
+    // error word: the owner still hears 15011, with the code in the last
+    // error. Any other event with an error is not handled.
+    if (TakeEventError(selectReply) && WSAGETSELECTEVENT(selectReply) != FD_CLOSE) return;
     switch (WSAGETSELECTEVENT(selectReply)) {
     case FD_READ: OnReadable(); break;
     case FD_WRITE: SendStep(); break;
@@ -156,7 +159,7 @@ void StreamEndpoint::SendStep() {
                       static_cast<int>(step.length), 0);
     if (n == SOCKET_ERROR) {
         if (NoteWinSockFailure()) {
-            PostSocketEvent(FD_WRITE);  // try again later; the chunk stays in progress
+            RetrySendLater();  // the chunk stays in progress
             return;
         }
         owner_.Post(ZENK_STREAM_SEND_ERROR);
@@ -175,6 +178,7 @@ void StreamEndpoint::DropHeadChunk() {
     progress_.Reset();
     sendQueue_.Rewind();
     sendQueue_.Take(nullptr, 0, nullptr, true);
+    ContinueSending();
 }
 
 }  // namespace zenk

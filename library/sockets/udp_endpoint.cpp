@@ -135,7 +135,7 @@ void UdpEndpoint::SendStep() {
     int n = Ws().sendto(socket_, reinterpret_cast<const char*>(staging_), static_cast<int>(length), 0,
                         reinterpret_cast<const sockaddr*>(to.bytes), sizeof to.bytes);
     if (n == SOCKET_ERROR && NoteWinSockFailure()) {
-        PostSocketEvent(FD_WRITE);  // would block: the datagram stays queued
+        RetrySendLater();  // the datagram stays queued
         return;
     }
     if (n != SOCKET_ERROR && static_cast<std::uint32_t>(n) == length)
@@ -148,6 +148,7 @@ void UdpEndpoint::SendStep() {
 void UdpEndpoint::DropHeadDatagram() {
     sendQueue_.Rewind();
     sendQueue_.Take(nullptr, 0, nullptr, true);
+    ContinueSending();
 }
 
 }  // namespace zenk

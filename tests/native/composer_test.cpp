@@ -279,6 +279,31 @@ TEST_F(Composer, DataLinesLongerThanTheReadersLimitAreRefused) {
     EXPECT_EQ(consumed, out.size());
 }
 
+// Ending a message closes an unfinished last line with CR LF: a last line
+// of 999 bytes would then be too long for the readers, so the end is
+// refused until the caller finishes the line; 998 bytes still fit.
+TEST_F(Composer, AnUnfinishedLastLineMustLeaveRoomForItsLineEnd) {
+    composer.NewMessage();
+    composer.AddTo("B");
+    Data(std::string(999, 'z'));
+    EXPECT_EQ(composer.EndMessage(), -2);
+    EXPECT_EQ(Outbox(), "");
+    Data("\n");
+    ASSERT_EQ(composer.EndMessage(), 0);
+    composer.NewMessage();
+    composer.AddTo("B");
+    Data(std::string(997, 'y') + "\r");
+    EXPECT_EQ(composer.EndMessage(), 0);
+    composer.Finish();
+    std::string out = Outbox();
+    MemorySource src(out);
+    Line line;
+    int ends = 0;
+    while (ReadLine(src, line)) ends += line.Equals(kEndData);
+    EXPECT_EQ(ends, 2);
+    EXPECT_EQ(src.Tell(), out.size());
+}
+
 TEST_F(Composer, MoreThan999MessagesAreRefused) {
     for (int i = 0; i < 999; ++i) ASSERT_EQ(composer.NewMessage(), 0);
     composer.AddTo("B");

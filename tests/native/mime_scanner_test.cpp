@@ -140,6 +140,34 @@ TEST(MimeScannerPlain, EndMessageLineInTheTextIsText) {
     EXPECT_EQ(Text(r), Lines({"z"}));
 }
 
+// A text quoting whole inbox records (markers and all) is kept: the record
+// ends at the marker after the end mark.
+TEST(MimeScannerPlain, QuotedInboxRecordsInTheTextAreText) {
+    Scan s(Inbox({Lines({"Subject: fwd", "", "quoted inbox:", "END MESSAGE", "BEGIN MESSAGE", "one", "END MESSAGE",
+                         "BEGIN MESSAGE", "two", "END MESSAGE", "tail line", "."}),
+                  Lines({"Subject: next", "", "n", "."})}));
+    MimeMessageRecord* r = s.scanner.GetFirst();
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(Text(r), Lines({"quoted inbox:", "END MESSAGE", "BEGIN MESSAGE", "one", "END MESSAGE", "BEGIN MESSAGE",
+                              "two", "END MESSAGE", "tail line"}));
+    r = s.scanner.GetNext();
+    ASSERT_NE(r, nullptr);
+    EXPECT_STREQ(r->subject, "next");
+}
+
+// Megabytes of text come back whole (the text grows by doubling, so this
+// takes moments, not minutes).
+TEST(MimeScannerPlain, AMultiMegabyteTextComesBackWhole) {
+    std::string body;
+    for (int i = 0; body.size() < 3 * 1024 * 1024; ++i)
+        body += "line " + std::to_string(i) + " " + std::string(60, 'x') + "\r\n";
+    Scan s(Inbox({"Subject: big\r\n\r\n" + body + ".\r\n"}));
+    MimeMessageRecord* r = s.scanner.GetFirst();
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->textLength, int(body.size()) + 1);
+    EXPECT_TRUE(Text(r) == body);
+}
+
 TEST(MimeScannerPlain, TextGrowsBeyondItsFirstBlock) {
     std::string body;
     for (int i = 0; i < 300; ++i) body += "line " + std::to_string(i) + "\r\n";

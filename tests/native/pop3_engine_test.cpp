@@ -239,6 +239,17 @@ TEST(Pop3Engine, LongRepliesWithoutLineEndAreNotReplies) {
     EXPECT_EQ(s.Commands(), (Log{"> USER bob"}));
 }
 
+// Start failures may repeat (a failed start may be retried): each one ends
+// with its own 0 and closes the inbox the attempt may have created.
+TEST(Pop3Engine, EveryFailedStartEndsWithZeroAndClosesTheInbox) {
+    RecordingPort port;
+    Pop3Engine engine{port};
+    engine.FailStart(11);
+    engine.FailStart(12);
+    EXPECT_EQ(port.log, (Log{"! 11", "close", "! 0", "! 12", "close", "! 0"}));
+    EXPECT_FALSE(engine.Started());
+}
+
 TEST(Pop3Engine, ConnectTimeLimitOnlyBeforeAnyByte) {
     Session waiting;
     waiting.engine.OnConnectFailed();

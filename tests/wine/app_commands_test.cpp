@@ -160,6 +160,36 @@ TEST_F(CommandsTest, ConnectedTransfersPostProgressThenTheLibraryMessage) {
               CallsAfter(2));
 }
 
+// The library dispatches messages while it waits on the network. Meanwhile
+// the document refuses to close (its window, File Close, the program's
+// exit) and its other library commands; once the call returns, all works.
+TEST_F(CommandsTest, WhileALibraryCallWaitsTheDocumentStaysAndOtherCommandsAreRefused) {
+    Login();
+    const size_t logBefore = ActiveLog().size();
+    HWND child = app_.ActiveChild();
+    Control("BLOCK", 1);
+    ASSERT_TRUE(app_.DialogCommand(kPut, "Put file", {{1000, "a.txt"}, {1001, "b.txt"}}));
+    ASSERT_TRUE(app_.WaitLog(app_.View(), logBefore + 1));  // "Wait...putting a.txt": the call runs
+    app_.Command(kLogout);
+    app_.Command(kMGet);  // no dialog opens
+    app_.Command(kFileClose);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(child, WM_CLOSE, 0, 0, SMTO_NORMAL, 10000, &result);
+    SendMessageTimeoutA(app_.Main(), WM_CLOSE, 0, 0, SMTO_NORMAL, 10000, &result);
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, "MGET"));
+    EXPECT_TRUE(IsWindow(child));
+    EXPECT_TRUE(IsWindow(app_.Main()));
+    Control("BLOCK", 0);
+    ASSERT_TRUE(app_.WaitLog(app_.View(), logBefore + 2));
+    EXPECT_EQ((Lines{"Wait...putting a.txt", "msg:ftp_put"}), LogAfter(logBefore));
+    EXPECT_EQ((Lines{"ftp_put(7,a.txt,b.txt)"}), CallsAfter(2));
+    // Afterwards the same commands work.
+    app_.Command(kLogout);
+    EXPECT_EQ((Lines{"ftp_put(7,a.txt,b.txt)", "ftp_quit(7)"}), CallsAfter(2));
+    app_.Command(kFileClose);
+    EXPECT_TRUE(app_.WaitGone(child));
+}
+
 TEST_F(CommandsTest, OptionsPostOneLineEachAndBinarySaysNoMessage) {
     Login();
     for (UINT id : {kAscii, kBinary, kLocalUnique, kStoreUnique}) app_.Command(id);

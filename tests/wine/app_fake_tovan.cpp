@@ -8,6 +8,9 @@
 //   RESULT     result of relogin, gatelogin, quit, dir and ls (default 0)
 //   LASTERROR  ftp_lasterror's result (default: length of its message)
 //   LISTING    bytes of listing that dir and ls write (default 3000)
+//   BLOCK      when 1, ftp_put waits (dispatching the thread's messages, as
+//              the real library does while it waits on the network) until
+//              BLOCK is 0 again, at most 20 s
 // ftp_lasterror's message is "msg:" + the name of the latest other call.
 #include <windows.h>
 #include <cstdarg>
@@ -89,6 +92,13 @@ int TOVANAPI ftp_cd(int h, const char* dir) {
 }
 int TOVANAPI ftp_put(int h, const char* local, const char* remote) {
     Record("ftp_put", "%d,%s,%s", h, Text(local), Text(remote));
+    for (DWORD start = GetTickCount(); EnvInt("BLOCK", 0) && GetTickCount() - start < 20000; Sleep(20)) {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+    }
     return 0;
 }
 int TOVANAPI ftp_get(int h, const char* remote, const char* local) {

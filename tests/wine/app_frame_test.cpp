@@ -105,6 +105,21 @@ TEST_F(FakeAppTest, NewWindowStartsWithTheCurrentStatusThenBothViewsLogAlike) {
     EXPECT_EQ("Velmir1", AppDriver::WindowText(GetParent(first)));
 }
 
+// A document has room for 32 views: further New Window commands make no
+// window, and the program goes on working.
+TEST_F(FakeAppTest, NewWindowBeyondThirtyTwoViewsIsRefusedSafely) {
+    for (int i = 0; i < 34; ++i) app_.Command(kWindowNew);
+    ASSERT_TRUE(app_.Sync());
+    EXPECT_EQ(32u, Children(app_.MdiClient()).size());
+    app_.Command(kAbort);  // every view still logs
+    EXPECT_EQ((std::vector<std::string>{kPrompt, "No FTP connection."}), app_.Log(app_.View()));
+    app_.Command(kFileClose);
+    ASSERT_TRUE(app_.Sync());
+    EXPECT_TRUE(Children(app_.MdiClient()).empty());
+    app_.Command(kFileNew);
+    EXPECT_EQ(1u, Children(app_.MdiClient()).size());
+}
+
 TEST_F(FakeAppTest, DocumentsAreIndependentAndTheMenuFollowsTheActiveWindow) {
     HMENU menuWithDocument = GetMenu(app_.Main());
     HWND firstView = app_.View();

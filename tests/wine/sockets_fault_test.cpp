@@ -10,6 +10,7 @@
 
 #include "core/library_state.h"
 #include "core/winsock_api.h"
+#include "core/winsock_session.h"
 #include "sockets/endpoint_memory.h"
 #include "sockets/stream_endpoint.h"
 #include "sockets/udp_endpoint.h"
@@ -199,6 +200,51 @@ TEST_F(Faults, WouldBlockRetriesTheSameBytesAndClearsTheLastError) {
     EXPECT_EQ(sent[0].count, 150);  // the final send of the first chunk
     EXPECT_EQ(sent[1].count, 20);
     EXPECT_EQ(StreamError(client), 0);  // would-block cleared it
+}
+
+int g_ticks = 0;
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++g_ticks; }
+
+// While sends would block, the endpoint waits for WinSock's next FD_WRITE
+// or its retry timer: the thread does not spin on posted events, so its
+// other timers keep firing. The chunk goes out whole once sending works.
+TEST_F(Faults, ABlockedSendWaitsInsteadOfSpinning) {
+    Connect();
+    zenk::Ws().send = ScriptedSend;
+    for (int i = 0; i < 100000; ++i) g_script.push_back(Fail(WSAEWOULDBLOCK));
+    std::string chunk = Block('q', 500);
+    ASSERT_EQ(ZENKStreamWrite(client, chunk.data(), 500), 0);
+    g_ticks = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, CountTick);
+    ASSERT_NE(timer, 0u);
+    o.Settle(600);
+    KillTimer(nullptr, timer);
+    const std::size_t attempts = g_lengths.size();
+    EXPECT_GE(attempts, 2u);    // retried...
+    EXPECT_LE(attempts, 40u);   // ...but about every 50 ms, not thousands of times
+    EXPECT_GE(g_ticks, 5);      // the thread's own timer was not starved
+    EXPECT_FALSE(o.Has(kClientMsg, ZENK_STREAM_SENT));
+    g_script.clear();
+    ASSERT_TRUE(o.PumpUntil([&] { return o.Has(kClientMsg, ZENK_STREAM_SENT); }));
+    EXPECT_EQ(Received(), chunk);
+    EXPECT_EQ(o.Count(kClientMsg, ZENK_STREAM_SENT), 1u);
+    EXPECT_EQ(StreamError(client), 0);
+}
+
+// A reset comes as FD_CLOSE with an error word: the owner hears 15011 and
+// the code is the last error. Other events with an error word are not
+// handled (here an FD_READ: no 15005).
+TEST_F(Faults, AResetArrivingAsAnErrorWordIsAnnouncedAsAClose) {
+    Connect();
+    HWND events = zenk::CurrentSession()->EventWindow();
+    WPARAM socket = static_cast<WPARAM>(static_cast<zenk::StreamEndpoint*>(client)->Socket());
+    PostMessageA(events, 2984, socket, WSAMAKESELECTREPLY(FD_READ, WSAENETDOWN));
+    o.Settle(100);
+    EXPECT_TRUE(o.For(kClientMsg).empty());
+    EXPECT_EQ(StreamError(client), WSAENETDOWN);
+    PostMessageA(events, 2984, socket, WSAMAKESELECTREPLY(FD_CLOSE, WSAECONNRESET));
+    ASSERT_TRUE(o.PumpUntil([&] { return o.Has(kClientMsg, ZENK_STREAM_CLOSED); }));
+    EXPECT_EQ(StreamError(client), WSAECONNRESET);
 }
 
 TEST_F(Faults, AFailedSendDropsItsChunkAndLaterChunksStillGo) {

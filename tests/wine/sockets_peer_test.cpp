@@ -148,12 +148,23 @@ TEST_F(Peer, ABurstArrivesInBufferSizedChunksInOrder) {
     EXPECT_GE(o.Count(kClientMsg, ZENK_STREAM_RECEIVED), 100000u / 1024);
 }
 
+// A peer that resets an idle connection: the owner hears 15011 (a reset
+// arrives as FD_CLOSE with an error word, which is not swallowed).
+TEST_F(Peer, AResetOfAnIdleConnectionIsAnnounced) {
+    ConnectTo(kResetPort);
+    ASSERT_EQ(ZENKStreamWrite(client, "0123456789", 10), 0);  // the peer resets after 10 bytes
+    ASSERT_TRUE(o.PumpUntil([&] { return o.Has(kClientMsg, ZENK_STREAM_CLOSED); }, 10000))
+        << "last error " << StreamError(client);
+    int code = StreamError(client);
+    EXPECT_TRUE(code == 0 || code == WSAECONNRESET || code == WSAECONNABORTED) << code;
+}
+
 TEST_F(Peer, AResetPeerTurnsLaterWritesIntoSendErrors) {
     ConnectTo(kResetPort);
     std::string chunk(1024, 'r');
     int writes = 0;
     for (; writes < 20; ++writes) ASSERT_EQ(ZENKStreamWrite(client, chunk.data(), 1024), 0);
-    // The reset arrives as an FD_CLOSE with an error word (recorded, not
+    // The reset arrives as an FD_CLOSE with an error word (recorded and
     // announced) or as a failed send.
     ASSERT_TRUE(o.PumpUntil([&] {
         return StreamError(client) != 0 || o.Has(kClientMsg, ZENK_STREAM_CLOSED) ||
