@@ -47,8 +47,8 @@ int StreamEndpoint::Accept(StreamEndpoint& connection) {
         lastError_ = ZENK_ERR_NOT_SERVER;
         return ZENK_FAILED;
     }
-    if (connection.socket_ != INVALID_SOCKET || &connection == this) {
-        lastError_ = ZENK_ERR_BAD_VALUE;  // a connection endpoint serves one accept
+    if (connection.socket_ != INVALID_SOCKET || &connection == this || connection.LiveSession() != LiveSession()) {
+        lastError_ = ZENK_ERR_BAD_VALUE;  // a connection endpoint serves one accept, in this session
         return ZENK_FAILED;
     }
     HWND window = LiveEventWindow();
@@ -70,6 +70,16 @@ int StreamEndpoint::Accept(StreamEndpoint& connection) {
         return ZENK_FAILED;
     }
     connection.socket_ = accepted;
+    // Events find the connection by its socket from now on. One that is not
+    // registered (no memory when it was made, or a failed client handed in)
+    // is registered here, or the accept fails.
+    EndpointRegistry& registry = LiveSession()->Registry();
+    if (registry.Lookup(accepted) != &connection && !registry.Register(&connection)) {
+        connection.socket_ = INVALID_SOCKET;
+        Ws().closesocket(accepted);
+        lastError_ = ZENK_ERR_NO_MEMORY;
+        return ZENK_FAILED;
+    }
     connection.PostSocketEvent(FD_CONNECT);  // its owner hears 15009
     return ZENK_OK;
 }

@@ -399,6 +399,23 @@ TEST_F(Faults, UdpShortAndBlockedSends) {
     EXPECT_EQ(ZENKCloseUDP(peer), 0);
 }
 
+// An endpoint that never got a socket of its own (here a client whose set-up
+// failed, so it is in no registry) can take an accepted connection: it is
+// registered then, so its events reach it.
+TEST_F(Faults, AcceptIntoAnUnregisteredEndpointStillRoutesItsEvents) {
+    ASSERT_EQ(ZENKCreateStreamServerWindow(kPort, o.Window(), kServerMsg, &server), 0);
+    zenk::Ws().socket = FailingSocket;
+    ASSERT_EQ(ZENKCreateStreamClientWindow(o.Window(), kCommMsg, &comm), ZENK_FAILED);
+    zenk::Ws() = zenk::RealWinSockApi();
+    ASSERT_EQ(ZENKCreateStreamClientWindow(o.Window(), kClientMsg, &client), 0);
+    ASSERT_EQ(ZENKStreamConnectToPort(client, kHost, kPort), 0);
+    ASSERT_TRUE(o.PumpUntil([&] { return o.Has(kServerMsg, ZENK_STREAM_ACCEPT_READY); }));
+    ASSERT_EQ(ZENKStreamAccept(server, comm), 0);
+    ASSERT_TRUE(o.PumpUntil([&] { return o.Has(kCommMsg, ZENK_STREAM_CONNECTED); }));
+    ASSERT_EQ(ZENKStreamWrite(client, "hello", 5), 0);
+    EXPECT_EQ(Received(), "hello");
+}
+
 TEST_F(Faults, SetUpFailuresKeepTheHandleForClosing) {
     zenk::Ws().socket = FailingSocket;
     ASSERT_EQ(ZENKCreateStreamClientThread(Owner::Thread(), kClientMsg, &client), ZENK_FAILED);
