@@ -59,11 +59,22 @@ TEST(TovanReplyReader, BytesMayArriveOneAtATime) {
     EXPECT_TRUE(replies[1].Completed());
 }
 
-TEST(TovanReplyReader, GarbageLinesHaveCodeZero) {
+TEST(TovanReplyReader, LinesThatAreNoRepliesAreSkipped) {
     ReplyReader reader;
-    auto replies = FeedAll(reader, "hello\r\n2000 x\r\n600 no\r\n099 no\r\n22\r\n");
-    ASSERT_EQ(replies.size(), 5u);
-    for (const auto& r : replies) EXPECT_EQ(r.code, 0) << r.text;
+    // Each would otherwise be taken for the answer to a command, and the
+    // real answer for the next command's.
+    auto replies = FeedAll(reader, "hello\r\n2000 x\r\n600 no\r\n099 no\r\n22\r\n\r\n200 NOOP ok\r\n"
+                                   "220x\r\n 331 blank first\r\n331 Password\r\n");
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_EQ(replies[0].code, 200);
+    EXPECT_EQ(replies[0].text, "200 NOOP ok");
+    EXPECT_EQ(replies[1].code, 331);
+    EXPECT_EQ(replies[1].text, "331 Password");
+    EXPECT_FALSE(reader.Partial());
+    // Inside a multi-line reply the same lines are text.
+    replies = FeedAll(reader, "211-Features\r\nhello\r\n211 End\r\n");
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].text, "211-Features\r\nhello\r\n211 End");
 }
 
 TEST(TovanReplyReader, OverlongInputIsBounded) {
