@@ -23,6 +23,10 @@ struct Reply {
     bool Intermediate() const { return code >= 300 && code < 400; }
 };
 
+// Most preliminary (1xx) replies taken in a row while waiting for a final
+// one; a server that sends more is out of step.
+constexpr int kMaxPreliminaryReplies = 16;
+
 class ReplyReader {
 public:
     // Longest line kept; the rest of a longer line is dropped.
