@@ -8,13 +8,14 @@ MODE:
   throttled the same, data sent and taken at 256 KiB/s (for aborts)
   nopasv    the same, but PASV is refused (for the active-mode fallback)
   stall     answers the login (USER, PASS, TYPE), opens a data connection
-            for PASV and RETR that never carries a byte, and answers nothing
-            else
+            for PASV and RETR that never carries a byte, answers the first
+            NOOP after 300 ms, and answers nothing else
   silent    accepts connections and never says a word
 """
 import socket
 import sys
 import threading
+import time
 
 MODE, ADDRESS, HOME = sys.argv[1], sys.argv[2], sys.argv[3]
 
@@ -66,7 +67,8 @@ def stalling_client(conn):
     held = []  # sockets kept open until the client goes
     answers = {b"USER": lambda: b"331 Password please.\r\n", b"PASS": lambda: b"230 Welcome.\r\n",
                b"TYPE": lambda: b"200 Type set.\r\n", b"PASV": lambda: passive_listener(held),
-               b"RETR": lambda: b"150 Here it comes.\r\n"}
+               b"RETR": lambda: b"150 Here it comes.\r\n",
+               b"NOOP": lambda: time.sleep(0.3) or b"200 Late NOOP.\r\n"}
     with conn:
         if MODE == "stall":
             conn.sendall(b"220 Stalling server ready.\r\n")

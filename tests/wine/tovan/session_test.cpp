@@ -196,6 +196,24 @@ TEST(Timeouts, ServerThatStopsAnsweringAfterLogin) {
     EXPECT_EQ(ftp_quit(h), TOVAN_ERR_HANDLE);
 }
 
+// A message handler that keeps the thread longer than the timeout, as a
+// modal dialog opened from a menu command would.
+void CALLBACK HoldTheThread(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    Sleep(kTimeoutSeconds * 1000 + 500);
+}
+
+TEST(Timeouts, AReplyThatCameDuringALongHandlerIsNoTimeout) {
+    int h = ftp_login(kStall, "alice", "secret", "");
+    ASSERT_GT(h, 0) << LastMessage();
+    // The NOOP reply comes after 300 ms, while the handler still holds on.
+    ASSERT_NE(SetTimer(nullptr, 0, 100, HoldTheThread), 0u);
+    char reply[256];
+    EXPECT_EQ(ftp_quote(h, "NOOP", reply, sizeof reply), 200) << LastMessage();
+    EXPECT_STREQ(reply, "200 Late NOOP.");
+    ftp_quit(h);
+}
+
 TEST(Timeouts, DataThatStopsFlowingEndsTheTransfer) {
     int h = ftp_login(kStall, "alice", "secret", "");
     ASSERT_GT(h, 0) << LastMessage();

@@ -203,6 +203,24 @@ TEST(Abort, ReachesARunningTransfer) {
     ftp_quit(h);
 }
 
+// On a fast link data is ready at every wait; messages must be dispatched
+// all the same, or the abort never gets in.
+TEST(Abort, ReachesAFastTransfer) {
+    std::string dir = FreshLocalDir("abortfast");
+    int h = Login(kServer);
+    g_abortHandle = h;
+    g_abortResult = 1;
+    ASSERT_NE(SetTimer(nullptr, 0, 200, AbortLater), 0u);
+    std::string local = dir + "\\huge.bin";
+    EXPECT_EQ(ftp_get(h, "huge.bin", local.c_str()), TOVAN_ERR_ABORTED) << LastMessage();
+    EXPECT_EQ(LastMessage().rfind("Transfer aborted: ", 0), 0u);
+    EXPECT_EQ(g_abortResult, TOVAN_OK);
+    EXPECT_FALSE(Exists(local));
+    char reply[1024];
+    EXPECT_EQ(ftp_quote(h, "NOOP", reply, sizeof reply), 200) << reply;
+    ftp_quit(h);
+}
+
 TEST(Abort, ReachesARunningUpload) {
     std::string dir = FreshLocalDir("abortput");
     std::string local = dir + "\\big-up.bin";
