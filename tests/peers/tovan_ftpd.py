@@ -9,7 +9,8 @@ MODE:
   nopasv    the same, but PASV is refused (for the active-mode fallback)
   stall     answers the login (USER, PASS, TYPE), opens a data connection
             for PASV and RETR that never carries a byte, answers the first
-            NOOP after 300 ms, and answers nothing else
+            NOOP after 300 ms, trickles the answer to SYST a byte every
+            250 ms, and answers nothing else
   silent    accepts connections and never says a word
 """
 import socket
@@ -61,6 +62,12 @@ def passive_listener(held):
     return ("227 Entering Passive Mode (%s).\r\n" % numbers).encode()
 
 
+def trickle(conn, text):
+    for i in range(len(text)):
+        time.sleep(0.25)
+        conn.sendall(text[i:i + 1])
+
+
 def stalling_client(conn):
     """Greets, answers the login and opens a silent data connection, then
     keeps reading without a word."""
@@ -80,9 +87,12 @@ def stalling_client(conn):
             data += chunk
             while MODE == "stall" and b"\n" in data:
                 line, data = data.split(b"\n", 1)
-                answer = answers.pop(line[:4].upper(), None)
+                verb = line[:4].upper()
+                answer = answers.pop(verb, None)
                 if answer:
                     conn.sendall(answer())
+                elif verb == b"SYST":
+                    trickle(conn, b"215 UNIX Type: L8, sent slowly.\r\n")
 
 
 def quiet_server():

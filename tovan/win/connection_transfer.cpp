@@ -137,8 +137,11 @@ Outcome Connection::RunTransfer(TransferFlow& flow, LocalFile* source, DataSink*
     bytes = 0;
     while (step.kind != FlowStep::kFinished) {
         switch (step.kind) {
-        case FlowStep::kSend:
-            if (!control_.Send(step.command, error)) return Lost(error);
+        case FlowStep::kSend: {
+            int dropped = 0;
+            if (!control_.Send(step.command, error, &dropped)) return Lost(error);
+            flow.OnStaleReplies(dropped);
+        }
             [[fallthrough]];
         case FlowStep::kReadReply: {
             Reply reply;
