@@ -108,6 +108,9 @@ TEST(Multiple, MputAndMgetFollowTheirPatterns) {
     EXPECT_FALSE(Exists(dir + "\\b1.bin"));
     EXPECT_EQ(ftp_mget(h, "sub/z*"), TOVAN_ERR_REFUSED);
     EXPECT_EQ(LastMessage(), "No remote file matches sub/z*");
+    // Matches that are all skipped leave nothing received: no success.
+    EXPECT_EQ(ftp_mget(h, "devices/*"), TOVAN_ERR_REFUSED);
+    EXPECT_EQ(LastMessage(), "mget devices/*: 0 of 0 files received; 4 names skipped (not plain file names)");
 
     std::string upload = dir + "\\up";
     CreateDirectoryA(upload.c_str(), nullptr);
