@@ -12,7 +12,7 @@
 namespace {
 
 void CheckReply(const tovan::Reply& r) {
-    if (r.code != 0 && (r.code < 100 || r.code > 599)) __builtin_trap();
+    if (r.code < 100 || r.code > 599) __builtin_trap();
     if (r.lastLine.size() > tovan::ReplyReader::kMaxLine) __builtin_trap();
     if (r.text.size() > tovan::ReplyReader::kMaxReplyText + tovan::ReplyReader::kMaxLine) __builtin_trap();
     tovan::DataAddress a;

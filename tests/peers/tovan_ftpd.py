@@ -8,13 +8,15 @@ MODE:
   throttled the same, data sent and taken at 256 KiB/s (for aborts)
   nopasv    the same, but PASV is refused (for the active-mode fallback)
   stall     answers the login (USER, PASS, TYPE), opens a data connection
-            for PASV and RETR that never carries a byte, and answers nothing
-            else
+            for PASV and RETR that never carries a byte, answers the first
+            NOOP after 300 ms, trickles the answer to SYST a byte every
+            250 ms, and answers nothing else
   silent    accepts connections and never says a word
 """
 import socket
 import sys
 import threading
+import time
 
 MODE, ADDRESS, HOME = sys.argv[1], sys.argv[2], sys.argv[3]
 
@@ -60,13 +62,20 @@ def passive_listener(held):
     return ("227 Entering Passive Mode (%s).\r\n" % numbers).encode()
 
 
+def trickle(conn, text):
+    for i in range(len(text)):
+        time.sleep(0.25)
+        conn.sendall(text[i:i + 1])
+
+
 def stalling_client(conn):
     """Greets, answers the login and opens a silent data connection, then
     keeps reading without a word."""
     held = []  # sockets kept open until the client goes
     answers = {b"USER": lambda: b"331 Password please.\r\n", b"PASS": lambda: b"230 Welcome.\r\n",
                b"TYPE": lambda: b"200 Type set.\r\n", b"PASV": lambda: passive_listener(held),
-               b"RETR": lambda: b"150 Here it comes.\r\n"}
+               b"RETR": lambda: b"150 Here it comes.\r\n",
+               b"NOOP": lambda: time.sleep(0.3) or b"200 Late NOOP.\r\n"}
     with conn:
         if MODE == "stall":
             conn.sendall(b"220 Stalling server ready.\r\n")
@@ -78,9 +87,12 @@ def stalling_client(conn):
             data += chunk
             while MODE == "stall" and b"\n" in data:
                 line, data = data.split(b"\n", 1)
-                answer = answers.pop(line[:4].upper(), None)
+                verb = line[:4].upper()
+                answer = answers.pop(verb, None)
                 if answer:
                     conn.sendall(answer())
+                elif verb == b"SYST":
+                    trickle(conn, b"215 UNIX Type: L8, sent slowly.\r\n")
 
 
 def quiet_server():

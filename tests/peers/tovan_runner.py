@@ -27,6 +27,13 @@ def make_home(home):
         f.write(bytes(rnd.getrandbits(8) for _ in range(300_000)) + b"\r\n\n\r\x00\x1a")
     with open(os.path.join(home, "big.bin"), "wb") as f:
         f.write(os.urandom(1 << 20) * 8)
+    with open(os.path.join(home, "huge.bin"), "wb") as f:
+        f.truncate(1 << 30)  # sparse: costs no disk, takes seconds even on loopback
+    devices = os.path.join(home, "devices")  # names Windows would open as devices
+    os.mkdir(devices)
+    for name in ("nul.txt", "COM1", "con", "trail."):
+        with open(os.path.join(devices, name), "wb") as f:
+            f.write(b"x")
     sub = os.path.join(home, "sub")
     os.mkdir(sub)
     for name, text in (("a1.txt", b"a1\r\n"), ("a2.txt", b"a2\r\n"), ("b1.bin", b"\x00b1")):

@@ -18,24 +18,34 @@
  * Timeouts. No network wait (connect, reply, data, the server's connection
  * in active mode) lasts longer than 30 s; the environment variable
  * TOVAN_TIMEOUT (whole seconds, 1..3600), read when the library is loaded,
- * changes that. A call makes a bounded number of such waits; one that times
- * out fails with TOVAN_ERR_NETWORK and "... within N s". A connection whose
+ * changes that. A reply must arrive whole within that time, however slowly
+ * its bytes trickle in. A call makes a bounded number of such waits; one
+ * that times out fails with TOVAN_ERR_NETWORK and "... within N s". A
+ * server may send at most 16 preliminary (1xx) replies in a row before the
+ * final one (and at most 16 "120" before its greeting); one that sends more
+ * fails the call: TOVAN_ERR_NETWORK for a plain command (the connection is
+ * closed), TOVAN_ERR_REFUSED for a transfer or a login. A connection whose
  * control channel broke or timed out stays a valid handle that fails every
  * call until ftp_quit drops it.
  *
  * Window messages. While a call waits on the network it dispatches the
- * calling thread's window messages every 50 ms, so the caller's windows
- * keep painting and menu commands keep working. A call made from there on
- * the connection that is already in a call is refused with TOVAN_ERR_BUSY,
- * except ftp_abort and ftp_statusbox. A WM_QUIT met there is posted again
- * for the caller's own loop.
+ * calling thread's window messages every 50 ms, also while data flows
+ * without a pause, so the caller's windows keep painting and menu commands
+ * keep working. Data or a reply that arrived while a message handler held
+ * the thread past the timeout (a modal dialog, say) is still taken. A call
+ * made from there on the connection that is already in a call is refused
+ * with TOVAN_ERR_BUSY, except ftp_abort and ftp_statusbox. A WM_QUIT met
+ * there is posted again for the caller's own loop.
  *
  * Abort. ftp_abort during a call of the same connection (that is, from a
  * command dispatched while the call waits) asks the running transfer to
  * stop: the transfer closes its data connection, sends ABOR, reads the
- * server's answers and fails with TOVAN_ERR_ABORTED and "Transfer aborted:
- * ..."; a download's partial local file is deleted. ftp_mput and ftp_mget
- * stop at the file being moved. An abort asked for while no data moves yet
+ * server's two final replies (the transfer's own, 426 or 226 if it had just
+ * completed, and ABOR's 225 or 226; only ABOR's when the server answered
+ * the transfer command with a final reply at once) and fails with
+ * TOVAN_ERR_ABORTED and "Transfer aborted: " and ABOR's reply; a
+ * download's partial local file is deleted. ftp_mput and ftp_mget stop at
+ * the file being moved. An abort asked for while no data moves yet
  * takes effect once it does. ftp_abort between calls sends ABOR itself and
  * reports the reply (a server with nothing to abort answers 225 or 226).
  *
@@ -43,8 +53,9 @@
  * control connection's own server address, whatever address the 227 reply
  * names (so a server cannot point us at a third host). When PASV is refused
  * or its connection fails, active mode (PORT) is used, and from then on for
- * the connection. Type is binary (TYPE I) after login; ftp_setascii and
- * ftp_setbinary send TYPE A / TYPE I at once. In ASCII mode an upload's
+ * the connection; when no local socket can listen for it, the transfer
+ * fails with TOVAN_ERR_NETWORK. Type is binary (TYPE I) after login;
+ * ftp_setascii and ftp_setbinary send TYPE A / TYPE I at once. In ASCII mode an upload's
  * bare LF line ends become CR LF; downloads are written as received.
  * A failed or aborted download leaves no partial file behind; the local
  * file is only created (or truncated) once the server has accepted RETR.
@@ -63,7 +74,12 @@
  * path whose last element may hold them (matched with regard to case,
  * against the NLST of the folder part); each match is written under its own
  * name in the local current folder. Names from the server that are not
- * plain file names (holding '/', '\', ':' or the like, or ".." ) are skipped.
+ * plain file names are skipped: those holding '/', '\', ':' or the like,
+ * "." and "..", names ending in '.' or a blank, and Windows device names
+ * with or without an extension (CON, PRN, AUX, NUL, COM0-9, LPT0-9,
+ * CONIN$, CONOUT$, CLOCK$, in any case: "nul.txt" too). When every
+ * matching name is skipped ftp_mget fails with TOVAN_ERR_REFUSED ("... 0 of
+ * 0 files received; n names skipped ...").
  *
  * Listings. ftp_dir (LIST) and ftp_ls (NLST) write the listing as received
  * (CR LF lines) into the local file, which is always replaced: local unique
@@ -92,6 +108,11 @@
  * Texts. Arguments that would be sent to the server may not hold CR or LF
  * (TOVAN_ERR_ARGUMENT). Host: a name or dotted address, optionally with
  * ":port" (default 21); blanks around it are ignored.
+ *
+ * Replies. A line from the server that is not a reply line (three digits
+ * 100..599 and a blank, a '-' or nothing) is skipped unless it is inside a
+ * multi-line reply; it is never taken for an answer. Reply text is kept up
+ * to 16384 characters.
  */
 #ifndef TOVAN32_H
 #define TOVAN32_H
@@ -142,8 +163,9 @@ int TOVANAPI ftp_dir(int h, const char* remoteDir, const char* localFile);
 /* NLST of remoteDir ("" for the current one) into localFile. */
 int TOVANAPI ftp_ls(int h, const char* remoteDir, const char* localFile);
 /* Sends one command line; the reply (every line, CR LF between lines,
-   1xx replies followed by the final one) is left NUL-terminated in reply,
-   cut to replySize - 1 characters. Returns the final reply's code. */
+   1xx replies followed by the final one, at most 16384 characters) is left
+   NUL-terminated in reply, cut to replySize - 1 characters. Returns the
+   final reply's code (always 100..599) or a negative code. */
 int TOVANAPI ftp_quote(int h, const char* command, char* reply, int replySize);
 /* Aborts the running transfer of h, or sends ABOR between calls. */
 int TOVANAPI ftp_abort(int h);

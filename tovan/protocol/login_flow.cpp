@@ -31,6 +31,7 @@ FlowStep LoginFlow::Fail(const std::string& why, const Reply& reply) {
 
 FlowStep LoginFlow::Start(bool expectGreeting) {
     message_.clear();
+    notReady_ = 0;
     if (expectGreeting) return EnterState(LoginState::kAwaitGreeting, std::string());
     return EnterState(LoginState::kAwaitUser, "USER " + user_);
 }
@@ -48,7 +49,10 @@ FlowStep LoginFlow::OnReply(const Reply& reply) {
 }
 
 FlowStep LoginFlow::OnGreeting(const Reply& reply) {
-    if (reply.code == 120) return EnterState(LoginState::kAwaitGreeting, std::string());  // "ready in n minutes"
+    if (reply.code == 120) {  // "ready in n minutes": the 220 is still to come, but not forever
+        if (++notReady_ > kMaxPreliminaryReplies) return Fail("Server not ready: ", reply);
+        return EnterState(LoginState::kAwaitGreeting, std::string());
+    }
     if (reply.code == 220) return EnterState(LoginState::kAwaitUser, "USER " + user_);
     return Fail("Server refused the connection: ", reply);
 }

@@ -12,7 +12,7 @@
 namespace tovan {
 
 enum class LoginState {
-    kAwaitGreeting,  // connected, waiting for 220
+    kAwaitGreeting,  // connected, waiting for 220 (after at most 16 "120")
     kAwaitUser,      // USER sent
     kAwaitPass,      // PASS sent
     kAwaitAcct,      // ACCT sent
@@ -49,6 +49,7 @@ private:
     std::string user_, password_, account_;
     LoginState state_ = LoginState::kAwaitGreeting;
     std::string message_;
+    int notReady_ = 0;  // 120 replies before the greeting
 };
 
 }  // namespace tovan

@@ -81,13 +81,34 @@ std::string RemoteLeaf(const std::string& listed) {
     return cut == std::string::npos ? listed : listed.substr(cut + 1);
 }
 
+namespace {
+
+// Names Windows opens as devices, not files, whatever extension follows:
+// "nul.txt" is the null device, "COM1.log" a serial port.
+// Blanks before the dot do not count ("nul .txt" is the device as well);
+// COM and LPT take a digit or, in the ANSI code page, a superscript 1-3.
+bool IsDeviceName(const std::string& name) {
+    std::string stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    for (char& c : stem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"})
+        if (stem == device) return true;
+    if (stem.size() != 4 || (stem.compare(0, 3, "COM") != 0 && stem.compare(0, 3, "LPT") != 0)) return false;
+    unsigned char n = static_cast<unsigned char>(stem[3]);
+    return (n >= '0' && n <= '9') || n == 0xB9 || n == 0xB2 || n == 0xB3;
+}
+
+}  // namespace
+
 bool IsSafeLocalName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
     for (char c : name) {
         if (static_cast<unsigned char>(c) < 0x20) return false;
         if (std::string("/\\:*?\"<>|").find(c) != std::string::npos) return false;
     }
-    return true;
+    // Windows drops a trailing dot or blank, so "a." would land on "a".
+    if (name.back() == '.' || name.back() == ' ') return false;
+    return !IsDeviceName(name);
 }
 
 std::string LocalUniqueName(const std::string& path, const std::function<bool(const std::string&)>& exists) {

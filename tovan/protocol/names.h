@@ -31,7 +31,10 @@ std::string RemoteLeaf(const std::string& listed);
 
 // A name from a server may become a local file only when it is a plain
 // file name: not empty, not "." or "..", and without '/', '\', ':', control
-// characters or characters Windows refuses in names.
+// characters or characters Windows refuses in names, not ending in '.' or
+// a blank, and not a device name (CON, PRN, AUX, NUL, COM0..COM9,
+// LPT0..LPT9, CONIN$, CONOUT$, CLOCK$, in any case, with or without an
+// extension: "nul.txt" is a device too).
 bool IsSafeLocalName(const std::string& name);
 
 // Local unique: path itself when nothing exists there, else the first of

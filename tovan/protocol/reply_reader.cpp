@@ -42,16 +42,18 @@ void ReplyReader::TakeLine(const std::string& line) {
         }
         return;
     }
+    // Not a reply line, and no reply open to hold it: noise, not an answer.
+    if (code == 0) return;
     Reply reply;
     reply.code = code;
     reply.text = line;
     reply.lastLine = line;
-    if (code != 0 && multi) {
+    if (multi) {
         current_ = std::move(reply);
         open_ = true;
         return;
     }
-    ready_.push_back(std::move(reply));  // a one-line reply, or garbage with code 0
+    ready_.push_back(std::move(reply));
 }
 
 bool ReplyReader::Next(Reply& out) {

@@ -4,6 +4,8 @@
 // that opens with "ddd-text" and ends with the first line that starts with
 // the same three digits and a space. Lines in between are text, whatever
 // they start with. Lines end with CR LF; a bare LF is accepted too.
+// Outside a multi-line reply, a line that does not open with a reply code
+// ("ddd" and a blank, a '-' or nothing) is skipped: it answers nothing.
 #pragma once
 #include <cstddef>
 #include <deque>
@@ -12,7 +14,7 @@
 namespace tovan {
 
 struct Reply {
-    int code = 0;          // 100..599; 0 for a line that is no reply at all
+    int code = 0;          // 100..599 for every reply the reader yields
     std::string text;      // every line of the reply, joined with "\r\n"
     std::string lastLine;  // the closing line, e.g. "226 Transfer complete."
 
@@ -20,6 +22,10 @@ struct Reply {
     bool Completed() const { return code >= 200 && code < 300; }
     bool Intermediate() const { return code >= 300 && code < 400; }
 };
+
+// Most preliminary (1xx) replies taken in a row while waiting for a final
+// one; a server that sends more is out of step.
+constexpr int kMaxPreliminaryReplies = 16;
 
 class ReplyReader {
 public:

@@ -122,8 +122,13 @@ FlowStep TransferFlow::OnDataDone(bool ok, const std::string& error) {
     return EnterState(TransferState::kAwaitCompletion, FlowStep::Just(FlowStep::kReadReply));
 }
 
+FlowStep TransferFlow::OnAnotherPreliminary(const Reply& reply) {
+    if (++preliminaries_ > kMaxPreliminaryReplies) return Fail("Too many preliminary replies: " + reply.lastLine);
+    return EnterState(state_, FlowStep::Just(FlowStep::kReadReply));
+}
+
 FlowStep TransferFlow::OnCompletionReply(const Reply& reply) {
-    if (reply.Preliminary()) return EnterState(TransferState::kAwaitCompletion, FlowStep::Just(FlowStep::kReadReply));
+    if (reply.Preliminary()) return OnAnotherPreliminary(reply);
     if (kind_ == TransferKind::kStoreUnique && storedName_.empty()) storedName_ = StoreUniqueName(reply.lastLine);
     if (!reply.Completed()) return Fail("Transfer failed: " + reply.lastLine);
     if (!dataError_.empty()) return Fail("Transfer failed: " + dataError_);
@@ -134,14 +139,22 @@ FlowStep TransferFlow::OnCompletionReply(const Reply& reply) {
 FlowStep TransferFlow::OnAbort() {
     if (state_ != TransferState::kMovingData) return Fail("Nothing to abort");
     aborted_ = true;
+    finalsOwed_ = completedEarly_ ? 1 : 2;
+    preliminaries_ = 0;
     return EnterState(TransferState::kAwaitAbort, FlowStep::Send("ABOR"));
 }
 
+void TransferFlow::OnStaleReplies(int finals) {
+    if (state_ != TransferState::kAwaitAbort || finals <= 0) return;
+    finalsOwed_ = finals >= finalsOwed_ ? 1 : finalsOwed_ - finals;
+}
+
 FlowStep TransferFlow::OnAbortReply(const Reply& reply) {
-    // 426 closes the transfer, then 225 / 226 answers ABOR itself. A
-    // transfer that ended just before ABOR arrived gets 226 first.
-    if (reply.Preliminary() || reply.code / 100 == 4)
-        return EnterState(TransferState::kAwaitAbort, FlowStep::Just(FlowStep::kReadReply));
+    // 426 (or a 226 when the transfer had just ended) closes the transfer,
+    // then 225 / 226 answers ABOR itself: the latter is the one reported.
+    if (reply.Preliminary()) return OnAnotherPreliminary(reply);
+    preliminaries_ = 0;
+    if (--finalsOwed_ > 0) return EnterState(TransferState::kAwaitAbort, FlowStep::Just(FlowStep::kReadReply));
     return Fail("Transfer aborted: " + reply.lastLine);
 }
 

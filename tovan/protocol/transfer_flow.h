@@ -43,8 +43,15 @@ public:
     FlowStep OnActiveListening(bool listening, const DataAddress& local);
     // The data channel ended: cleanly (ok) or broken (error says how).
     FlowStep OnDataDone(bool ok, const std::string& error);
-    // An abort request while data is moving: send ABOR.
+    // An abort request while data is moving: send ABOR. Then two final
+    // replies are read (RFC 959: the transfer's own, 426 or a 226 when it
+    // had just completed, and the one to ABOR), or one when the server had
+    // already given the transfer's final reply.
     FlowStep OnAbort();
+    // finals final replies arrived unasked just before the latest command
+    // went out and were dropped; after ABOR they were the transfer's own,
+    // so fewer remain to be read (never fewer than ABOR's).
+    void OnStaleReplies(int finals);
 
     TransferState State() const { return state_; }
     const std::string& Message() const { return message_; }
@@ -67,6 +74,8 @@ private:
     FlowStep OnPreliminaryReply(const Reply& reply);
     FlowStep OnCompletionReply(const Reply& reply);
     FlowStep OnAbortReply(const Reply& reply);
+    // Another 1xx while waiting for a final reply: read on, up to a bound.
+    FlowStep OnAnotherPreliminary(const Reply& reply);
 
     TransferKind kind_;
     std::string argument_;
@@ -75,6 +84,8 @@ private:
     bool fellBack_ = false;
     bool aborted_ = false;
     bool completedEarly_ = false;  // the server sent 2xx instead of 1xx
+    int finalsOwed_ = 0;           // after ABOR: final replies still to come
+    int preliminaries_ = 0;        // 1xx replies in a row while waiting
     std::string dataError_;        // why the data channel broke, if it did
     std::string message_;
     std::string storedName_;

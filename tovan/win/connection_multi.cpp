@@ -97,6 +97,8 @@ Outcome Connection::MultiGet(const std::string& remoteSpec) {
     if (tally.tried == 0 && skipped == 0) return Result(TOVAN_ERR_REFUSED, "No remote file matches " + remoteSpec);
     out = tally.Report("mget " + remoteSpec, "received");
     if (skipped > 0) out.message += "; " + std::to_string(skipped) + " names skipped (not plain file names)";
+    // Every match skipped: nothing was received, which is no success.
+    if (tally.tried == 0) out.result = TOVAN_ERR_REFUSED;
     return out;
 }
 

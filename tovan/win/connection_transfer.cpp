@@ -133,12 +133,15 @@ Outcome Connection::RunTransfer(TransferFlow& flow, LocalFile* source, DataSink*
     DataChannel data;
     FlowStep step = flow.Start();
     std::string error, localError;
-    bool networkBroken = false;  // the data connection broke or timed out
+    bool networkBroken = false;  // the data connection failed, broke or timed out
     bytes = 0;
     while (step.kind != FlowStep::kFinished) {
         switch (step.kind) {
-        case FlowStep::kSend:
-            if (!control_.Send(step.command, error)) return Lost(error);
+        case FlowStep::kSend: {
+            int dropped = 0;
+            if (!control_.Send(step.command, error, &dropped)) return Lost(error);
+            flow.OnStaleReplies(dropped);
+        }
             [[fallthrough]];
         case FlowStep::kReadReply: {
             Reply reply;
@@ -156,7 +159,10 @@ Outcome Connection::RunTransfer(TransferFlow& flow, LocalFile* source, DataSink*
         case FlowStep::kOpenActive: {
             DataAddress where;
             bool ok = data.Listen(control_.LocalAddress(), where, error);
-            if (!ok) control_.Note(error);
+            if (!ok) {
+                control_.Note(error);
+                networkBroken = true;  // our own socket failed, not the server
+            }
             step = flow.OnActiveListening(ok, where);
             break;
         }

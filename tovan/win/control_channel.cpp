@@ -1,5 +1,7 @@
 #include "win/control_channel.h"
 
+#include "protocol/reply_collector.h"
+
 #include "win/net_wait.h"
 #include "win/settings.h"
 
@@ -39,28 +41,36 @@ void ControlChannel::Show(const std::string& prefix, const std::string& text) {
 
 void ControlChannel::Note(const std::string& text) { Show("* ", text); }
 
-void ControlChannel::DropStaleReplies() {
+int ControlChannel::DropStaleReplies() {
+    int finals = 0;
+    std::size_t taken = 0;  // a server that never stops talking is left for the next read
     for (;;) {
         Reply stale;
-        while (reader_.Next(stale)) Show("< ", stale.text);
+        while (reader_.Next(stale)) {
+            Show("< ", stale.text);
+            if (!stale.Preliminary()) ++finals;
+        }
+        if (taken >= kMaxStaleBytes) return finals;
         fd_set ready;
         FD_ZERO(&ready);
         FD_SET(socket_, &ready);
         timeval now{0, 0};
-        if (select(0, &ready, nullptr, nullptr, &now) <= 0) return;
+        if (select(0, &ready, nullptr, nullptr, &now) <= 0) return finals;
         char buffer[1024];
         int n = recv(socket_, buffer, sizeof buffer, 0);
-        if (n <= 0) return;  // a closed connection shows on the next read
+        if (n <= 0) return finals;  // a closed connection shows on the next read
         reader_.Feed(buffer, static_cast<std::size_t>(n));
+        taken += static_cast<std::size_t>(n);
     }
 }
 
-bool ControlChannel::Send(const std::string& command, std::string& error) {
+bool ControlChannel::Send(const std::string& command, std::string& error, int* droppedFinals) {
     if (!IsOpen()) {
         error = "Not connected";
         return false;
     }
-    DropStaleReplies();
+    int dropped = DropStaleReplies();
+    if (droppedFinals) *droppedFinals = dropped;
     Show("> ", command.compare(0, 5, "PASS ") == 0 ? std::string("PASS ****") : command);
     std::string line = command + "\r\n";
     if (!SendAll(socket_, line.data(), static_cast<int>(line.size()), nullptr, error)) {
@@ -75,12 +85,16 @@ bool ControlChannel::Read(Reply& reply, std::string& error) {
         error = "Not connected";
         return false;
     }
+    // One deadline for the whole reply, however it trickles in.
+    const DWORD start = GetTickCount();
+    const DWORD limit = static_cast<DWORD>(NetworkTimeoutMs());
     for (;;) {
         if (reader_.Next(reply)) {
             Show("< ", reply.text);
             return true;
         }
-        WaitResult waited = WaitSocket(socket_, false, nullptr);
+        DWORD spent = GetTickCount() - start;
+        WaitResult waited = spent >= limit ? WaitResult::kTimeout : WaitSocketWithin(socket_, false, nullptr, limit - spent);
         if (waited == WaitResult::kTimeout) {
             error = "No reply from the server within " + std::to_string(NetworkTimeoutMs() / 1000) + " s";
             return false;
@@ -107,13 +121,19 @@ bool ControlChannel::Read(Reply& reply, std::string& error) {
 
 bool ControlChannel::Exchange(const std::string& command, Reply& reply, std::string& error) {
     if (!Send(command, error)) return false;
-    std::string all;
-    do {
-        if (!Read(reply, error)) return false;
-        if (!all.empty()) all += "\r\n";
-        all += reply.text;
-    } while (reply.Preliminary());
-    reply.text = all;
+    ReplyCollector collector;
+    for (;;) {
+        Reply next;
+        if (!Read(next, error)) return false;
+        ReplyCollector::Status status = collector.Add(next);
+        if (status == ReplyCollector::Status::kFinal) break;
+        if (status == ReplyCollector::Status::kTooMany) {
+            error = "No final reply after " + std::to_string(kMaxPreliminaryReplies) + " preliminary ones: " +
+                    next.lastLine;
+            return false;
+        }
+    }
+    reply = collector.Answer();
     return true;
 }
 

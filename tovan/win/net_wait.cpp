@@ -10,6 +10,23 @@ namespace {
 
 constexpr DWORD kSliceMs = 50;  // longest stretch without pumping messages
 
+thread_local DWORD t_lastPump = 0;  // when this thread's messages were last dispatched
+
+// One select on s for at most ms: kReady, kFailed, or kTimeout when
+// nothing happened.
+WaitResult PollOnce(SOCKET s, bool forWrite, DWORD ms) {
+    fd_set ready, failed;
+    FD_ZERO(&ready);
+    FD_ZERO(&failed);
+    FD_SET(s, &ready);
+    FD_SET(s, &failed);
+    timeval wait{static_cast<long>(ms / 1000), static_cast<long>(ms % 1000 * 1000)};
+    int n = select(0, forWrite ? nullptr : &ready, forWrite ? &ready : nullptr, &failed, &wait);
+    if (n == SOCKET_ERROR) return WaitResult::kFailed;
+    if (n == 0) return WaitResult::kTimeout;
+    return FD_ISSET(s, &failed) && !FD_ISSET(s, &ready) ? WaitResult::kFailed : WaitResult::kReady;
+}
+
 }  // namespace
 
 bool StartWinSock(std::string& error) {
@@ -93,23 +110,29 @@ bool ConnectWithin(SOCKET s, const sockaddr_in& to, std::string& error) {
 }
 
 WaitResult WaitSocket(SOCKET s, bool forWrite, const volatile LONG* abortFlag) {
+    return WaitSocketWithin(s, forWrite, abortFlag, static_cast<DWORD>(NetworkTimeoutMs()));
+}
+
+WaitResult WaitSocketWithin(SOCKET s, bool forWrite, const volatile LONG* abortFlag, DWORD limitMs) {
     DWORD start = GetTickCount();
-    DWORD limit = static_cast<DWORD>(NetworkTimeoutMs());
     bool pumping = true;  // until a WM_QUIT turns up
     for (;;) {
         if (abortFlag && *abortFlag) return WaitResult::kAborted;
-        fd_set ready, failed;
-        FD_ZERO(&ready);
-        FD_ZERO(&failed);
-        FD_SET(s, &ready);
-        FD_SET(s, &failed);
-        timeval slice{0, static_cast<long>(kSliceMs * 1000)};
-        int n = select(0, forWrite ? nullptr : &ready, forWrite ? &ready : nullptr, &failed, &slice);
-        if (n == SOCKET_ERROR) return WaitResult::kFailed;
-        if (n > 0) return FD_ISSET(s, &failed) && !FD_ISSET(s, &ready) ? WaitResult::kFailed : WaitResult::kReady;
-        if (pumping) pumping = PumpMessages();
+        WaitResult polled = PollOnce(s, forWrite, kSliceMs);
+        // A busy socket is no reason to stop pumping: a transfer on a fast
+        // link finds data ready at every wait, and ftp_abort must still get
+        // in. The clock runs across waits, so it is the thread's own.
+        // (Not on a failure: the handlers could overwrite its error code.)
+        if (pumping && polled != WaitResult::kFailed &&
+            (polled == WaitResult::kTimeout || GetTickCount() - t_lastPump >= kSliceMs)) {
+            pumping = PumpMessages();
+            t_lastPump = GetTickCount();
+        }
         if (abortFlag && *abortFlag) return WaitResult::kAborted;
-        if (GetTickCount() - start >= limit) return WaitResult::kTimeout;
+        if (polled != WaitResult::kTimeout) return polled;
+        // The time is up; but a message handler (a modal dialog, say) may
+        // have held the thread past it while the socket became ready.
+        if (GetTickCount() - start >= limitMs) return PollOnce(s, forWrite, 0);
     }
 }
 

@@ -32,7 +32,11 @@ bool ConnectWithin(SOCKET s, const sockaddr_in& to, std::string& error);
 
 // Waits until s can be read (or written), the timeout passes, or
 // *abortFlag (when given) becomes non-zero.
+// Window messages are dispatched at least every 50 ms, whether the socket
+// is ready or not, and the abort flag is looked at after each dispatch.
 WaitResult WaitSocket(SOCKET s, bool forWrite, const volatile LONG* abortFlag);
+// The same, waiting at most limitMs instead of the network timeout.
+WaitResult WaitSocketWithin(SOCKET s, bool forWrite, const volatile LONG* abortFlag, DWORD limitMs);
 
 // Sends all of data on s, waiting within the timeout for each part.
 bool SendAll(SOCKET s, const char* data, int size, const volatile LONG* abortFlag, std::string& error);

@@ -32,6 +32,20 @@ TEST(TovanLoginFlow, GreetingUserPassAccount) {
     EXPECT_EQ(flow.Message(), "");
 }
 
+TEST(TovanLoginFlow, NotReadyRepliesAreBounded) {
+    LoginFlow patient("u", "p", "");
+    patient.Start(true);
+    for (int i = 0; i < kMaxPreliminaryReplies; ++i) EXPECT_EQ(patient.OnReply(R(120)).kind, FlowStep::kReadReply);
+    EXPECT_EQ(patient.OnReply(R(220)).command, "USER u");
+
+    LoginFlow endless("u", "p", "");
+    FlowStep s = endless.Start(true);
+    for (int i = 0; i <= kMaxPreliminaryReplies; ++i) s = endless.OnReply(R(120, "in 5 minutes"));
+    EXPECT_EQ(s.kind, FlowStep::kFinished);
+    EXPECT_EQ(endless.State(), LoginState::kFailed);
+    EXPECT_EQ(endless.Message(), "Server not ready: 120 in 5 minutes");
+}
+
 TEST(TovanLoginFlow, ReloginStartsWithUserAndMayNeedNoPassword) {
     LoginFlow flow("bob@target", "pw", "");
     EXPECT_EQ(flow.Start(false).command, "USER bob@target");
@@ -160,6 +174,76 @@ TEST(TovanTransferFlow, AbortSendsAborAndReadsBothReplies) {
     TransferFlow idle(TransferKind::kRetrieve, "big", false);
     idle.Start();
     EXPECT_EQ(idle.OnAbort().kind, FlowStep::kFinished);  // no data moving yet: nothing to abort
+}
+
+// RFC 959: a transfer that had completed when ABOR came still owes its 226
+// first; ABOR's own reply follows and must not be left for the next command.
+TEST(TovanTransferFlow, AbortAfterTheTransferCompletedReadsBothFinalReplies) {
+    auto aborting = [](TransferFlow& flow, int preliminary) {
+        flow.Start();
+        flow.OnActiveListening(true, DataAddress());
+        flow.OnReply(R(200));
+        flow.OnReply(R(preliminary));
+        EXPECT_EQ(flow.OnAbort().command, "ABOR");
+    };
+    TransferFlow flow(TransferKind::kRetrieve, "f", false);
+    aborting(flow, 150);
+    EXPECT_EQ(flow.OnReply(R(226, "Transfer complete.")).kind, FlowStep::kReadReply);
+    EXPECT_EQ(flow.OnReply(R(225, "No transfer to abort.")).kind, FlowStep::kFinished);
+    EXPECT_EQ(flow.Message(), "Transfer aborted: 225 No transfer to abort.");
+
+    // The 226 arrived before ABOR went out and was dropped then.
+    TransferFlow dropped(TransferKind::kRetrieve, "f", false);
+    aborting(dropped, 150);
+    dropped.OnStaleReplies(1);
+    EXPECT_EQ(dropped.OnReply(R(225, "No transfer to abort.")).kind, FlowStep::kFinished);
+    EXPECT_EQ(dropped.Message(), "Transfer aborted: 225 No transfer to abort.");
+
+    // However many were dropped, ABOR's own reply is still read.
+    TransferFlow many(TransferKind::kRetrieve, "f", false);
+    aborting(many, 150);
+    many.OnStaleReplies(5);
+    EXPECT_EQ(many.OnReply(R(225)).kind, FlowStep::kFinished);
+
+    // The server's 2xx stood in for the 1xx: only ABOR's reply is owed.
+    TransferFlow early(TransferKind::kRetrieve, "f", false);
+    aborting(early, 226);
+    EXPECT_EQ(early.OnReply(R(226, "ABOR ok")).kind, FlowStep::kFinished);
+    EXPECT_EQ(early.State(), TransferState::kFailed);
+    EXPECT_TRUE(early.Aborted());
+}
+
+TEST(TovanTransferFlow, PreliminaryRepliesInARowAreBounded) {
+    auto completing = [](TransferFlow& flow) {
+        flow.Start();
+        flow.OnActiveListening(true, DataAddress());
+        flow.OnReply(R(200));
+        flow.OnReply(R(150));
+        EXPECT_EQ(flow.OnDataDone(true, "").kind, FlowStep::kReadReply);
+    };
+    TransferFlow patient(TransferKind::kRetrieve, "f", false);
+    completing(patient);
+    for (int i = 0; i < kMaxPreliminaryReplies; ++i) EXPECT_EQ(patient.OnReply(R(150)).kind, FlowStep::kReadReply);
+    EXPECT_EQ(patient.OnReply(R(226)).kind, FlowStep::kFinished);
+    EXPECT_EQ(patient.State(), TransferState::kDone);
+
+    TransferFlow endless(TransferKind::kRetrieve, "f", false);
+    completing(endless);
+    FlowStep s;
+    for (int i = 0; i <= kMaxPreliminaryReplies; ++i) s = endless.OnReply(R(150, "still"));
+    EXPECT_EQ(s.kind, FlowStep::kFinished);
+    EXPECT_EQ(endless.State(), TransferState::kFailed);
+    EXPECT_EQ(endless.Message(), "Too many preliminary replies: 150 still");
+
+    TransferFlow aborted(TransferKind::kRetrieve, "f", false);
+    aborted.Start();
+    aborted.OnActiveListening(true, DataAddress());
+    aborted.OnReply(R(200));
+    aborted.OnReply(R(150));
+    aborted.OnAbort();
+    for (int i = 0; i <= kMaxPreliminaryReplies; ++i) s = aborted.OnReply(R(150));
+    EXPECT_EQ(s.kind, FlowStep::kFinished);
+    EXPECT_EQ(aborted.State(), TransferState::kFailed);
 }
 
 TEST(TovanTransferFlow, StoreUniqueNameFromEitherReply) {

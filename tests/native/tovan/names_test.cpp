@@ -71,6 +71,16 @@ TEST(TovanPaths, OnlyPlainNamesBecomeLocalFiles) {
         EXPECT_FALSE(IsSafeLocalName(bad)) << bad;
 }
 
+TEST(TovanPaths, DeviceNamesAndTrailingDotsAreNoFiles) {
+    for (const char* device : {"CON", "con", "PRN", "aux", "Nul", "nul.txt", "COM1", "com9.log", "LPT1", "lpt5.x.y",
+                               "CONIN$", "conout$", "CLOCK$", "nul .txt", "COM0", "LPT\xB9", "a.", "a ", "name.txt.", "..."})
+        EXPECT_FALSE(IsSafeLocalName(device)) << device;
+    // Only the exact device stems: longer names and other numbers are files.
+    for (const char* file : {"console", "con_1.txt", "COM10", "LPTX", "LPT", "nullify.txt", "aux1", "a.con",
+                             "x.nul", " a", "CLOCK"})
+        EXPECT_TRUE(IsSafeLocalName(file)) << file;
+}
+
 TEST(TovanLocalUnique, FirstFreeSuffix) {
     std::set<std::string> taken;
     auto exists = [&](const std::string& p) { return taken.count(p) > 0; };

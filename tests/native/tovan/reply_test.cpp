@@ -5,6 +5,7 @@
 
 #include "protocol/ascii_coder.h"
 #include "protocol/data_address.h"
+#include "protocol/reply_collector.h"
 #include "protocol/reply_reader.h"
 
 using namespace tovan;
@@ -59,11 +60,22 @@ TEST(TovanReplyReader, BytesMayArriveOneAtATime) {
     EXPECT_TRUE(replies[1].Completed());
 }
 
-TEST(TovanReplyReader, GarbageLinesHaveCodeZero) {
+TEST(TovanReplyReader, LinesThatAreNoRepliesAreSkipped) {
     ReplyReader reader;
-    auto replies = FeedAll(reader, "hello\r\n2000 x\r\n600 no\r\n099 no\r\n22\r\n");
-    ASSERT_EQ(replies.size(), 5u);
-    for (const auto& r : replies) EXPECT_EQ(r.code, 0) << r.text;
+    // Each would otherwise be taken for the answer to a command, and the
+    // real answer for the next command's.
+    auto replies = FeedAll(reader, "hello\r\n2000 x\r\n600 no\r\n099 no\r\n22\r\n\r\n200 NOOP ok\r\n"
+                                   "220x\r\n 331 blank first\r\n331 Password\r\n");
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_EQ(replies[0].code, 200);
+    EXPECT_EQ(replies[0].text, "200 NOOP ok");
+    EXPECT_EQ(replies[1].code, 331);
+    EXPECT_EQ(replies[1].text, "331 Password");
+    EXPECT_FALSE(reader.Partial());
+    // Inside a multi-line reply the same lines are text.
+    replies = FeedAll(reader, "211-Features\r\nhello\r\n211 End\r\n");
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].text, "211-Features\r\nhello\r\n211 End");
 }
 
 TEST(TovanReplyReader, OverlongInputIsBounded) {
@@ -90,6 +102,35 @@ TEST(TovanReplyReader, ClearForgetsHalfReplies) {
     auto replies = FeedAll(reader, "200 ok\r\n");
     ASSERT_EQ(replies.size(), 1u);
     EXPECT_EQ(replies[0].text, "200 ok");
+}
+
+Reply Line(const std::string& line) {
+    Reply r;
+    r.code = LineReplyCode(line, nullptr);
+    r.text = r.lastLine = line;
+    return r;
+}
+
+TEST(TovanReplyCollector, PreliminaryRepliesThenTheFinalOne) {
+    ReplyCollector c;
+    EXPECT_EQ(c.Add(Line("150 Opening")), ReplyCollector::Status::kMore);
+    EXPECT_EQ(c.Add(Line("226 Done")), ReplyCollector::Status::kFinal);
+    EXPECT_EQ(c.Answer().code, 226);
+    EXPECT_EQ(c.Answer().lastLine, "226 Done");
+    EXPECT_EQ(c.Answer().text, "150 Opening\r\n226 Done");
+
+    ReplyCollector single;
+    EXPECT_EQ(single.Add(Line("200 NOOP ok")), ReplyCollector::Status::kFinal);
+    EXPECT_EQ(single.Answer().text, "200 NOOP ok");
+}
+
+TEST(TovanReplyCollector, EndlessPreliminaryRepliesAreBounded) {
+    ReplyCollector c;
+    const std::string line = "150 " + std::string(ReplyReader::kMaxLine - 4, 'x');
+    for (int i = 0; i < kMaxPreliminaryReplies; ++i) ASSERT_EQ(c.Add(Line(line)), ReplyCollector::Status::kMore);
+    EXPECT_EQ(c.Add(Line(line)), ReplyCollector::Status::kTooMany);
+    EXPECT_LE(c.Answer().text.size(), ReplyReader::kMaxReplyText);
+    EXPECT_EQ(c.Answer().text.compare(0, line.size() + 2, line + "\r\n"), 0);
 }
 
 TEST(TovanPassiveReply, ReadsTheSixNumbers) {

@@ -196,6 +196,36 @@ TEST(Timeouts, ServerThatStopsAnsweringAfterLogin) {
     EXPECT_EQ(ftp_quit(h), TOVAN_ERR_HANDLE);
 }
 
+TEST(Timeouts, AReplyMustArriveWholeInTime) {
+    int h = ftp_login(kStall, "alice", "secret", "");
+    ASSERT_GT(h, 0) << LastMessage();
+    // A byte every 250 ms: always some progress, but the reply takes 8 s.
+    DWORD start = GetTickCount();
+    char reply[256];
+    EXPECT_EQ(ftp_quote(h, "SYST", reply, sizeof reply), TOVAN_ERR_NETWORK) << reply;
+    EXPECT_LT(GetTickCount() - start, kTimeoutSeconds * 1000u + 2000);
+    EXPECT_EQ(LastMessage(), "No reply from the server within " + std::to_string(kTimeoutSeconds) + " s");
+    ftp_quit(h);
+}
+
+// A message handler that keeps the thread longer than the timeout, as a
+// modal dialog opened from a menu command would.
+void CALLBACK HoldTheThread(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    Sleep(kTimeoutSeconds * 1000 + 500);
+}
+
+TEST(Timeouts, AReplyThatCameDuringALongHandlerIsNoTimeout) {
+    int h = ftp_login(kStall, "alice", "secret", "");
+    ASSERT_GT(h, 0) << LastMessage();
+    // The NOOP reply comes after 300 ms, while the handler still holds on.
+    ASSERT_NE(SetTimer(nullptr, 0, 100, HoldTheThread), 0u);
+    char reply[256];
+    EXPECT_EQ(ftp_quote(h, "NOOP", reply, sizeof reply), 200) << LastMessage();
+    EXPECT_STREQ(reply, "200 Late NOOP.");
+    ftp_quit(h);
+}
+
 TEST(Timeouts, DataThatStopsFlowingEndsTheTransfer) {
     int h = ftp_login(kStall, "alice", "secret", "");
     ASSERT_GT(h, 0) << LastMessage();

@@ -108,6 +108,9 @@ TEST(Multiple, MputAndMgetFollowTheirPatterns) {
     EXPECT_FALSE(Exists(dir + "\\b1.bin"));
     EXPECT_EQ(ftp_mget(h, "sub/z*"), TOVAN_ERR_REFUSED);
     EXPECT_EQ(LastMessage(), "No remote file matches sub/z*");
+    // Matches that are all skipped leave nothing received: no success.
+    EXPECT_EQ(ftp_mget(h, "devices/*"), TOVAN_ERR_REFUSED);
+    EXPECT_EQ(LastMessage(), "mget devices/*: 0 of 0 files received; 4 names skipped (not plain file names)");
 
     std::string upload = dir + "\\up";
     CreateDirectoryA(upload.c_str(), nullptr);
@@ -200,6 +203,24 @@ TEST(Abort, ReachesARunningTransfer) {
     char reply[1024];
     EXPECT_EQ(ftp_quote(h, "NOOP", reply, sizeof reply), 200) << reply;
     EXPECT_EQ(ftp_get(h, "text.txt", (dir + "\\t.txt").c_str()), TOVAN_OK) << LastMessage();
+    ftp_quit(h);
+}
+
+// On a fast link data is ready at every wait; messages must be dispatched
+// all the same, or the abort never gets in.
+TEST(Abort, ReachesAFastTransfer) {
+    std::string dir = FreshLocalDir("abortfast");
+    int h = Login(kServer);
+    g_abortHandle = h;
+    g_abortResult = 1;
+    ASSERT_NE(SetTimer(nullptr, 0, 200, AbortLater), 0u);
+    std::string local = dir + "\\huge.bin";
+    EXPECT_EQ(ftp_get(h, "huge.bin", local.c_str()), TOVAN_ERR_ABORTED) << LastMessage();
+    EXPECT_EQ(LastMessage().rfind("Transfer aborted: ", 0), 0u);
+    EXPECT_EQ(g_abortResult, TOVAN_OK);
+    EXPECT_FALSE(Exists(local));
+    char reply[1024];
+    EXPECT_EQ(ftp_quote(h, "NOOP", reply, sizeof reply), 200) << reply;
     ftp_quit(h);
 }
 
