@@ -6,7 +6,7 @@ namespace {
 const WinSockApi kReal = {
     ::WSAStartup, ::WSAGetLastError, ::WSASetLastError, ::WSAAsyncSelect,
     ::socket, ::bind, ::listen, ::accept, ::connect, ::send, ::recv,
-    ::sendto, ::recvfrom, ::closesocket, ::shutdown, ::setsockopt, ::getsockname,
+    ::sendto, ::recvfrom, ::closesocket, ::shutdown, ::setsockopt, ::getsockname, ::ioctlsocket,
     ::gethostname, ::gethostbyname, ::getservbyname, ::inet_addr, ::inet_ntoa,
 };
 

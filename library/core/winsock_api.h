@@ -27,6 +27,7 @@ struct WinSockApi {
     int (PASCAL* shutdown)(SOCKET, int);
     int (PASCAL* setsockopt)(SOCKET, int, int, const char*, int);
     int (PASCAL* getsockname)(SOCKET, struct sockaddr*, int*);
+    int (PASCAL* ioctlsocket)(SOCKET, long, u_long*);
     int (PASCAL* gethostname)(char*, int);
     struct hostent* (PASCAL* gethostbyname)(const char*);
     struct servent* (PASCAL* getservbyname)(const char*, const char*);

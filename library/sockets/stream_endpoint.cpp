@@ -139,16 +139,29 @@ void StreamEndpoint::OnSocketEvent(SOCKET, LPARAM selectReply) {
     case FD_WRITE: SendStep(); break;
     case FD_ACCEPT: owner_.Post(ZENK_STREAM_ACCEPT_READY); break;
     case FD_CONNECT: owner_.Post(ZENK_STREAM_CONNECTED); break;
-    case FD_CLOSE: owner_.Post(ZENK_STREAM_CLOSED); break;
+    case FD_CLOSE: OnClosed(); break;
     default: break;
     }
 }
 
-void StreamEndpoint::OnReadable() {
-    if (NoStagingFor(ZENK_STREAM_RECEIVE_ERROR)) return;
+int StreamEndpoint::OnReadable() {
+    if (NoStagingFor(ZENK_STREAM_RECEIVE_ERROR)) return SOCKET_ERROR;
     int n = Ws().recv(socket_, reinterpret_cast<char*>(staging_), static_cast<int>(bufferSize_), 0);
     // n is 0 when the peer has closed: the empty chunk marks the end.
     FinishReceive(n, SocketAddress{}, ZENK_STREAM_RECEIVED, ZENK_STREAM_RECEIVE_ERROR);
+    return n;
+}
+
+// WinSock may report the close while data is still unread. That data comes
+// first, one chunk per event as always, and 15011 only once none is left:
+// an owner that stops at 15011 then has had every byte.
+void StreamEndpoint::OnClosed() {
+    u_long unread = 0;
+    if (Ws().ioctlsocket(socket_, FIONREAD, &unread) == 0 && unread > 0 && OnReadable() > 0) {
+        PostSocketEvent(FD_CLOSE);
+        return;
+    }
+    owner_.Post(ZENK_STREAM_CLOSED);
 }
 
 void StreamEndpoint::SendStep() {

@@ -66,7 +66,11 @@ private:
     int Connect(const char* host, u_short networkPort);
     // 0 when a connect may start; else last error 1 or 2, as for writes.
     bool CanConnect() { return CheckWritable() == ZENK_ERR_NONE; }
-    void OnReadable();
+    // One receive (FD_READ's work); the recv result, SOCKET_ERROR without
+    // a staging buffer.
+    int OnReadable();
+    // FD_CLOSE: unread data first, then 15011.
+    void OnClosed();
     // Sends from the head chunk of the send queue: one FD_WRITE's work.
     void SendStep();
     // Removes the head chunk of the send queue and forgets its progress.

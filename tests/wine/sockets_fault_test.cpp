@@ -247,6 +247,32 @@ TEST_F(Faults, AResetArrivingAsAnErrorWordIsAnnouncedAsAClose) {
     EXPECT_EQ(StreamError(client), WSAECONNRESET);
 }
 
+// WinSock may report the close before the last data has been read. Here the
+// data's FD_READ finds nothing (an injected would-block), so the bytes are
+// still unread when FD_CLOSE comes: they are announced first, and 15011
+// only once nothing is left.
+TEST_F(Faults, ACloseReportedBeforeTheLastDataAnnouncesTheDataFirst) {
+    Connect();
+    zenk::Ws().recv = ScriptedRecv;
+    g_script = {Fail(WSAEWOULDBLOCK)};
+    ASSERT_EQ(ZENKStreamWrite(comm, "last words", 10), 0);
+    ASSERT_TRUE(o.PumpUntil([&] { return !g_lengths.empty(); }));  // that FD_READ came and went
+    o.Settle(50);
+    ASSERT_TRUE(o.For(kClientMsg).empty());
+    SOCKET socket = static_cast<zenk::StreamEndpoint*>(client)->Socket();
+    PostMessageA(zenk::CurrentSession()->EventWindow(), 2984, static_cast<WPARAM>(socket),
+                 WSAMAKESELECTREPLY(FD_CLOSE, 0));
+    ASSERT_TRUE(o.PumpUntil([&] { return o.Has(kClientMsg, ZENK_STREAM_CLOSED); }));
+    std::vector<Note> notes = o.For(kClientMsg);
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[0].code, static_cast<WPARAM>(ZENK_STREAM_RECEIVED));
+    EXPECT_EQ(notes[0].count, 10);
+    EXPECT_EQ(notes[1].code, static_cast<WPARAM>(ZENK_STREAM_CLOSED));
+    char buf[16];
+    ASSERT_EQ(ZENKStreamRead(client, buf, sizeof buf), 0);
+    EXPECT_EQ(std::string(buf, 10), "last words");
+}
+
 TEST_F(Faults, AFailedSendDropsItsChunkAndLaterChunksStillGo) {
     Connect();
     zenk::Ws().send = ScriptedSend;
