@@ -1,6 +1,8 @@
 #include "sockets/socket_endpoint.h"
 
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "core/error_text.h"
 #include "core/event_window.h"
@@ -52,8 +54,10 @@ int SocketEndpoint::SetBufferSize(std::uint32_t size) {
 void SocketEndpoint::Close() {
     if (closed_) return;
     closed_ = true;
-    if (HWND window = LiveEventWindow(); window && socket_ != INVALID_SOCKET)
+    if (HWND window = LiveEventWindow(); window && socket_ != INVALID_SOCKET) {
         KillTimer(window, static_cast<UINT_PTR>(socket_));
+        DropQueuedEvents(window);
+    }
     Mem().release(staging_);
     staging_ = nullptr;
     if (WinSockSession* session = LiveSession()) session->Registry().Unregister(this);
@@ -195,6 +199,26 @@ bool SocketEndpoint::NoStagingFor(WPARAM failed) {
 void SocketEndpoint::PostSocketEvent(long event) {
     if (HWND window = LiveEventWindow())
         PostMessageA(window, kSocketEventMessage, static_cast<WPARAM>(socket_), event);
+}
+
+// Events of this socket still waiting in the event window's queue would,
+// once the handle value is reused by a new socket, reach that socket's
+// endpoint. They are taken out; the others are put back in their order.
+// (Only the thread that owns the window can see its queue: on any other
+// thread nothing is found.)
+void SocketEndpoint::DropQueuedEvents(HWND window) {
+    std::vector<std::pair<WPARAM, LPARAM>> kept;
+    MSG m;
+    try {
+        while (PeekMessageA(&m, window, kSocketEventMessage, kSocketEventMessage, PM_NOREMOVE)) {
+            if (static_cast<SOCKET>(m.wParam) != socket_) kept.reserve(kept.size() + 1);  // may throw: nothing lost yet
+            PeekMessageA(&m, window, kSocketEventMessage, kSocketEventMessage, PM_REMOVE);
+            if (static_cast<SOCKET>(m.wParam) != socket_) kept.emplace_back(m.wParam, m.lParam);
+        }
+    } catch (...) {
+        // No memory to hold the rest: they stay queued, behind the ones below.
+    }
+    for (const auto& [socket, event] : kept) PostMessageA(window, kSocketEventMessage, socket, event);
 }
 
 void SocketEndpoint::ContinueSending() {

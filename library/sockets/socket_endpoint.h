@@ -130,6 +130,8 @@ protected:
     // merged (two would-blocks share one retry) or lost never strands a
     // chunk; an FD_WRITE that finds the queue empty does nothing.
     void ContinueSending();
+    // Removes this socket's events from the event window's queue (Close).
+    void DropQueuedEvents(HWND window);
 
     // The session this endpoint was made under, while it is still the
     // library's session (null once it has ended).

@@ -4,6 +4,7 @@
 // allocations fail on demand - what a real socket will not do when asked.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -271,6 +272,33 @@ TEST_F(Faults, ACloseReportedBeforeTheLastDataAnnouncesTheDataFirst) {
     char buf[16];
     ASSERT_EQ(ZENKStreamRead(client, buf, sizeof buf), 0);
     EXPECT_EQ(std::string(buf, 10), "last words");
+}
+
+// Closing an endpoint takes its socket's events out of the event window's
+// queue (a new socket may get the same handle value at once); the events of
+// other sockets stay, in order.
+TEST_F(Faults, ClosingDropsOnlyTheClosedSocketsQueuedEvents) {
+    Connect();
+    HWND events = zenk::CurrentSession()->EventWindow();
+    const WPARAM closed = static_cast<WPARAM>(static_cast<zenk::StreamEndpoint*>(client)->Socket());
+    const WPARAM other = static_cast<WPARAM>(static_cast<zenk::StreamEndpoint*>(comm)->Socket());
+    PostMessageA(events, 2984, closed, WSAMAKESELECTREPLY(FD_READ, 0));
+    PostMessageA(events, 2984, other, WSAMAKESELECTREPLY(FD_READ, 0));
+    PostMessageA(events, 2984, closed, WSAMAKESELECTREPLY(FD_CLOSE, 0));
+    PostMessageA(events, 2984, other, WSAMAKESELECTREPLY(FD_CONNECT, 0));
+    ASSERT_EQ(ZENKCloseStream(client), 0);
+    client = nullptr;
+    std::vector<long> left;  // events left for the other socket, in order
+    MSG m;
+    while (PeekMessageA(&m, events, 2984, 2984, PM_REMOVE)) {
+        EXPECT_NE(m.wParam, closed);
+        if (m.wParam == other) left.push_back(WSAGETSELECTEVENT(m.lParam));
+    }
+    // Ours are still there, FD_READ before FD_CONNECT (WinSock may have
+    // added the comm's FD_CLOSE after them).
+    auto connect = std::find(left.begin(), left.end(), FD_CONNECT);
+    ASSERT_NE(connect, left.end());
+    EXPECT_NE(std::find(left.begin(), connect, FD_READ), connect);
 }
 
 TEST_F(Faults, AFailedSendDropsItsChunkAndLaterChunksStillGo) {
