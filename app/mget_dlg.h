@@ -6,7 +6,7 @@ class CMGetDlg : public CDialog {
 public:
     CMGetDlg();
 
-    CString m_strRemoteFile;  // remote file specification
+    CString m_strRemoteFile;  // remote file pattern ("*" and "?" allowed)
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

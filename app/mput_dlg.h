@@ -6,7 +6,7 @@ class CMPutDlg : public CDialog {
 public:
     CMPutDlg();
 
-    CString m_strLocalFile;  // local file specification
+    CString m_strLocalFile;  // local file pattern ("*" and "?" allowed)
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -63,9 +63,9 @@ protected:
     void OnCwd();
     //  changes the remote directory
     void OnMGet();
-    //  fetches the remote files matching a specification
+    //  fetches the remote files matching a pattern
     void OnMPut();
-    //  sends the local files matching a specification
+    //  sends the local files matching a pattern
     // Option commands
     void OnAscii();
     //  ASCII transfers

@@ -136,8 +136,8 @@ def main():
     record_dir = sys.argv[1]
     os.makedirs(record_dir, exist_ok=True)
     threads = []
-    for spec in sys.argv[2:]:
-        address, scenario = spec.split("=")
+    for entry in sys.argv[2:]:
+        address, scenario = entry.split("=")
         t = threading.Thread(target=serve, args=(address, scenario, record_dir), daemon=True)
         t.start()
         threads.append(t)

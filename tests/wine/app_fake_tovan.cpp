@@ -105,12 +105,12 @@ int TOVANAPI ftp_get(int h, const char* remote, const char* local) {
     Record("ftp_get", "%d,%s,%s", h, Text(remote), Text(local));
     return 0;
 }
-int TOVANAPI ftp_mput(int h, const char* spec, const char* reserved) {
-    Record("ftp_mput", "%d,%s,%s", h, Text(spec), Text(reserved));
+int TOVANAPI ftp_mput(int h, const char* pattern, const char* reserved) {
+    Record("ftp_mput", "%d,%s,%s", h, Text(pattern), Text(reserved));
     return 0;
 }
-int TOVANAPI ftp_mget(int h, const char* spec) {
-    Record("ftp_mget", "%d,%s", h, Text(spec));
+int TOVANAPI ftp_mget(int h, const char* pattern) {
+    Record("ftp_mget", "%d,%s", h, Text(pattern));
     return 0;
 }
 int TOVANAPI ftp_dir(int h, const char* dir, const char* file) {

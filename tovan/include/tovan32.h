@@ -154,10 +154,10 @@ int TOVANAPI ftp_cd(int h, const char* remoteDir);
 int TOVANAPI ftp_put(int h, const char* localFile, const char* remoteFile);
 /* Retrieves a remote file (RETR) into a local file. */
 int TOVANAPI ftp_get(int h, const char* remoteFile, const char* localFile);
-/* Stores every local file matching localSpec; reserved is ignored (may be NULL). */
-int TOVANAPI ftp_mput(int h, const char* localSpec, const char* reserved);
-/* Retrieves every remote file matching remoteSpec into the local current folder. */
-int TOVANAPI ftp_mget(int h, const char* remoteSpec);
+/* Stores every local file matching localPattern; reserved is ignored (may be NULL). */
+int TOVANAPI ftp_mput(int h, const char* localPattern, const char* reserved);
+/* Retrieves every remote file matching remotePattern into the local current folder. */
+int TOVANAPI ftp_mget(int h, const char* remotePattern);
 /* LIST of remoteDir ("" for the current one) into localFile. */
 int TOVANAPI ftp_dir(int h, const char* remoteDir, const char* localFile);
 /* NLST of remoteDir ("" for the current one) into localFile. */

@@ -4,16 +4,16 @@
 
 namespace tovan {
 
-bool ParseHostSpec(const std::string& typed, std::string& host, unsigned short& port) {
+bool ParseHostAndPort(const std::string& typed, std::string& host, unsigned short& port) {
     // Blanks around the whole text are typing slips, not part of a name.
     std::size_t first = typed.find_first_not_of(" \t");
-    std::string spec = first == std::string::npos ? std::string() : typed.substr(first, typed.find_last_not_of(" \t") - first + 1);
-    std::size_t colon = spec.find(':');
-    host = spec.substr(0, colon);
+    std::string trimmed = first == std::string::npos ? std::string() : typed.substr(first, typed.find_last_not_of(" \t") - first + 1);
+    std::size_t colon = trimmed.find(':');
+    host = trimmed.substr(0, colon);
     port = kFtpPort;
     if (host.empty() || host.find_first_of(" \t") != std::string::npos) return false;
     if (colon == std::string::npos) return true;
-    std::string digits = spec.substr(colon + 1);
+    std::string digits = trimmed.substr(colon + 1);
     if (digits.empty() || digits.size() > 5) return false;
     unsigned long value = 0;
     for (char c : digits) {

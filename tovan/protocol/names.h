@@ -1,4 +1,4 @@
-// Names the client works out by itself: host specifications, wildcard
+// Names the client works out by itself: "host[:port]" texts, wildcard
 // patterns for mput and mget, local-unique file names, the name a server
 // chose for STOU, and which server-given names may become local files.
 #pragma once
@@ -13,7 +13,7 @@ constexpr unsigned short kFtpPort = 21;
 // "host" or "host:port" (port 1..65535), blanks around it ignored. False
 // for an empty host or one with blanks inside, an empty, non-numeric or
 // out-of-range port, or more than one ':'.
-bool ParseHostSpec(const std::string& spec, std::string& host, unsigned short& port);
+bool ParseHostAndPort(const std::string& text, std::string& host, unsigned short& port);
 
 // True when name matches pattern: '*' is any run of characters, '?' any
 // one character. Local (Windows) names compare without regard to case.

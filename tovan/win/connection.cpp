@@ -45,17 +45,17 @@ Outcome Connection::RunLogin(const std::string& user, const std::string& passwor
     return Result(TOVAN_OK, successText);
 }
 
-Outcome Connection::Login(const std::string& hostSpec, const std::string& user, const std::string& password,
+Outcome Connection::Login(const std::string& hostText, const std::string& user, const std::string& password,
                           const std::string& account) {
     std::string host;
     unsigned short port = kFtpPort;
-    if (!ParseHostSpec(hostSpec, host, port))
-        return Result(TOVAN_ERR_ARGUMENT, "Bad host \"" + hostSpec + "\": give a host name or address, optionally :port");
-    host_ = hostSpec;
+    if (!ParseHostAndPort(hostText, host, port))
+        return Result(TOVAN_ERR_ARGUMENT, "Bad host \"" + hostText + "\": give a host name or address, optionally :port");
+    host_ = hostText;
     control_.ShowIn(&box_);
     std::string error;
     if (!control_.Connect(host, port, error)) return Result(TOVAN_ERR_CONNECT, error);
-    Outcome out = RunLogin(user, password, account, true, "Logged in to " + hostSpec + " as " + user);
+    Outcome out = RunLogin(user, password, account, true, "Logged in to " + hostText + " as " + user);
     if (out.result != TOVAN_OK) {
         control_.Close();
         return out;

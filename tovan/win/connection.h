@@ -44,7 +44,7 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     // connection.cpp: the session and its options.
-    Outcome Login(const std::string& hostSpec, const std::string& user, const std::string& password,
+    Outcome Login(const std::string& hostText, const std::string& user, const std::string& password,
                   const std::string& account);
     Outcome Relogin(const std::string& user, const std::string& password, const std::string& account);
     Outcome GateLogin(const std::string& host, const std::string& user, const std::string& password,
@@ -69,8 +69,8 @@ public:
     Outcome List(const std::string& directory, const std::string& localFile, bool longForm);
 
     // connection_multi.cpp: wildcard transfers.
-    Outcome MultiPut(const std::string& localSpec);
-    Outcome MultiGet(const std::string& remoteSpec);
+    Outcome MultiPut(const std::string& localPattern);
+    Outcome MultiGet(const std::string& remotePattern);
 
     // Marks the connection in use for the length of one call; false if it
     // is already (a call made from inside another one).

@@ -51,38 +51,38 @@ std::vector<std::string> MatchingLocalFiles(const std::string& folder, const std
 
 }  // namespace
 
-Outcome Connection::MultiPut(const std::string& localSpec) {
+Outcome Connection::MultiPut(const std::string& localPattern) {
     Outcome out;
     if (!CheckOpen(out)) return out;
     std::string folder, pattern;
-    SplitLocalPath(localSpec, folder, pattern);
+    SplitLocalPath(localPattern, folder, pattern);
     if (pattern.empty()) return Result(TOVAN_ERR_ARGUMENT, "Give the local files to send, e.g. c:\\data\\*.txt");
     if (!IsSafeCommandText(pattern)) return Result(TOVAN_ERR_ARGUMENT, "File names may not hold line breaks");
-    if (!HasWildcard(pattern)) return StoreOne(localSpec, pattern);
+    if (!HasWildcard(pattern)) return StoreOne(localPattern, pattern);
     std::vector<std::string> names = MatchingLocalFiles(folder, pattern);
-    if (names.empty()) return Result(TOVAN_ERR_LOCALFILE, "No local file matches " + localSpec);
+    if (names.empty()) return Result(TOVAN_ERR_LOCALFILE, "No local file matches " + localPattern);
     Tally tally;
     for (const std::string& name : names)
         if (!tally.Add(name, StoreOne(folder + name, name))) break;
-    return tally.Report("mput " + localSpec, "sent");
+    return tally.Report("mput " + localPattern, "sent");
 }
 
-Outcome Connection::MultiGet(const std::string& remoteSpec) {
+Outcome Connection::MultiGet(const std::string& remotePattern) {
     Outcome out;
     if (!CheckOpen(out)) return out;
     std::string folder, pattern;
-    SplitRemotePath(remoteSpec, folder, pattern);
-    if (pattern.empty() || !IsSafeCommandText(remoteSpec))
+    SplitRemotePath(remotePattern, folder, pattern);
+    if (pattern.empty() || !IsSafeCommandText(remotePattern))
         return Result(TOVAN_ERR_ARGUMENT, "Give the remote files to get, e.g. pub/*.txt");
     if (!HasWildcard(pattern)) {
         if (!IsSafeLocalName(pattern)) return Result(TOVAN_ERR_ARGUMENT, "Not a plain file name: " + pattern);
-        return RetrieveOne(remoteSpec, pattern);
+        return RetrieveOne(remotePattern, pattern);
     }
     // NLST of the folder itself: "pub/" lists "pub", "/" lists "/".
     std::string listed = folder.size() > 1 ? folder.substr(0, folder.size() - 1) : folder;
     std::string listing;
     out = NameList(listed, listing);
-    if (out.result != TOVAN_OK) return Result(out.result, "mget " + remoteSpec + ": " + out.message);
+    if (out.result != TOVAN_OK) return Result(out.result, "mget " + remotePattern + ": " + out.message);
     Tally tally;
     int skipped = 0;
     for (const std::string& line : SplitListing(listing)) {
@@ -94,8 +94,8 @@ Outcome Connection::MultiGet(const std::string& remoteSpec) {
         }
         if (!tally.Add(name, RetrieveOne(folder + name, name))) break;
     }
-    if (tally.tried == 0 && skipped == 0) return Result(TOVAN_ERR_REFUSED, "No remote file matches " + remoteSpec);
-    out = tally.Report("mget " + remoteSpec, "received");
+    if (tally.tried == 0 && skipped == 0) return Result(TOVAN_ERR_REFUSED, "No remote file matches " + remotePattern);
+    out = tally.Report("mget " + remotePattern, "received");
     if (skipped > 0) out.message += "; " + std::to_string(skipped) + " names skipped (not plain file names)";
     // Every match skipped: nothing was received, which is no success.
     if (tally.tried == 0) out.result = TOVAN_ERR_REFUSED;

@@ -114,12 +114,12 @@ int TOVANAPI ftp_get(int h, const char* remoteFile, const char* localFile) {
     return OnConnection(h, [&](Connection& c) { return remoteFile ? c.Get(remoteFile, Text(localFile)) : Missing("remote file"); });
 }
 
-int TOVANAPI ftp_mput(int h, const char* localSpec, const char*) {
-    return OnConnection(h, [&](Connection& c) { return localSpec ? c.MultiPut(localSpec) : Missing("local files"); });
+int TOVANAPI ftp_mput(int h, const char* localPattern, const char*) {
+    return OnConnection(h, [&](Connection& c) { return localPattern ? c.MultiPut(localPattern) : Missing("local files"); });
 }
 
-int TOVANAPI ftp_mget(int h, const char* remoteSpec) {
-    return OnConnection(h, [&](Connection& c) { return remoteSpec ? c.MultiGet(remoteSpec) : Missing("remote files"); });
+int TOVANAPI ftp_mget(int h, const char* remotePattern) {
+    return OnConnection(h, [&](Connection& c) { return remotePattern ? c.MultiGet(remotePattern) : Missing("remote files"); });
 }
 
 int TOVANAPI ftp_dir(int h, const char* remoteDir, const char* localFile) {

@@ -1,4 +1,4 @@
-// Host specifications, wildcards, paths and unique names of tovan32.
+// Host and port texts, wildcards, paths and unique names of tovan32.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -9,22 +9,22 @@ using namespace tovan;
 
 namespace {
 
-TEST(TovanHostSpec, HostAndOptionalPort) {
+TEST(TovanHostAndPort, HostAndOptionalPort) {
     std::string host;
     unsigned short port = 0;
-    ASSERT_TRUE(ParseHostSpec("ftp.example.com", host, port));
+    ASSERT_TRUE(ParseHostAndPort("ftp.example.com", host, port));
     EXPECT_EQ(host, "ftp.example.com");
     EXPECT_EQ(port, 21);
-    ASSERT_TRUE(ParseHostSpec("127.0.4.1:2121", host, port));
+    ASSERT_TRUE(ParseHostAndPort("127.0.4.1:2121", host, port));
     EXPECT_EQ(host, "127.0.4.1");
     EXPECT_EQ(port, 2121);
-    ASSERT_TRUE(ParseHostSpec("h:65535", host, port));
+    ASSERT_TRUE(ParseHostAndPort("h:65535", host, port));
     EXPECT_EQ(port, 65535);
-    ASSERT_TRUE(ParseHostSpec("  ftp.example.com:2100 \t", host, port));
+    ASSERT_TRUE(ParseHostAndPort("  ftp.example.com:2100 \t", host, port));
     EXPECT_EQ(host, "ftp.example.com");
     EXPECT_EQ(port, 2100);
     for (const char* bad : {"", "   ", ":21", "h :21", "h:", "h:0", "h:65536", "h:21x", "h:1:2", "h:999999"})
-        EXPECT_FALSE(ParseHostSpec(bad, host, port)) << bad;
+        EXPECT_FALSE(ParseHostAndPort(bad, host, port)) << bad;
 }
 
 TEST(TovanWildcard, StarsAndQuestionMarks) {
