@@ -132,11 +132,12 @@ bool SocketEndpoint::Resolve(const char* host, u_short networkPort, SocketAddres
 
 int SocketEndpoint::QueueWrite(const void* data, std::uint32_t length, const SocketAddress& address) {
     std::uint32_t n = length < bufferSize_ ? length : bufferSize_;
+    const bool idle = sendQueue_.Empty();
     if (!sendQueue_.Append(data, n, address)) {
         lastError_ = ZENK_ERR_NO_MEMORY;
         return ZENK_ERR_NO_MEMORY;
     }
-    PostSocketEvent(FD_WRITE);
+    if (idle) SendSoon();  // otherwise the chunk before it leads on to it
     return lastError_;
 }
 
@@ -196,9 +197,13 @@ bool SocketEndpoint::NoStagingFor(WPARAM failed) {
     return true;
 }
 
-void SocketEndpoint::PostSocketEvent(long event) {
-    if (HWND window = LiveEventWindow())
-        PostMessageA(window, kSocketEventMessage, static_cast<WPARAM>(socket_), event);
+bool SocketEndpoint::PostSocketEvent(long event) {
+    HWND window = LiveEventWindow();
+    return window && PostMessageA(window, kSocketEventMessage, static_cast<WPARAM>(socket_), event);
+}
+
+void SocketEndpoint::SendSoon() {
+    if (!PostSocketEvent(FD_WRITE)) RetrySendLater();  // a full message queue: the timer still comes
 }
 
 // Events of this socket still waiting in the event window's queue would,
@@ -222,7 +227,7 @@ void SocketEndpoint::DropQueuedEvents(HWND window) {
 }
 
 void SocketEndpoint::ContinueSending() {
-    if (!sendQueue_.Empty()) PostSocketEvent(FD_WRITE);
+    if (!sendQueue_.Empty()) SendSoon();
 }
 
 void SocketEndpoint::RetrySendLater() {

@@ -115,8 +115,15 @@ protected:
     // then been told `failed` and the last error is 2.
     bool NoStagingFor(WPARAM failed);
 
-    // Posts (socket, event) to the event window, as WinSock would.
-    void PostSocketEvent(long event);
+    // Posts (socket, event) to the event window, as WinSock would. False
+    // when there is no window or its queue is full.
+    bool PostSocketEvent(long event);
+    // Sending runs as a chain with one FD_WRITE under way per endpoint: a
+    // write into an empty queue starts it, each FD_WRITE sends from the head
+    // chunk, and the step that finishes (or drops) a chunk posts the next
+    // FD_WRITE while chunks wait. SendSoon posts it, or falls back to the
+    // retry timer when the post fails, so the chain never breaks.
+    void SendSoon();
     // A send that would block is tried again on WinSock's next FD_WRITE, or
     // at the latest after kSendRetryMs by a timer of the event window (its
     // id is the socket). Posting FD_WRITE at once instead would spin while
@@ -125,10 +132,9 @@ protected:
     // clients' time limits among them) would never fire.
     void RetrySendLater();
     static constexpr UINT kSendRetryMs = 50;
-    // After the head chunk has gone (sent or dropped): posts FD_WRITE when
-    // more chunks wait. Every write posts one too, so an FD_WRITE that was
-    // merged (two would-blocks share one retry) or lost never strands a
-    // chunk; an FD_WRITE that finds the queue empty does nothing.
+    // After the head chunk has gone (sent or dropped): SendSoon while more
+    // chunks wait. An extra FD_WRITE (WinSock's own after a would-block)
+    // finds the queue empty in the end and does nothing.
     void ContinueSending();
     // Removes this socket's events from the event window's queue (Close).
     void DropQueuedEvents(HWND window);

@@ -193,7 +193,7 @@ void StreamEndpoint::SendStep() {
         owner_.Post(ZENK_STREAM_SENT, n);  // the bytes of the chunk's final send
         DropHeadChunk();
     } else {
-        PostSocketEvent(FD_WRITE);  // the rest goes on a later FD_WRITE
+        SendSoon();  // the rest goes on a later FD_WRITE
     }
 }
 
