@@ -23,11 +23,11 @@ Pop3State AfterSent(Pop3State state) {
     }
 }
 
-// Upper-cases the reply in place (a to z only) and tests for "+OK".
-bool IsPositive(char* line, std::size_t length) {
-    for (std::size_t i = 0; i < length; ++i)
-        if (line[i] >= 'a' && line[i] <= 'z') line[i] = static_cast<char>(line[i] - 'a' + 'A');
-    return length >= 3 && line[0] == '+' && line[1] == 'O' && line[2] == 'K';
+// "+OK" in any case of its letters. The line itself stays as received, so
+// a refusal can be shown as the server wrote it.
+bool IsPositive(const char* line, std::size_t length) {
+    return length >= 3 && line[0] == '+' && (line[1] == 'O' || line[1] == 'o') &&
+           (line[2] == 'K' || line[2] == 'k');
 }
 
 // The STAT count: the text between the first and second blank, converted
@@ -58,6 +58,10 @@ void Pop3Engine::Begin(bool checkOnly, bool deleteAfter) {
     finished_ = false;
     status_ = 0;
     replyLength_ = 0;
+    replyOverLong_ = false;
+    skippedCR_ = false;
+    lastCommand_[0] = '\0';
+    refusal_[0] = '\0';
     EnterState(Pop3State::kGreeting);
 }
 
@@ -74,7 +78,6 @@ void Pop3Engine::FailStart(int status) {
 
 void Pop3Engine::OnReceived(const char* data, std::size_t length) {
     if (finished_ || !started_) return;
-    if (length) anyReceived_ = true;
     if (state_ == Pop3State::kMessageText)
         StoreText(data, length);
     else
@@ -106,7 +109,7 @@ void Pop3Engine::OnClosed() {
 }
 
 void Pop3Engine::OnConnectFailed() {
-    if (finished_ || !started_ || anyReceived_ || state_ != Pop3State::kGreeting) return;
+    if (finished_ || !started_ || state_ != Pop3State::kGreeting) return;
     status_ = kPop3ConnectFailed;
     Post(status_);
     Finish();
@@ -116,46 +119,53 @@ void Pop3Engine::OnConnectFailed() {
 
 // Collects bytes up to CR LF. A line is handled as soon as it is whole;
 // after the RETR status line the rest of the chunk is message text. Other
-// surplus bytes are dropped (a server sends one reply per command). 1000
-// bytes without CR LF are not a reply and are dropped.
+// surplus bytes of the chunk are dropped (a server sends one reply per
+// command). A line that reaches kReplyLimit bytes without its CR LF is
+// skipped up to that CR LF, over as many chunks as it takes, and is then
+// one reply that is not positive: a piece of it must never pass for a
+// reply of its own.
 void Pop3Engine::TakeReplyBytes(const char* data, std::size_t length) {
-    while (length > 0 && !finished_) {
-        if (state_ == Pop3State::kMessageText) {
-            StoreText(data, length);
-            return;
-        }
-        std::size_t room = kReplyLimit - replyLength_;
-        std::size_t take = length < room ? length : room;
-        std::memcpy(reply_ + replyLength_, data, take);
-        std::size_t searchFrom = replyLength_ > 0 ? replyLength_ - 1 : 0;
-        replyLength_ += take;
-        std::size_t lineEnd = replyLength_;
-        for (std::size_t i = searchFrom; i + 1 < replyLength_; ++i)
-            if (reply_[i] == '\r' && reply_[i + 1] == '\n') {
-                lineEnd = i;
-                break;
+    for (std::size_t i = 0; i < length && !finished_; ++i) {
+        const char c = data[i];
+        bool lineEnd;
+        if (replyOverLong_) {
+            lineEnd = skippedCR_ && c == '\n';
+            skippedCR_ = c == '\r';
+        } else {
+            reply_[replyLength_++] = c;
+            lineEnd = c == '\n' && replyLength_ >= 2 && reply_[replyLength_ - 2] == '\r';
+            if (!lineEnd && replyLength_ >= kReplyLimit) {
+                replyOverLong_ = true;  // reply_ keeps the line's first bytes
+                skippedCR_ = c == '\r';
             }
-        if (lineEnd == replyLength_) {
-            if (replyLength_ >= kReplyLimit) replyLength_ = 0;  // not a reply
-            data += take;
-            length -= take;
-            continue;
         }
-        // Bytes of this chunk after the CR LF.
-        std::size_t usedFromChunk = lineEnd + 2 - (replyLength_ - take);
-        data += usedFromChunk;
-        length -= usedFromChunk;
-        std::size_t lineLength = lineEnd;
+        if (!lineEnd) continue;
+        const bool overLong = replyOverLong_;
+        const std::size_t lineLength = overLong ? replyLength_ : replyLength_ - 2;
         replyLength_ = 0;
-        OnReplyLine(reply_, lineLength);
-        if (state_ != Pop3State::kMessageText) return;  // surplus after a reply is dropped
+        replyOverLong_ = false;
+        skippedCR_ = false;
+        OnReplyLine(reply_, lineLength, overLong);
+        if (state_ == Pop3State::kMessageText && !finished_) StoreText(data + i + 1, length - i - 1);
+        return;
     }
 }
 
-void Pop3Engine::OnReplyLine(char* line, std::size_t length) {
+void Pop3Engine::OnReplyLine(const char* line, std::size_t length, bool overLong) {
     // A reply that overtakes the sent event of its command.
     EnterState(AfterSent(state_));
-    const bool positive = IsPositive(line, length);
+    const bool positive = !overLong && IsPositive(line, length);
+    switch (state_) {
+    case Pop3State::kGreeting:
+    case Pop3State::kUserReply:
+    case Pop3State::kPassReply:
+    case Pop3State::kStatReply:
+    case Pop3State::kRetrStatus:
+    case Pop3State::kQuitReply:
+        if (!positive) Refused(line, length, overLong);
+        break;
+    default: break;
+    }
     switch (state_) {
     case Pop3State::kGreeting: GreetingReply(positive); break;
     case Pop3State::kUserReply: UserReply(positive); break;
@@ -166,6 +176,30 @@ void Pop3Engine::OnReplyLine(char* line, std::size_t length) {
     case Pop3State::kQuitReply: QuitReply(positive); break;
     default: break;  // not waiting for a reply: ignored
     }
+}
+
+// Keeps the first refusal of the run as "COMMAND: reply" for the caller.
+// The server's text is shown printable and with the password masked, in
+// case a server echoes it.
+void Pop3Engine::Refused(const char* line, std::size_t length, bool overLong) {
+    if (refusal_[0]) return;
+    char text[sizeof lastCommand_ + 2 + kReplyLimit + 1];
+    int n = std::snprintf(text, sizeof text, "%s: %.*s", lastCommand_[0] ? lastCommand_ : "greeting",
+                          static_cast<int>(length), line);
+    if (n < 0) return;
+    std::size_t used = static_cast<std::size_t>(n) < sizeof text ? n : sizeof text - 1;
+    const std::string_view view(text, used);
+    if (const std::size_t p = std::strlen(password_))
+        for (std::size_t at = view.find(password_, 0, p); at != view.npos; at = view.find(password_, at + p, p))
+            std::memset(text + at, '*', p);
+    for (std::size_t i = 0; i < used; ++i)
+        if (static_cast<unsigned char>(text[i]) < 0x20 || static_cast<unsigned char>(text[i]) > 0x7E)
+            text[i] = '?';
+    const bool cut = overLong || used >= sizeof refusal_;
+    if (used >= sizeof refusal_) used = sizeof refusal_ - 1;
+    std::memcpy(refusal_, text, used);
+    refusal_[used] = '\0';
+    if (cut && used >= 3) std::memcpy(refusal_ + used - 3, "...", 3);
 }
 
 void Pop3Engine::GreetingReply(bool positive) {
@@ -186,7 +220,10 @@ void Pop3Engine::PassReply(bool positive) {
 void Pop3Engine::StatReply(const char* line, std::size_t length, bool positive) {
     count_ = 0;
     if (!positive) return Abort(kPop3NotPositive);
-    count_ = StatCount(line, length);
+    // A count beyond what one run handles is taken as that many; the rest
+    // stay on the server for a later run. A negative count is no mail.
+    const int reported = StatCount(line, length);
+    count_ = reported < 0 ? 0 : reported > kMaxMessages ? kMaxMessages : reported;
     if (checkOnly_) {
         status_ = kPop3Count;
         Post(status_, count_);
@@ -281,7 +318,12 @@ bool Pop3Engine::Command(const char* format, const char* text, int number) {
     char line[kReplyCapacity];
     int n = text ? std::snprintf(line, sizeof line, format, text)
                  : std::snprintf(line, sizeof line, format, number);
-    return n > 0 && static_cast<std::size_t>(n) < sizeof line && port_.WriteCommand(line, n);
+    if (n <= 2 || static_cast<std::size_t>(n) >= sizeof line) return false;
+    if (std::strncmp(line, "PASS", 4) == 0)
+        std::snprintf(lastCommand_, sizeof lastCommand_, "PASS");
+    else
+        std::snprintf(lastCommand_, sizeof lastCommand_, "%.*s", n - 2, line);
+    return port_.WriteCommand(line, n);
 }
 
 void Pop3Engine::SendOrAbort(bool written, Pop3State next) {

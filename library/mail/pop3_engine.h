@@ -18,7 +18,14 @@
 //    "END MESSAGE" have been written and flushed to the inbox file; a failed
 //    write or flush aborts (status 8) without DELE;
 //  - every run ends with status 0 exactly once: a connection closed by the
-//    server (13) ends the run, and nothing is posted after the 0.
+//    server (13) ends the run, and nothing is posted after the 0;
+//  - a reply line longer than the limit is dropped up to its CR LF and
+//    counts as one reply that is not positive: its tail is never taken for
+//    a reply of its own, so a refused greeting sends no credential;
+//  - the first refused command of a run and the server's reply to it are
+//    kept for the caller (the password never appears in that text);
+//  - the STAT count is taken as 0 to kMaxMessages: messages beyond that
+//    stay on the server untouched.
 #pragma once
 #include <cstddef>
 
@@ -83,9 +90,11 @@ enum class Pop3State : int {
 class Pop3Engine {
 public:
     static constexpr std::size_t kReplyCapacity = 1024;  // the reply buffer
-    static constexpr std::size_t kReplyLimit = 1000;     // bytes without CR LF: not a reply
+    static constexpr std::size_t kReplyLimit = 1000;     // longest reply line, CR LF included
     static constexpr std::size_t kUserCapacity = 64;     // 63 characters
     static constexpr std::size_t kPasswordCapacity = 16; // 15 characters
+    static constexpr int kMaxMessages = 1000000;         // most messages one run handles
+    static constexpr std::size_t kRefusalCapacity = 160; // refused command and reply, NUL included
 
     explicit Pop3Engine(Pop3Port& port) : port_(port) {}
 
@@ -110,8 +119,8 @@ public:
     void OnConnected();
     void OnClosed();
     // The connection failed after it was requested (the stream reports no
-    // event for that), or nothing came within the time limit: status 4 and
-    // the end, unless the server has sent something already.
+    // event for that), or the greeting did not come whole within the time
+    // limit: status 4 and the end, unless the greeting has been taken.
     void OnConnectFailed();
 
     int MessageCount() const { return count_; }
@@ -119,6 +128,10 @@ public:
     Pop3State State() const { return state_; }
     bool Finished() const { return finished_; }
     bool Started() const { return started_; }
+    // "COMMAND: reply" for the first reply of this run that refused a
+    // command ("greeting" for the greeting, "PASS" without its argument);
+    // empty while nothing has been refused.
+    const char* Refusal() const { return refusal_; }
 
 private:
     void EnterState(Pop3State next) { state_ = next; }
@@ -126,7 +139,8 @@ private:
 
     // Reply intake: assembles lines, hands each to the state's handler.
     void TakeReplyBytes(const char* data, std::size_t length);
-    void OnReplyLine(char* line, std::size_t length);
+    void OnReplyLine(const char* line, std::size_t length, bool overLong);
+    void Refused(const char* line, std::size_t length, bool overLong);
 
     // One handler per state that waits for a reply.
     void GreetingReply(bool positive);
@@ -145,6 +159,7 @@ private:
     bool WriteRecord(const char* text);
 
     // Commands: each returns false when it cannot be written.
+    // The command is remembered (PASS without its argument) for Refusal().
     bool Command(const char* format, const char* text = nullptr, int number = 0);
     void SendOrAbort(bool written, Pop3State next);
 
@@ -161,11 +176,14 @@ private:
     bool started_ = false;           // a connection has been requested
     bool finished_ = false;          // status 0 has been posted
     bool quitRepeated_ = false;      // a negative QUIT reply was answered once
-    bool anyReceived_ = false;       // some bytes have come from the server
     char user_[kUserCapacity] = {};
     char password_[kPasswordCapacity] = {};
     char reply_[kReplyCapacity] = {};// bytes of the reply line being assembled
     std::size_t replyLength_ = 0;
+    bool replyOverLong_ = false;     // the line passed kReplyLimit: skip to its CR LF
+    bool skippedCR_ = false;         // while skipping: the last byte was CR
+    char lastCommand_[80] = {};        // the command last written, as Refusal() names it
+    char refusal_[kRefusalCapacity] = {};
     bool textAtLineStart_ = true;    // end-mark search: the next text byte starts a line
     int textEndMatch_ = 0;           // end-mark search: 1 after ".", 2 after ".\r"
 };

@@ -1,11 +1,18 @@
 // libFuzzer target: Pop3Engine fed arbitrary server bytes after a normal
 // start. The first input byte picks the mode (count only, delete after
 // storing). Checks that nothing is posted or written after the final 0,
-// that count-only runs never touch the inbox, and that DELE only follows a
-// flushed message.
+// that count-only runs never touch the inbox, that DELE only follows a
+// flushed message, and that USER and PASS only answer a whole "+OK" line
+// that fits the reply limit.
+//
+// Besides the control bytes of fuzz_events.h, \x07 followed by a byte b
+// stands for kRun copies of b, so short inputs reach lines far longer than
+// any limit; the bytes reach the engine in chunks of at most 1024, as the
+// stream endpoint delivers them.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "fuzz_events.h"
 #include "mail/pop3_engine.h"
@@ -18,8 +25,16 @@ public:
     bool ended = false;          // status 0 posted
     bool flushedSinceRetr = true;
 
+    // The reply line that the chunk being fed completes, if any.
+    bool lineCompleted = false;
+    bool linePositive = false;
+    std::size_t lineLength = 0;  // CR LF included
+
     bool WriteCommand(const char* text, std::size_t length) override {
         if (ended || length < 2 || text[length - 2] != '\r' || text[length - 1] != '\n') __builtin_trap();
+        if (length >= 4 && (std::memcmp(text, "USER", 4) == 0 || std::memcmp(text, "PASS", 4) == 0) &&
+            (!lineCompleted || !linePositive || lineLength > zenk::Pop3Engine::kReplyLimit))
+            __builtin_trap();
         if (length >= 4 && std::memcmp(text, "RETR", 4) == 0) flushedSinceRetr = false;
         if (length >= 4 && std::memcmp(text, "DELE", 4) == 0 && !flushedSinceRetr) __builtin_trap();
         ++pending;
@@ -43,6 +58,35 @@ public:
     int pending = 0;
 };
 
+constexpr std::size_t kRun = 70000;      // bytes a \x07 pair expands to
+constexpr std::size_t kChunk = 1024;     // the stream endpoint's largest chunk
+
+// Follows the server's bytes as reply lines (CR LF ends one), the way the
+// engine assembles them before any message text.
+struct LineTracker {
+    std::size_t length = 0;
+    char start[3] = {};
+    bool lastCR = false;
+
+    // Takes a chunk; true when it ends a line (a fuzz chunk holds at most
+    // one LF, at its end).
+    bool Take(const char* p, std::size_t n, std::size_t* lineLength, bool* positive) {
+        bool ended = false;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (length < 3) start[length] = p[i];
+            ++length;
+            if (lastCR && p[i] == '\n') {
+                *lineLength = length;
+                *positive = length >= 5 && start[0] == '+' && (start[1] | 0x20) == 'o' && (start[2] | 0x20) == 'k';
+                length = 0;
+                ended = true;
+            }
+            lastCR = p[i] == '\r';
+        }
+        return ended;
+    }
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -60,8 +104,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             engine.OnSent();
         }
     };
+    std::string bytes;
+    for (std::size_t i = 1; i < size; ++i) {
+        if (data[i] == 0x07 && i + 1 < size && (data[i + 1] < 0x01 || data[i + 1] > 0x07))
+            bytes.append(kRun, static_cast<char>(data[++i]));
+        else if (data[i] != 0x07)
+            bytes.push_back(static_cast<char>(data[i]));
+    }
+    LineTracker lines;
+    auto feed = [&](const char* p, std::size_t n) {
+        for (std::size_t at = 0; at < n; at += kChunk) {
+            const std::size_t piece = n - at < kChunk ? n - at : kChunk;
+            port.lineCompleted = lines.Take(p + at, piece, &port.lineLength, &port.linePositive);
+            engine.OnReceived(p + at, piece);
+            port.lineCompleted = false;
+        }
+    };
     fuzzutil::Play(
-        data + 1, size - 1, [&](const char* p, std::size_t n) { engine.OnReceived(p, n); },
+        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), feed,
         [&](fuzzutil::Event e) {
             switch (e) {
             case fuzzutil::Event::kClosed: engine.OnClosed(); break;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -80,11 +81,48 @@ TEST(Pop3Engine, CheckOnlyCountsAndQuits) {
     EXPECT_TRUE(s.engine.Finished());
 }
 
-TEST(Pop3Engine, HugeCountsAreClamped) {
-    Session s(true);
+// The count line, status 18 and MessageCount agree on the clamped count.
+TEST(Pop3Engine, StatCountsAreClampedToWhatOneRunHandles) {
+    const struct {
+        const char* reply;
+        int count;
+    } cases[] = {
+        {"+OK 99999999999999999999 1\r\n", Pop3Engine::kMaxMessages},
+        {"+OK 2147483648 1\r\n", Pop3Engine::kMaxMessages},
+        {"+OK 1000001 1\r\n", Pop3Engine::kMaxMessages},
+        {"+OK 1000000 1\r\n", 1000000},
+        {"+OK 999999 1\r\n", 999999},
+        {"+OK -5 1\r\n", 0},
+        {"+OK -2147483649 1\r\n", 0},
+    };
+    for (const auto& c : cases) {
+        for (bool checkOnly : {true, false}) {
+            Session s(checkOnly);
+            s.Login();
+            s.Reply(c.reply);
+            EXPECT_EQ(s.engine.MessageCount(), c.count) << c.reply;
+            const Log& l = s.port.log;
+            const std::string posted = c.count ? "! 18:" + std::to_string(c.count) : checkOnly ? "! 18" : "! 9";
+            EXPECT_NE(std::find(l.begin(), l.end(), posted), l.end()) << c.reply;
+            const std::string inbox = "Letters : " + std::to_string(c.count) + "\r\nBEGIN MESSAGE\r\n";
+            EXPECT_EQ(s.port.inbox, checkOnly || c.count == 0 ? "" : inbox) << c.reply;
+        }
+    }
+}
+
+// After the last message the run quits, also at the clamp: no RETR beyond it.
+TEST(Pop3Engine, RetrievalStopsAtTheClampedCount) {
+    Session s;
     s.Login();
-    s.Reply("+OK 99999999999999999999 1\r\n");
-    EXPECT_EQ(s.engine.MessageCount(), 2147483647);
+    s.Reply("+OK 4000000000 1\r\n");
+    for (int i = 0; i < 3; ++i) {
+        s.Reply("+OK\r\n");
+        s.Chunk("x\r\n.\r\n");
+        s.engine.OnSent();
+    }
+    EXPECT_EQ(s.engine.CurrentMessage(), 4);
+    EXPECT_EQ(s.Commands().back(), "> RETR 4");
+    EXPECT_EQ(s.port.inbox.substr(0, 20), "Letters : 1000000\r\nB");
 }
 
 TEST(Pop3Engine, CountIsUnknownUntilStatAndZeroWithoutASize) {
@@ -180,6 +218,31 @@ TEST(Pop3Engine, NoTextIsLostAcrossChunkBoundaries) {
     EXPECT_EQ(s.Commands().back(), "> QUIT");
 }
 
+// Message text is stored byte for byte however the stream cuts it, also a
+// line of 1 MiB and lines that look like replies or end marks; DELE follows
+// only once the whole message is in.
+TEST(Pop3Engine, LongTextLinesSurviveAnyChunking) {
+    const std::string text = "Subject: big\r\n\r\n" + std::string(1 << 20, 'q') + "\r\n-ERR no\r\n..\r\n.x\r\n" +
+                             std::string(5000, '+') + "\r\n.\r\n";
+    const std::string server = "+OK " + std::to_string(text.size()) + " octets\r\n" + text;
+    std::mt19937 random(7);
+    for (int run = 0; run < 12; ++run) {
+        Session s(false, true);
+        s.Login();
+        s.Reply("+OK 1 1\r\n");
+        std::size_t at = 0;
+        while (at < server.size()) {
+            std::size_t n = run == 0 ? 1 : 1 + random() % 1024;
+            n = std::min(n, server.size() - at);
+            ASSERT_EQ(s.port.log.back(), "> RETR 1") << "at byte " << at;
+            s.Chunk(server.substr(at, n));
+            at += n;
+        }
+        EXPECT_EQ(s.port.inbox, "Letters : 1\r\nBEGIN MESSAGE\r\n" + text + "END MESSAGE\r\n") << run;
+        EXPECT_EQ(s.Commands().back(), "> DELE 1");
+    }
+}
+
 TEST(Pop3Engine, DotLinesInsideTheTextDoNotEndIt) {
     Session s;
     s.Login();
@@ -232,11 +295,69 @@ TEST(Pop3Engine, AReplyMayOvertakeTheSentEventOfItsCommand) {
     EXPECT_EQ(s.engine.State(), Pop3State::kStatSent);
 }
 
-TEST(Pop3Engine, LongRepliesWithoutLineEndAreNotReplies) {
+// A reply line over the limit is one reply that is not "+OK", however it
+// is cut into chunks: no piece of its tail passes for a reply, so a refused
+// greeting never leads to USER or PASS.
+TEST(Pop3Engine, OverLongReplyLinesAreOneRefusal) {
+    const std::string tail = " +OK +OK +OK\r\n";
+    const struct {
+        std::string greeting;
+        std::size_t chunk;  // chunk size the server's bytes arrive in
+    } cases[] = {
+        {"-ERR" + std::string(200000, ' ') + tail, 1024},
+        {"-ERR" + std::string(200000, ' ') + tail, 7},
+        {"-ERR" + std::string(995, 'e') + "\r" + tail, 1000},  // a CR alone at the limit is no line end
+        {"-ERR" + std::string(995, 'e') + "\r\n+OK\r\n", 1024}, // CR at the limit, LF just past it
+        {"+OK" + std::string(996, 'o') + "\r\n", 1024},         // 999 bytes before CR LF: too long
+        {std::string(1000, 'z') + "+OK ready\r\n", 1000},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        for (std::size_t at = 0; at < c.greeting.size(); at += c.chunk) s.Chunk(c.greeting.substr(at, c.chunk));
+        s.engine.OnSent();
+        s.Reply("+OK bye\r\n");
+        EXPECT_EQ(s.port.log, (Log{"! 17", "! 5", "> QUIT", "close", "! 0"})) << c.greeting.size();
+        const std::string refusal = s.engine.Refusal();
+        EXPECT_EQ(refusal.size(), Pop3Engine::kRefusalCapacity - 1);
+        EXPECT_EQ(refusal.substr(0, 11), "greeting: " + c.greeting.substr(0, 1));
+        EXPECT_EQ(refusal.substr(refusal.size() - 3), "...");
+    }
+}
+
+// The longest reply line that fits is still a reply, and the bytes after an
+// over-long line start a fresh one.
+TEST(Pop3Engine, ReplyLinesUpToTheLimitAreTaken) {
     Session s;
-    s.Chunk(std::string(1000, 'z'));
-    s.Chunk("+OK ready\r\n");
-    EXPECT_EQ(s.Commands(), (Log{"> USER bob"}));
+    s.Chunk("+OK" + std::string(995, 'o') + "\r\n");  // 1000 bytes with CR LF
+    s.engine.OnSent();
+    s.Chunk("+OK\r\n");
+    EXPECT_EQ(s.Commands(), (Log{"> USER bob", "> PASS secret"}));
+}
+
+// A reply that is neither "+OK" nor "-ERR" refuses the command it answers;
+// the caller learns which command, and the password never shows.
+TEST(Pop3Engine, RefusalsNameTheCommandAndHideThePassword) {
+    const struct {
+        std::vector<std::string> replies;  // after the greeting
+        const char* refusal;
+    } cases[] = {
+        {{}, ""},
+        {{"* hello"}, "USER bob: * hello"},
+        {{"+OK", "-ERR secret is wrong for bob"}, "PASS: -ERR ****** is wrong for bob"},
+        {{"+OK", "+OK", "-ERR\tlocked\x01\xff"}, "STAT: -ERR?locked??"},
+        {{"+OK", "+OK", "+OK 3 9", "+OK", "a\r\n.", "OK 3 octets"}, "RETR 2: OK 3 octets"},
+        {{"+OK", "+OK", "+OK 1 9", "+OK", "a\r\n.", "-ERR busy"}, "QUIT: -ERR busy"},
+    };
+    for (const auto& c : cases) {
+        Session s(false, false);
+        s.Reply("+OK ready\r\n");
+        for (const auto& r : c.replies) s.Reply(r + "\r\n");
+        EXPECT_STREQ(s.engine.Refusal(), c.refusal);
+        bool refused = c.refusal[0] != '\0';
+        const Log& l = s.port.log;
+        EXPECT_EQ(std::find(l.begin(), l.end(), "! 5") != l.end(), refused) << c.refusal;
+        EXPECT_EQ(std::find(l.begin(), l.end(), "! 16:2"), l.end());
+    }
 }
 
 // Start failures may repeat (a failed start may be retried): each one ends
@@ -250,14 +371,20 @@ TEST(Pop3Engine, EveryFailedStartEndsWithZeroAndClosesTheInbox) {
     EXPECT_FALSE(engine.Started());
 }
 
-TEST(Pop3Engine, ConnectTimeLimitOnlyBeforeAnyByte) {
-    Session waiting;
-    waiting.engine.OnConnectFailed();
-    EXPECT_EQ(waiting.port.log, (Log{"! 17", "! 4", "close", "! 0"}));
+// The time limit covers the whole greeting line: a server that sends part
+// of it and stops is given up too.
+TEST(Pop3Engine, ConnectTimeLimitUntilTheGreetingIsWhole) {
+    for (const char* sent : {"", "+OK", "+OK ready\r"}) {
+        Session waiting;
+        waiting.Chunk(sent);
+        waiting.engine.OnConnectFailed();
+        EXPECT_EQ(waiting.port.log, (Log{"! 17", "! 4", "close", "! 0"})) << sent;
+    }
     Session greeted;
-    greeted.Chunk("+OK");
+    greeted.Chunk("+OK ready\r\n");
     greeted.engine.OnConnectFailed();
     EXPECT_FALSE(greeted.engine.Finished());
+    EXPECT_EQ(greeted.Commands(), (Log{"> USER bob"}));
 }
 
 TEST(Pop3Engine, NamesAreTakenOnlyWhenTheyFit) {
