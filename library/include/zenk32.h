@@ -213,10 +213,29 @@ int  ZENKAPI ZENKSMTPClose(void* handle);
  *  - ZENKPOP3NumMail gives -1 until the server has reported the count.
  *  - An inbox path of 256 characters or more is not taken: retrieval then
  *    fails with status 6.
- *  - A connection that fails after it was requested, or a server that sends
- *    nothing within 30 s, gives status 4 and the end (0).
+ *  - A connection that fails after it was requested, or a server whose
+ *    greeting line is not complete within 30 s, gives status 4 and the end (0).
+ *  - A reply line is at most 1000 bytes with its CR LF. A longer one is read
+ *    up to its CR LF (however long) and counts as one reply that is not
+ *    "+OK": status 5 where a positive reply is needed. So a greeting that
+ *    is not "+OK" ends the run with QUIT before USER or PASS is sent. Bytes
+ *    after a reply in the same chunk are dropped, except message text after
+ *    the RETR status line.
+ *  - The STAT count is taken as 0 to 1000000 (a negative count is 0): a run
+ *    handles at most 1000000 messages; "Letters :", status 18 and
+ *    ZENKPOP3NumMail give that number, and messages beyond it stay on the
+ *    server, neither retrieved nor deleted.
  *  - Server name: at most 47 characters, user 63, password 15; a longer
- *    value is not taken (status 11, 14 or 15 on a fresh session). */
+ *    value is not taken (status 11, 14 or 15 on a fresh session).
+ * ZENKPOP3LastRefusal copies the run's first refused command and the reply
+ * to it, "COMMAND: reply" (e.g. "RETR 3: -ERR no such message"; "greeting"
+ * for the greeting; PASS without its argument; the password, should the
+ * server echo it, as '*'; bytes outside printable ASCII as '?'; at most 159
+ * characters, ending in "..." when cut or when the line was over-long),
+ * into text, cut to size - 1 characters and NUL-terminated. Returns 0 when
+ * a command was refused (status 5), ZENK_FAILED with "" copied while none
+ * was, ZENK_FAILED for a null text or a size below 1, ZENK_BAD_HANDLE for a
+ * null handle. */
 int  ZENKAPI ZENKPOP3StartWindow(HWND owner, UINT message, const char* inboxPath, void** out);
 int  ZENKAPI ZENKPOP3StartThread(DWORD threadId, UINT message, const char* inboxPath, void** out);
 int  ZENKAPI ZENKPOP3IsThereMail(void* handle, const char* server, const char* user,
@@ -224,6 +243,7 @@ int  ZENKAPI ZENKPOP3IsThereMail(void* handle, const char* server, const char* u
 int  ZENKAPI ZENKPOP3PullMail(void* handle, const char* server, const char* user,
                               const char* password, int deleteAfter);
 int  ZENKAPI ZENKPOP3NumMail(void* handle, int* count);
+int  ZENKAPI ZENKPOP3LastRefusal(void* handle, char* text, int size);
 int  ZENKAPI ZENKPOP3Close(void* handle);
 
 /* ---- MIME composer ------------------------------------------------------- */

@@ -71,6 +71,13 @@ extern "C" int ZENKAPI ZENKPOP3NumMail(void* handle, int* count) {
 }
 
 /***********************************************************************
+ *      ZENKPOP3LastRefusal
+ */
+extern "C" int ZENKAPI ZENKPOP3LastRefusal(void* handle, char* text, int size) {
+    return Guarded(kGateFH, handle, [&] { return SessionOf(handle)->LastRefusal(text, size); });
+}
+
+/***********************************************************************
  *      ZENKPOP3Close
  */
 extern "C" int ZENKAPI ZENKPOP3Close(void* handle) {

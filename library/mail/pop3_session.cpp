@@ -95,11 +95,12 @@ void Pop3Session::OnStreamEvent(WPARAM code, LPARAM count) {
     case ZENK_STREAM_CLOSED: engine_.OnClosed(); break;
     default: break;  // ZENK_STREAM_ACCEPT_READY and anything else
     }
-    if (code == ZENK_STREAM_RECEIVED || engine_.Finished()) StopTimer();
+    if (engine_.Finished() || engine_.State() != Pop3State::kGreeting) StopTimer();
 }
 
 // While the greeting is awaited: a connection that failed shows only as the
-// stream's last error, and a server that never answers only as time.
+// stream's last error, and a server that never answers, or never ends its
+// greeting line, only as time.
 void Pop3Session::OnTimer(UINT_PTR timerId) {
     if (timerId != kConnectTimer) return;
     int code = 0;
@@ -119,6 +120,17 @@ void Pop3Session::StopTimer() {
 void Pop3Session::CloseStream() {
     if (stream_) ZENKCloseStream(stream_);
     stream_ = nullptr;
+}
+
+int Pop3Session::LastRefusal(char* text, int size) const {
+    if (!text || size < 1) return ZENK_FAILED;
+    const char* refusal = engine_.Refusal();
+    const std::size_t room = static_cast<std::size_t>(size) - 1;
+    std::size_t n = std::strlen(refusal);
+    if (n > room) n = room;
+    std::memcpy(text, refusal, n);
+    text[n] = '\0';
+    return refusal[0] ? ZENK_OK : ZENK_FAILED;
 }
 
 bool Pop3Session::WriteCommand(const char* text, std::size_t length) {

@@ -15,7 +15,7 @@ public:
     static constexpr std::size_t kServerCapacity = 48;    // 47 characters
     static constexpr std::size_t kInboxPathCapacity = 256;// 255 characters
     static constexpr std::size_t kBufferSize = 1024;      // work and reply buffers
-    static constexpr DWORD kConnectLimitMs = 30000;       // time for the greeting to begin
+    static constexpr DWORD kConnectLimitMs = 30000;       // time for the whole greeting line
     static constexpr UINT kConnectPollMs = 200;           // how often a pending connect is checked
 
     // inboxPath: copied when it has at most 255 characters; a longer (or
@@ -32,6 +32,9 @@ public:
     int Transaction(const char* server, const char* user, const char* password, bool checkOnly,
                     bool deleteAfter);
     int MessageCount() const { return engine_.MessageCount(); }
+    // ZENKPOP3LastRefusal: copies the run's first refusal, cut to size - 1
+    // characters; ZENK_FAILED (with "" copied) while nothing was refused.
+    int LastRefusal(char* text, int size) const;
 
     // SessionWindowClient
     void OnStreamEvent(WPARAM code, LPARAM count) override;

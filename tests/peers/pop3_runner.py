@@ -9,6 +9,10 @@ Peers, all on the POP3 family's loopback range, port 110:
   127.0.3.4  scripted peer, mode badpass
   127.0.3.5  scripted peer, mode drop
   127.0.3.6  scripted peer, mode silent
+  127.0.3.11 scripted peer, mode longerr
+  127.0.3.12 scripted peer, mode retrerr
+  127.0.3.13 scripted peer, mode huge
+  127.0.3.14 scripted peer, mode junk
 The test finds its work folder in ZENK_POP3_WORK (a Linux path; Z: under Wine).
 """
 import os
@@ -50,13 +54,15 @@ def main():
             peer = os.path.join(HERE, "pop3_scripted_peer.py")
             for address, mode in (("127.0.3.1", "split"), ("127.0.3.3", "refuse"),
                                   ("127.0.3.4", "badpass"), ("127.0.3.5", "drop"),
-                                  ("127.0.3.6", "silent")):
+                                  ("127.0.3.6", "silent"), ("127.0.3.11", "longerr"),
+                                  ("127.0.3.12", "retrerr"), ("127.0.3.13", "huge"),
+                                  ("127.0.3.14", "junk")):
                 args = [peerlib.PY, peer, address, "110", mode, os.path.join(work, mode + ".record")]
-                if mode == "split":
-                    args.append(os.path.join(work, "split-inbox.txt"))
+                if mode in ("split", "retrerr", "huge"):
+                    args.append(os.path.join(work, mode + "-inbox.txt"))
                 peers.start(mode, args, wait=(address, 110))
             # The scripted peers record the probe connections of wait_port: start clean.
-            for mode in ("split", "refuse", "badpass", "drop", "silent"):
+            for mode in ("split", "refuse", "badpass", "drop", "silent", "longerr", "retrerr", "huge", "junk"):
                 path = os.path.join(work, mode + ".record")
                 if os.path.exists(path):
                     os.remove(path)

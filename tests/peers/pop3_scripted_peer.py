@@ -17,6 +17,14 @@ appended to RECORD exactly as received. Modes:
   drop    closes the connection in the middle of the first message.
   silent  accepts and never answers; records "#closed" when the client
           closes the connection.
+  longerr greets with one 200 KB line: "-ERR", then " +OK" over and over;
+          then answers every command with "+OK" (a client that took a
+          piece of the greeting for a reply would go on to log in).
+  retrerr two messages; RETR 2 is answered "-ERR no such message".
+  huge    STAT announces 2147483648 messages; message 1 holds a line of
+          1 MiB; RETR 2 is answered "-ERR no such message". With DELE it
+          checks the inbox as split does.
+  junk    answers PASS with "OK fine", which is neither +OK nor -ERR.
 """
 import os
 import socket
@@ -31,6 +39,8 @@ MESSAGES = [
     b"Subject: one\r\n\r\n..dotted\r\n" + LONG + b"\r\nend one\r\n",
     b"Subject: two\r\n\r\nsecond\r\n",
 ]
+if MODE == "huge":
+    MESSAGES = [b"Subject: huge\r\n\r\n" + bytes(range(33, 127)) * 11155 + b"\r\n-ERR not a reply\r\n"]
 GAP = 0.08  # seconds between pieces: long enough to arrive as separate chunks
 
 
@@ -66,6 +76,8 @@ def serve(conn):
             record(data)
     if MODE == "refuse":
         conn.sendall(b"-ERR go away\r\n")
+    elif MODE == "longerr":
+        conn.sendall(b"-ERR" + b" +OK" * 50000 + b"\r\n")
     else:
         send_pieces(conn, b"+OK scr", b"ipted ready\r\n")
     buf = b""
@@ -79,13 +91,22 @@ def serve(conn):
             line, buf = buf.split(b"\r\n", 1)
             words = line.split(b" ")
             cmd = words[0].upper()
-            if cmd == b"USER":
+            if MODE == "longerr":
+                conn.sendall(b"+OK bye\r\n" if cmd == b"QUIT" else b"+OK\r\n")
+                if cmd == b"QUIT":
+                    return
+            elif cmd == b"USER":
                 conn.sendall(b"+OK\r\n")
             elif cmd == b"PASS":
-                conn.sendall(b"-ERR wrong\r\n" if MODE == "badpass" else b"+OK in\r\n")
+                conn.sendall({"badpass": b"-ERR wrong\r\n", "junk": b"OK fine\r\n"}.get(MODE, b"+OK in\r\n"))
             elif cmd == b"STAT":
                 size = sum(len(m) for m in MESSAGES)
-                send_pieces(conn, b"+OK %d" % len(MESSAGES), b" %d\r\n" % size)
+                count = 2147483648 if MODE == "huge" else len(MESSAGES)
+                send_pieces(conn, b"+OK %d" % count, b" %d\r\n" % size)
+            elif cmd == b"RETR" and (MODE in ("retrerr", "huge") and int(words[1]) == 2):
+                conn.sendall(b"-ERR no such message\r\n")
+            elif cmd == b"RETR" and MODE == "huge":
+                conn.sendall(b"+OK %d octets\r\n" % len(MESSAGES[0]) + MESSAGES[0] + b".\r\n")
             elif cmd == b"RETR":
                 n = int(words[1])
                 text = MESSAGES[n - 1]

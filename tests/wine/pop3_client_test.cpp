@@ -36,6 +36,9 @@ struct SessionRun {
     int result = 99;
     int count = -99;
     Notes notes;
+    int refusalResult = 99;
+    std::string refusal;     // ZENKPOP3LastRefusal with room for all of it
+    std::string refusalCut;  // the same into 9 bytes
 };
 
 SessionRun Transaction(const char* server, const char* user, const char* password, bool checkOnly,
@@ -60,6 +63,11 @@ SessionRun Transaction(const char* server, const char* user, const char* passwor
         if (m.hwnd == nullptr && m.message == kNotify) run.notes.push_back({int(m.wParam), long(m.lParam)});
     });
     ZENKPOP3NumMail(h, &run.count);
+    char text[200], cut[9];
+    run.refusalResult = ZENKPOP3LastRefusal(h, text, sizeof text);
+    EXPECT_EQ(ZENKPOP3LastRefusal(h, cut, sizeof cut), run.refusalResult);
+    run.refusal = text;
+    run.refusalCut = cut;
     EXPECT_EQ(ZENKPOP3Close(h), 0);
     return run;
 }
@@ -136,6 +144,50 @@ TEST_F(Pop3Client, ServerClosingMidMessageEndsTheRun) {
     EXPECT_EQ(inboxtest::ReadWholeFile(Work("drop.record")).find("DELE"), std::string::npos);
 }
 
+// Hostile servers: a 200 KB greeting line starting "-ERR" and going on
+// "+OK +OK ...", an RETR refused, an absurd STAT count with a 1 MiB text
+// line, a reply that is neither +OK nor -ERR. No credential goes out after
+// a refused greeting, nothing is deleted unless stored, the refusal names
+// its command, and text is kept byte for byte.
+TEST_F(Pop3Client, HostileServersGetNoCredentialAndLoseNoMail) {
+    std::string huge = "Subject: huge\r\n\r\n";
+    for (int i = 0; i < 11155; ++i)
+        for (char c = 33; c < 127; ++c) huge += c;
+    huge += "\r\n-ERR not a reply\r\n";
+    const std::string one = "Subject: one\r\n\r\n..dotted\r\n" + std::string(1500, 'x') + "\r\nend one\r\n";
+    const std::string login = "USER bob\r\nPASS secret\r\nSTAT\r\n";
+    const struct {
+        const char* server;
+        const char* mode;
+        Notes notes;
+        std::string record;
+        std::string refusal;
+        std::string inbox;
+    } cases[] = {
+        {"127.0.3.11", "longerr", {{17, 0}, {5, 0}, {0, 0}}, "QUIT\r\n",
+         "greeting: -ERR +OK +OK", ""},
+        {"127.0.3.12", "retrerr", {{17, 0}, {18, 2}, {16, 1}, {5, 0}, {0, 0}},
+         login + "RETR 1\r\nDELE 1\r\n#DELE 1 stored\r\nRETR 2\r\nQUIT\r\n", "RETR 2: -ERR no such message",
+         "Letters : 2\r\nBEGIN MESSAGE\r\n" + one + ".\r\nEND MESSAGE\r\nBEGIN MESSAGE\r\n"},
+        {"127.0.3.13", "huge", {{17, 0}, {18, 1000000}, {16, 1}, {5, 0}, {0, 0}},
+         login + "RETR 1\r\nDELE 1\r\n#DELE 1 stored\r\nRETR 2\r\nQUIT\r\n", "RETR 2: -ERR no such message",
+         "Letters : 1000000\r\nBEGIN MESSAGE\r\n" + huge + ".\r\nEND MESSAGE\r\nBEGIN MESSAGE\r\n"},
+        {"127.0.3.14", "junk", {{17, 0}, {5, 0}, {0, 0}}, "USER bob\r\nPASS secret\r\nQUIT\r\n",
+         "PASS: OK fine", ""},
+    };
+    for (const auto& c : cases) {
+        const std::string inbox = Work(std::string(c.mode) + "-inbox.txt");
+        SessionRun run = Transaction(c.server, "bob", "secret", false, 1, inbox, 30000);
+        EXPECT_EQ(run.notes, c.notes) << c.mode;
+        EXPECT_EQ(inboxtest::ReadWholeFile(Work(std::string(c.mode) + ".record")), c.record) << c.mode;
+        EXPECT_EQ(run.refusalResult, 0) << c.mode;
+        EXPECT_EQ(run.refusal.substr(0, c.refusal.size()), c.refusal) << c.mode;
+        EXPECT_EQ(run.refusalCut, run.refusal.substr(0, 8)) << c.mode;
+        EXPECT_EQ(run.refusal.find("secret"), std::string::npos) << c.mode;
+        EXPECT_TRUE(inboxtest::ReadWholeFile(inbox) == c.inbox) << c.mode;
+    }
+}
+
 TEST_F(Pop3Client, StartFailuresAreNotifiedAndNothingIsCreated) {
     std::string inbox = Work("never-inbox.txt");
     SessionRun run = Transaction("127.0.3.2", "bob", "", false, 0, inbox);
@@ -187,6 +239,13 @@ TEST_F(Pop3Client, HandlesAndSecondTransactions) {
     ASSERT_EQ(ZENKPOP3StartThread(GetCurrentThreadId(), kNotify, Work("x.txt").c_str(), &h), 0);
     EXPECT_EQ(ZENKPOP3NumMail(h, &n), 0);
     EXPECT_EQ(n, -1);  // not known before STAT
+    char text[8] = "x";
+    EXPECT_EQ(ZENKPOP3LastRefusal(nullptr, text, sizeof text), ZENK_BAD_HANDLE);
+    EXPECT_EQ(ZENKPOP3LastRefusal(h, nullptr, 8), ZENK_FAILED);
+    EXPECT_EQ(ZENKPOP3LastRefusal(h, text, 0), ZENK_FAILED);
+    EXPECT_STREQ(text, "x");
+    EXPECT_EQ(ZENKPOP3LastRefusal(h, text, sizeof text), ZENK_FAILED);  // nothing refused yet
+    EXPECT_STREQ(text, "");
     ASSERT_EQ(ZENKPOP3IsThereMail(h, "127.0.3.2", "bob", "secret"), 0);
     EXPECT_EQ(ZENKPOP3PullMail(h, "127.0.3.2", "bob", "secret", 1), ZENK_FAILED);
     Notes notes;
