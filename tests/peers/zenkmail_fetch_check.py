@@ -3,7 +3,8 @@
     zenkmail_fetch_check.py WINE ZENKMAIL_EXE
 
 Exit codes and output for: --help, usage errors, a count-only check, a
-refused password and a refused connection, a download with --delete from
+refused password and a refused connection, refusals named by their command
+(greeting, PASS, RETR) with the password never shown, a download with --delete from
 Dovecot (127.0.3.2) that leaves the mailbox empty, and scans of that inbox
 and of an inbox with an attachment, whose file must hold the sent bytes.
 """
@@ -53,6 +54,14 @@ check("wrong password: exit 1 and why", rc == 1 and "refused" in err, out + err)
 rc, out, err = run("fetch", "--server", "127.0.3.9", "--user", "bob", "--password", "secret",
                    "--inbox", winpath(WORK + "/nothing.txt"))
 check("refused connection: exit 1 and why", rc == 1 and "cannot connect" in err, out + err)
+
+for address, mode, said in (("127.0.3.11", "longerr", "server refused greeting: -ERR +OK +OK"),
+                            ("127.0.3.4", "badpass", "server refused PASS: -ERR wrong"),
+                            ("127.0.3.12", "retrerr", "server refused RETR 2: -ERR no such message")):
+    rc, out, err = run("fetch", "--server", address, "--user", "bob", "--password", "secret",
+                       "--inbox", winpath(WORK + "/" + mode + ".txt"), "--delete")
+    check("%s: exit 1, the refused command named" % mode,
+          rc == 1 and said in err and "secret" not in out + err and "wrong user" not in err, out + err)
 
 inbox = winpath(WORK + "/fetched.txt")
 rc, out, err = run("fetch", *LOGIN, "--inbox", inbox, "--delete")

@@ -16,7 +16,7 @@
 namespace {
 
 constexpr UINT kNotify = WM_APP + 110;
-constexpr DWORD kTimeLimitMs = 120000;
+constexpr DWORD kTimeLimitMs = 120000;  // without any notification
 
 void FetchUsage(FILE* out) {
     std::fputs(
@@ -36,7 +36,7 @@ const char* FailureText(int status) {
     case 2: return "receiving from the server failed";
     case 3: return "sending to the server failed";
     case 4: return "cannot connect to the server";
-    case 5: return "the server refused (wrong user or password?)";
+    case 5: return "the server refused a command";
     case 6: return "the inbox file cannot be created";
     case 8: return "the inbox file cannot be written";
     case 10: return "no session window";
@@ -97,10 +97,12 @@ int FetchCommand(int argc, char** argv) {
 
     int failure = 0, count = 0, stored = 0;
     bool ended = false;
-    const DWORD start = GetTickCount();
+    // A large mailbox may take long: the limit runs from the last notification.
+    DWORD start = GetTickCount();
     while (!ended && GetTickCount() - start < kTimeLimitMs) {
         while (!ended && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.hwnd == nullptr && msg.message == kNotify) {
+                start = GetTickCount();
                 const int status = static_cast<int>(msg.wParam);
                 const long value = static_cast<long>(msg.lParam);
                 if (status == 0) ended = true;
@@ -114,7 +116,15 @@ int FetchCommand(int argc, char** argv) {
                     std::printf("  stored message %ld of %d%s\n", value, count, deleteAfter ? ", deleting it" : "");
                 } else if (status == 9) std::printf("  the mailbox is empty\n");
                 else if (status == 19) std::printf("  done, the server said goodbye\n");
-                else if (const char* text = FailureText(status)) {
+                else if (status == 5) {
+                    // The library names the command and masks the password.
+                    char refusal[160];
+                    if (!failure) failure = status;
+                    if (ZENKPOP3LastRefusal(session, refusal, sizeof refusal) == 0)
+                        std::fprintf(stderr, "zenkmail fetch: server refused %s (status 5)\n", refusal);
+                    else
+                        std::fprintf(stderr, "zenkmail fetch: %s (status 5)\n", FailureText(status));
+                } else if (const char* text = FailureText(status)) {
                     if (!failure) failure = status;
                     std::fprintf(stderr, "zenkmail fetch: %s (status %d)\n", text, status);
                 }
@@ -128,7 +138,7 @@ int FetchCommand(int argc, char** argv) {
     ZENKPOP3Close(session);
     ZENKEndWinSock();
     if (!ended) {
-        std::fprintf(stderr, "zenkmail fetch: no answer within %lu s\n", kTimeLimitMs / 1000);
+        std::fprintf(stderr, "zenkmail fetch: no progress within %lu s\n", kTimeLimitMs / 1000);
         return 1;
     }
     if (failure) return 1;
