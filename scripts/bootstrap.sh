@@ -3,7 +3,7 @@
 # a machine that has everything is left alone (no apt calls at all).
 set -eu
 PACKAGES="wine wine32:i386 wine64 fonts-wine g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake ninja-build googletest \
-xvfb xauth imagemagick python3-aiosmtpd dovecot-pop3d python3-pyftpdlib clang libclang-rt-14-dev"
+xvfb xauth imagemagick python3-aiosmtpd dovecot-pop3d python3-pyftpdlib clang libclang-rt-14-dev postfix"
 
 missing=""
 for p in $PACKAGES; do
@@ -20,4 +20,12 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
 fi
 $SUDO apt-get update -qq
+# Postfix only runs as the tests' private instances: no system mail setup,
+# and no system Postfix left running on port 25, where it would take the
+# loopback addresses the test servers bind.
+echo "postfix postfix/main_mailer_type select No configuration" | $SUDO debconf-set-selections
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
+case " $missing " in *" postfix "*)
+    $SUDO systemctl disable --now postfix >/dev/null 2>&1 || true
+    $SUDO postfix stop >/dev/null 2>&1 || true ;;
+esac

@@ -168,7 +168,11 @@ int  ZENKAPI ZENKSMTPClose(void* handle);
  *    longer one gives status 6); sender line at most 63 characters (longer:
  *    13); recipient line ("TO:<...>") at most 120 characters (longer: 3).
  *  - Message text is sent 7-bit: bit 7 of every byte is cleared, and a byte
- *    that becomes NUL (0x00, 0x80) goes out as "?"; lines never join.
+ *    that becomes NUL, CR or LF (0x00, 0x80, 0x0D, 0x8D, 0x0A, 0x8A) goes
+ *    out as "?": lines never join, and no line break reaches the server but
+ *    the CR LF that ends each line (a text cannot end the data early).
+ *  - A sender or recipient line holding a CR is not sent: status 13 for the
+ *    sender line, 3 for a recipient line.
  *  - A message's text ends at its last "END DATA" line before the next
  *    record's "Letters :" or "BEGIN MESSAGE HEADER" line (or the end of the
  *    file), so a text line reading "END DATA" is sent as text. Only a text
@@ -248,23 +252,36 @@ int  ZENKAPI ZENKPOP3Close(void* handle);
 
 /* ---- MIME composer ------------------------------------------------------- */
 /* Writes an outbox file for the SMTP client. Besides the listed results:
- *  - ZENKMimePrepStart returns ZENK_FAILED when the sender holds CR or LF
- *    (no file is created, no handle written); ZENKMimePrepTO, ...CC, ...Subj
- *    and ...File refuse a text holding CR or LF with ZENK_FAILED, so no
- *    caller text can add lines to the outbox record or the mail header.
+ *  - ZENKMimePrepStart returns ZENK_FAILED when the sender holds CR or LF or
+ *    a byte that is CR or LF once bit 7 is cleared (0x8D, 0x8A), since the
+ *    SMTP client clears bit 7 (no file is created, no handle written);
+ *    ZENKMimePrepTO, ...CC, ...Subj and ...File refuse such a text with
+ *    ZENK_FAILED, so no caller text can add lines to the outbox record or
+ *    the mail header. ZENKMimePrepFile also refuses an empty path.
  *  - ZENKMimePrepData refuses (ZENK_FAILED, nothing written) text that would
  *    make a line longer than 999 bytes before its LF: the outbox readers
  *    cannot deliver such a line. For the same reason ZENKMimePrepEndMesg
  *    returns ZENK_FAILED, with the message still open, while the text ends
  *    in an unfinished line of 999 bytes (the CR LF that closes it would not
  *    fit): add its line end, then end the message.
+ *  - Attachments are read when the message is ended, for reading only and
+ *    without sharing (a read-only file can be attached). One that cannot be
+ *    opened or read to its end then (gone, held open by another program),
+ *    a text that cannot be read back, or a write to the outbox that fails
+ *    (a full disk) makes ZENKMimePrepEndMesg return ZENK_FAILED: nothing of
+ *    the record stays in the outbox and the message stays open, so it can
+ *    be ended again once the cause is gone. Should the partial record not
+ *    be removable, every later ZENKMimePrepEndMesg on this composer fails.
+ *  - The count lines number the records in the file: the first line, set
+ *    by ZENKMimePrepFinish, announces exactly the records written. A
+ *    message dropped by the next ZENKMimePrepNewMesg, or still open at
+ *    ZENKMimePrepFinish, is not counted and is not in the file.
  *  - ZENKMimePrepNewMesg while a message is open drops that message (its
- *    scratch file ZENKMIME.QDF is closed and deleted). The 1000th
- *    ZENKMimePrepNewMesg on one composer returns ZENK_FAILED (the count
- *    line has three digits); ZENKMimePrepEndMesg then fails until Finish.
- *  - An attachment is read when the message is ended; one that cannot be
- *    opened then (gone, or held open by another program) gives a part
- *    without content, and ZENKMimePrepEndMesg still returns 0.
+ *    scratch file ZENKMIME.QDF is closed and deleted). Once the outbox holds
+ *    999 records (the count line has three digits) ZENKMimePrepNewMesg and
+ *    ZENKMimePrepEndMesg return ZENK_FAILED until Finish.
+ *  - ZENKMimePrepFinish returns ZENK_FAILED when the count line cannot be
+ *    written; the handle is invalid afterwards in either case.
  *  - Only a backslash separates the attachment's file name from its folders.
  *  - The Date zone is always signed ("+0000" in UTC). */
 int  ZENKAPI ZENKMimePrepStart(const char* outboxPath, const char* sender, void** out);

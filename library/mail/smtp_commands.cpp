@@ -8,6 +8,7 @@ namespace zenk {
 std::size_t FormatCommand(char* out, std::size_t capacity, const char* verb, const char* argument) {
     std::size_t v = std::strlen(verb), a = std::strlen(argument);
     if (v + a + 2 > capacity) return 0;
+    if (std::strpbrk(argument, "\r\n")) return 0;  // one command, one line
     std::memcpy(out, verb, v);
     std::memcpy(out + v, argument, a);
     out[v + a] = '\r';
@@ -40,7 +41,10 @@ std::size_t FormatDataLine(const Line& line, char* out, std::size_t capacity) {
     }
     for (std::size_t i = 0; i < line.length; ++i) {
         char c = static_cast<char>(line.text[i] & 0x7F);
-        out[n++] = c ? c : '?';
+        // Only the CR LF appended below may break a line on the wire: a
+        // bare CR, or 0x8D/0x8A once masked, could end the data early
+        // ("\n.\n") or add a header of its own.
+        out[n++] = (c == '\0' || c == '\r' || c == '\n') ? '?' : c;
     }
     out[n++] = '\r';
     out[n++] = '\n';

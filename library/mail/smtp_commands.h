@@ -7,7 +7,8 @@
 namespace zenk {
 
 // verb + argument + CR LF into out. Returns the length, or 0 when it does
-// not fit in capacity (nothing usable is written then).
+// not fit in capacity or the argument holds a CR or LF (nothing usable is
+// written then).
 std::size_t FormatCommand(char* out, std::size_t capacity, const char* verb, const char* argument);
 
 // The HELO name: the sender line's address from index 6 (after "FROM:<")
@@ -17,8 +18,9 @@ void HeloName(const char* senderLine, char* out, std::size_t capacity);
 
 // One message text line as it goes on the wire: a leading "." doubled,
 // bit 7 of every byte cleared, CR LF appended. A byte that clearing turns
-// into NUL (0x00 or 0x80) is sent as "?", so that no NUL reaches the
-// server and the line keeps its length. out holds at least
+// into NUL, CR or LF (0x00, 0x80, 0x0D, 0x8D, 0x0A, 0x8A) is sent as "?",
+// so that no NUL and no line break but the final CR LF reaches the server
+// and the line keeps its length. out holds at least
 // line.length + 3 bytes. Returns the length.
 std::size_t FormatDataLine(const Line& line, char* out, std::size_t capacity);
 

@@ -111,8 +111,10 @@ bool SmtpEngine::ReadHead() {
     }
     letterCount_ = count;
     currentLetter_ = 1;
-    // A sender line that does not fit its field is refused like a malformed one.
-    if (!Read() || !IsSenderLine(line_) || line_.length >= kSenderLineCapacity) {
+    // A sender line that does not fit its field, or that holds a CR (it
+    // goes out in HELO and MAIL), is refused like a malformed one.
+    if (!Read() || !IsSenderLine(line_) || line_.length >= kSenderLineCapacity ||
+        line_.View().find('\r') != std::string_view::npos) {
         outbox_ = nullptr;
         link_.CloseOutbox();
         FailStart(kSmtpBadSender);

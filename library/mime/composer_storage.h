@@ -5,6 +5,7 @@
 // tests give it files in memory.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 
 #include "mime/message_stamps.h"
 
@@ -21,6 +22,13 @@ public:
     // Moves to the start of the file.
     virtual bool Rewind() = 0;
     virtual bool Flush() = 0;
+    // The current position, for a later Seek or Truncate; false when it
+    // cannot be had.
+    virtual bool Position(std::uint64_t* position) = 0;
+    virtual bool Seek(std::uint64_t position) = 0;
+    // Cuts the file at position and moves there: a record that could not
+    // be written whole is taken back this way.
+    virtual bool Truncate(std::uint64_t position) = 0;
 };
 
 class ComposerStorage {
@@ -32,7 +40,7 @@ public:
     // The scratch body file "ZENKMIME.QDF" in the current directory,
     // created or emptied.
     virtual ComposerFile* CreateScratch() = 0;
-    // An existing file to attach.
+    // An existing file to attach, for reading (no sharing while it is read).
     virtual ComposerFile* OpenAttachment(const char* path) = 0;
     // Deletes the scratch body file (closed before).
     virtual void DeleteScratch() = 0;

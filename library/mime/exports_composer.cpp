@@ -85,8 +85,8 @@ extern "C" int ZENKAPI ZENKMimePrepEndMesg(void* handle) {
 extern "C" int ZENKAPI ZENKMimePrepFinish(void* handle) {
     return Guarded(kGateFH, handle, [&]() -> int {
         MimeComposer* composer = AsComposer(handle);
-        composer->Finish();
+        int result = composer->Finish();
         delete composer;
-        return 0;
+        return result;
     });
 }

@@ -21,7 +21,7 @@ public:
     static constexpr std::size_t kAddressCapacity = 80;   // addresses and sender: 79 characters
     static constexpr std::size_t kSubjectCapacity = 128;  // 127 characters
     static constexpr std::size_t kPathCapacity = 128;     // attachment paths: 127 characters
-    static constexpr int kMaxMessages = 999;              // the count line has three digits
+    static constexpr int kMaxRecords = 999;               // the count line has three digits
     static constexpr std::size_t kCopyBlock = 512;        // scratch-to-outbox copy block
 
     explicit MimeComposer(ComposerStorage& storage) : storage_(storage) {}
@@ -31,23 +31,24 @@ public:
 
     // Creates the outbox file (emptied if it exists); without it the
     // composer still starts, and EndMessage fails later. A sender of 80 or
-    // more characters is kept as the empty text. -2: the sender holds CR or
-    // LF (nothing is created).
+    // more characters is kept as the empty text. -2: the sender holds a
+    // line-break byte (IsLineBreakByte; nothing is created).
     int Start(const char* outboxPath, const char* sender);
 
-    // Opens the next message: clears the lists and stamps, counts it, and
-    // creates the scratch body file. A message still open is dropped first
-    // (its scratch file closed and deleted). -2 once 999 messages have been
-    // started: no message is opened, and EndMessage fails until Finish.
+    // Opens the next message: clears the lists and stamps and creates the
+    // scratch body file. A message still open is dropped first (its
+    // scratch file closed and deleted). -2 once the outbox holds 999
+    // records: no message is opened, and EndMessage fails until Finish.
     int NewMessage();
 
-    // -2: null, 80 or more characters, CR or LF in the text, or no memory.
+    // -2: null, 80 or more characters, a line-break byte, or no memory.
     int AddTo(const char* address);
     int AddCc(const char* address);
-    // -2: null, 128 or more characters, or CR or LF in the text.
+    // -2: null, 128 or more characters, or a line-break byte.
     int SetSubject(const char* subject);
-    // -2: null, 128 or more characters, CR or LF, or no memory. Only the
-    // path is stored; the file is read when the message is ended.
+    // -2: null, empty, 128 or more characters, a line-break byte, or no
+    // memory. Only the path is stored; the file is read when the message
+    // is ended.
     int AddFile(const char* path);
     // Appends bytes to the message text. -2: no scratch file, a failed or
     // short write, a negative count, or a text line that would grow past
@@ -55,27 +56,33 @@ public:
     // case nothing of this call is written.
     int AddData(const void* data, int count);
 
-    // Writes the record at the end of the outbox. -2: the To list is empty
-    // (the message stays open), no outbox file, or the message limit was hit.
+    // Writes the record at the end of the outbox. -2, with nothing added
+    // to the outbox and the message still open: the To list is empty, no
+    // outbox file, the record limit was hit, an attachment or the text
+    // cannot be opened or read whole, or a write to the outbox fails.
     int EndMessage();
 
-    // Rewrites the first count line with the number of messages started,
+    // Rewrites the first count line with the number of records written,
     // closes the outbox; a still open scratch file is closed and left.
+    // -2 when the count line cannot be written (the object is done with
+    // either way).
     int Finish();
 
-    int MessageCount() const { return messageCount_; }
+    // Records written to the outbox: what its count line announces.
+    int RecordCount() const { return recordCount_; }
 
 private:
     void DropScratch();
+    void WriteRecord(RecordWriter& out);
     void WriteRecordHead(RecordWriter& out);
     void WriteHeaderBlock(RecordWriter& out);
     void CopyText(RecordWriter& out);
     void WriteAttachment(RecordWriter& out, const char* path);
-    void WriteCountLine(RecordWriter& out);
+    static void WriteCountLine(RecordWriter& out, int count);
 
     ComposerStorage& storage_;
-    int messageCount_ = 0;                  // messages started (NewMessage calls that opened one)
-    bool limitReached_ = false;             // a NewMessage past kMaxMessages was refused
+    int recordCount_ = 0;                   // records written whole to the outbox
+    bool outboxDamaged_ = false;            // a failed record could not be taken back
     std::size_t textLineBytes_ = 0;         // bytes of the text's last line since its LF
     char date_[kDateCapacity] = {};         // Date value of the message being ended
     char messageId_[kMessageIdCapacity] = {};
@@ -89,8 +96,16 @@ private:
     std::unique_ptr<ComposerFile> scratch_;  // the open message's body text
 };
 
+// CR and LF, and the bytes that become CR or LF when bit 7 is cleared
+// (0x8D, 0x8A), as the SMTP client does before sending: none of them may
+// reach a header field or an outbox record line.
+inline bool IsLineBreakByte(char c) {
+    char low = static_cast<char>(c & 0x7F);
+    return low == '\r' || low == '\n';
+}
+
 // Length of a caller's text when it is usable as one header value: not
-// null, shorter than capacity, no CR or LF. False otherwise.
+// null, shorter than capacity, no line-break byte. False otherwise.
 bool HeaderTextLength(const char* text, std::size_t capacity, std::size_t* length);
 
 // The part of a path after its last backslash (the whole path without one).

@@ -11,6 +11,8 @@ namespace zenk {
 
 namespace {
 
+constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
+
 class Win32File : public ComposerFile {
 public:
     explicit Win32File(HANDLE file) : file_(file) {}
@@ -27,13 +29,25 @@ public:
     }
     bool Rewind() override { return SetFilePointer(file_, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER; }
     bool Flush() override { return FlushFileBuffers(file_) != 0; }
+    bool Position(std::uint64_t* position) override {
+        LARGE_INTEGER zero{}, at{};
+        if (!SetFilePointerEx(file_, zero, &at, FILE_CURRENT)) return false;
+        *position = static_cast<std::uint64_t>(at.QuadPart);
+        return true;
+    }
+    bool Seek(std::uint64_t position) override {
+        LARGE_INTEGER to;
+        to.QuadPart = static_cast<LONGLONG>(position);
+        return SetFilePointerEx(file_, to, nullptr, FILE_BEGIN) != 0;
+    }
+    bool Truncate(std::uint64_t position) override { return Seek(position) && SetEndOfFile(file_) != 0; }
 
 private:
     HANDLE file_;
 };
 
-ComposerFile* Open(const char* path, DWORD disposition, DWORD flags) {
-    HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition, flags, nullptr);
+ComposerFile* Open(const char* path, DWORD access, DWORD disposition, DWORD flags) {
+    HANDLE h = CreateFileA(path, access, 0, nullptr, disposition, flags, nullptr);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
     ComposerFile* file = new (std::nothrow) Win32File(h);
     if (!file) CloseHandle(h);
@@ -47,15 +61,17 @@ CivilTime FromSystemTime(const SYSTEMTIME& t) {
 }  // namespace
 
 ComposerFile* WindowsComposerStorage::CreateOutbox(const char* path) {
-    return Open(path, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+    return Open(path, kReadWrite, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
 }
 
 ComposerFile* WindowsComposerStorage::CreateScratch() {
-    return Open(kScratchFileName, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+    return Open(kScratchFileName, kReadWrite, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
 }
 
 ComposerFile* WindowsComposerStorage::OpenAttachment(const char* path) {
-    return Open(path, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+    // Read access is enough, so a read-only file can be attached; without
+    // sharing, no other program changes it while it is encoded.
+    return Open(path, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
 }
 
 void WindowsComposerStorage::DeleteScratch() { DeleteFileA(kScratchFileName); }

@@ -52,6 +52,28 @@ TEST(SmtpDelivery, OneMessageTwoRecipientsByteForByte) {
     EXPECT_EQ(s.link.posts.size(), 5u);
 }
 
+// Bytes that become CR or LF once bit 7 is cleared, and bare CRs, leave as
+// "?": the server sees exactly the lines of the outbox, one message, and a
+// "\x8a.\x8a" inside a line cannot end the data.
+TEST(SmtpDelivery, NoLineBreakIsSmuggledIntoTheData) {
+    Session s("Letters : 001\r\nFROM:<a@x>\r\nBEGIN MESSAGE HEADER\r\nTO:<b@y>\r\nEND MESSAGE HEADER\r\n"
+              "BEGIN DATA\r\nSubject: Hello \x8d\x8aX-Injected: yes\r\n\r\n"
+              "before\x8a.\x8a" "after\r\nbare\rCR\r\n\x8a.\x8a\r\n.\x8d\r\nEND DATA\r\n");
+    ASSERT_EQ(s.engine.SendMail("h"), 0);
+    s.server.Greet();
+    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {15, 1}, {18, 0}, {0, 0}}));
+    const std::string& w = s.link.wire;
+    EXPECT_EQ(w, "HELO a\r\nMAIL FROM:<a@x>\r\nRCPT TO:<b@y>\r\nDATA \r\n"
+                 "Subject: Hello ??X-Injected: yes\r\n\r\nbefore?.?after\r\nbare?CR\r\n?.?\r\n..?\r\n"
+                 ".\r\nQUIT \r\n");
+    for (std::size_t i = 0; i < w.size(); ++i) {
+        if (w[i] == '\r') EXPECT_TRUE(i + 1 < w.size() && w[i + 1] == '\n') << i;
+        if (w[i] == '\n') EXPECT_TRUE(i > 0 && w[i - 1] == '\r') << i;
+    }
+}
+
+// Every ended message is delivered and the run ends with 18 and 0, also
+// when the composer was finished with a message still open.
 TEST(SmtpDelivery, EveryMessageOfAComposedOutbox) {
     testutil::MemoryStorage storage;
     MimeComposer composer(storage);
@@ -63,6 +85,8 @@ TEST(SmtpDelivery, EveryMessageOfAComposedOutbox) {
         composer.AddData(text.data(), static_cast<int>(text.size()));
         composer.EndMessage();
     }
+    composer.NewMessage();  // started, never ended: not announced
+    composer.AddTo("four@y");
     composer.Finish();
     Session s(storage.Text("out"));
     ASSERT_EQ(s.engine.SendMail("h"), 0);
@@ -222,7 +246,7 @@ TEST(SmtpRecipients, AllRefusedEndsTheRunWithQuit) {
 
 TEST(SmtpRecipients, BadOrOverlongRecipientLineFailsWithoutWriting) {
     std::string longTo = "TO:<" + std::string(116, 'r') + ">";  // 121 characters
-    for (const std::string& to : {std::string("CC:<x@y>"), longTo}) {
+    for (const std::string& to : {std::string("CC:<x@y>"), longTo, std::string("TO:<x@y>\rRCPT TO:<z@y>")}) {
         Session s("Letters : 001\r\nFROM:<a@x>\r\nBEGIN MESSAGE HEADER\r\n" + to +
                   "\r\nEND MESSAGE HEADER\r\nBEGIN DATA\r\nx\r\nEND DATA\r\n");
         s.engine.SendMail("h");
@@ -273,6 +297,7 @@ TEST(SmtpStart, OutboxHeadIsChecked) {
         {"no sender", "Letters : 001\r\nFROM <a@x>\r\n", 13},
         {"no second line", "Letters : 001\r\n", 13},
         {"sender of 64", "Letters : 001\r\nFROM:<" + std::string(57, 's') + ">\r\n", 13},
+        {"sender with a CR", "Letters : 001\r\nFROM:<a@x>\rRCPT TO:<z@y>\r\n", 13},
     };
     for (const auto& c : cases) {
         Session s(c.outbox);

@@ -75,10 +75,23 @@ TEST(DataLine, LeadingDotIsDoubled) {
     EXPECT_EQ(Wire("\r\n"), "\r\n");
 }
 
-TEST(DataLine, BitSevenClearedAndNoNulOnTheWire) {
-    EXPECT_EQ(Wire("caf\xe9\r\n"), "cafi\r\n");
-    EXPECT_EQ(Wire(std::string("a\x80" "b\0c\r\n", 7)), "a?b?c\r\n");
-    EXPECT_EQ(Wire("\xae\r\n"), "..\r\n");  // 0xAE turns into "." and is doubled too
+// Clearing bit 7 must not make a NUL or a line break: only the final CR LF
+// ends a line on the wire, so a text cannot end the data early ("\n.\n")
+// or add header lines.
+TEST(DataLine, BitSevenClearedAndNoNulOrLineBreakOnTheWire) {
+    const struct {
+        std::string line, wire;
+    } cases[] = {
+        {"caf\xe9\r\n", "cafi\r\n"},
+        {std::string("a\x80" "b\0c\r\n", 7), "a?b?c\r\n"},
+        {"\xae\r\n", "..\r\n"},  // 0xAE turns into "." and is doubled too
+        {"Hello \x8d\x8aX-Injected: yes\r\n", "Hello ??X-Injected: yes\r\n"},
+        {"before\x8a.\x8a" "after\r\n", "before?.?after\r\n"},
+        {"bare\rCR\r\r\n", "bare?CR?\r\n"},
+        {"\x8a.\x8a\n", "?.?\r\n"},
+        {"\x8d\r\n", "?\r\n"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Wire(c.line), c.wire) << testing::PrintToString(c.line);
 }
 
 TEST(DataLine, LongestLineFits) {
@@ -92,6 +105,9 @@ TEST(Commands, FormatAndRefuseWhatDoesNotFit) {
     EXPECT_EQ(std::string(out, n), "QUIT \r\n");
     EXPECT_EQ(FormatCommand(out, sizeof out, "RCPT ", "TO:<abcde>"), 0u);
     EXPECT_EQ(FormatCommand(out, sizeof out, "RCPT ", "TO:<abcd>"), 16u);
+    // A command is one line: a CR or LF in its argument refuses it.
+    EXPECT_EQ(FormatCommand(out, sizeof out, "RCPT ", "TO:<a\rb>"), 0u);
+    EXPECT_EQ(FormatCommand(out, sizeof out, "RCPT ", "TO:<a\nb>"), 0u);
 }
 
 std::string Helo(const char* sender) {

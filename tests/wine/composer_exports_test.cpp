@@ -129,25 +129,68 @@ TEST_F(ComposerExports, TwoMessagesWithAnAttachmentRoundTrip) {
               std::string::npos);
 }
 
-TEST_F(ComposerExports, LockedOrVanishedAttachmentGivesAnEmptyPart) {
-    WriteAll("ro.bin", "secret");
-    // Another program holds it without sharing.
-    HANDLE held = CreateFileA("ro.bin", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+// An attachment that cannot be read when the message is ended fails the
+// end: nothing reaches the outbox and the message stays open, text and
+// all, until the file can be read. A read-only file can be attached.
+TEST_F(ComposerExports, UnreadableAttachmentFailsTheEndAndKeepsTheMessage) {
+    WriteAll("held.bin", "secret");
     WriteAll("gone.bin", "x");
+    WriteAll("ro.bin", "read only");
+    ASSERT_TRUE(SetFileAttributesA("ro.bin", FILE_ATTRIBUTE_READONLY));
     void* h = nullptr;
     ASSERT_EQ(ZENKMimePrepStart("outbox.txt", "a@b", &h), 0);
-    ZENKMimePrepNewMesg(h);
-    ZENKMimePrepTO(h, "c@d");
-    ZENKMimePrepFile(h, "ro.bin");
-    ZENKMimePrepFile(h, "gone.bin");
-    DeleteFileA("gone.bin");
-    ASSERT_EQ(ZENKMimePrepEndMesg(h), 0);
+    ASSERT_EQ(ZENKMimePrepNewMesg(h), 0);
+    ASSERT_EQ(ZENKMimePrepTO(h, "c@d"), 0);
+    ASSERT_EQ(ZENKMimePrepFile(h, "ro.bin"), 0);
+    ASSERT_EQ(ZENKMimePrepFile(h, "held.bin"), 0);
+    ASSERT_EQ(ZENKMimePrepFile(h, "gone.bin"), 0);
+    ASSERT_EQ(ZENKMimePrepData(h, "kept ", 5), 0);
+    // Another program holds it without sharing.
+    HANDLE held = CreateFileA("held.bin", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ZENKMimePrepEndMesg(h), ZENK_FAILED);
     CloseHandle(held);
-    ZENKMimePrepFinish(h);
+    DeleteFileA("gone.bin");
+    EXPECT_EQ(ZENKMimePrepEndMesg(h), ZENK_FAILED);
+    EXPECT_TRUE(Exists("ZENKMIME.QDF"));
+    ASSERT_EQ(ZENKMimePrepData(h, "text\r\n", 6), 0);
+    WriteAll("gone.bin", "back");
+    ASSERT_EQ(ZENKMimePrepEndMesg(h), 0);
+    EXPECT_FALSE(Exists("ZENKMIME.QDF"));
+    ASSERT_EQ(ZENKMimePrepFinish(h), 0);
+    SetFileAttributesA("ro.bin", FILE_ATTRIBUTE_NORMAL);
     std::string out = ReadAll("outbox.txt");
-    EXPECT_NE(out.find("filename=\"ro.bin\"\r\n\r\n\r\n\r\n--ZENKBoundary"), std::string::npos);
-    EXPECT_NE(out.find("filename=\"gone.bin\"\r\n\r\n\r\n--ZENKBoundary"), std::string::npos);
+    EXPECT_EQ(out.substr(0, 15), "Letters : 001\r\n");
+    EXPECT_EQ(out.find("Letters", 1), std::string::npos);  // one record only
+    EXPECT_NE(out.find("7bit\r\n\r\nkept text\r\n"), std::string::npos);
+    EXPECT_NE(out.find("filename=\"ro.bin\"\r\n\r\ncmVhZCBvbmx5\r\n"), std::string::npos);
+    EXPECT_NE(out.find("filename=\"held.bin\"\r\n\r\nc2VjcmV0\r\n"), std::string::npos);
+    EXPECT_NE(out.find("filename=\"gone.bin\"\r\n\r\nYmFjaw==\r\n"), std::string::npos);
+}
+
+// The first line announces the records the file holds: a message started
+// and never ended is not counted. Bytes that become CR or LF once bit 7 is
+// cleared are refused in header fields.
+TEST_F(ComposerExports, CountMatchesTheRecordsAndLineBreakBytesAreRefused) {
+    void* h = nullptr;
+    EXPECT_EQ(ZENKMimePrepStart("bad.txt", "a@b\x8d\x8aRCPT TO:<x@y>", &h), ZENK_FAILED);
+    EXPECT_FALSE(Exists("bad.txt"));
+    ASSERT_EQ(ZENKMimePrepStart("outbox.txt", "a@b", &h), 0);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(ZENKMimePrepNewMesg(h), 0);
+        ASSERT_EQ(ZENKMimePrepTO(h, "c@d"), 0);
+        EXPECT_EQ(ZENKMimePrepSubj(h, "Hello \x8d\x8aX-Injected: yes"), ZENK_FAILED);
+        EXPECT_EQ(ZENKMimePrepCC(h, "e@f\x8aX-Injected: yes"), ZENK_FAILED);
+        ASSERT_EQ(ZENKMimePrepEndMesg(h), 0);
+    }
+    ASSERT_EQ(ZENKMimePrepNewMesg(h), 0);
+    ASSERT_EQ(ZENKMimePrepTO(h, "never@sent"), 0);
+    ASSERT_EQ(ZENKMimePrepFinish(h), 0);
+    std::string out = ReadAll("outbox.txt");
+    EXPECT_EQ(out.substr(0, 15), "Letters : 003\r\n");
+    EXPECT_EQ(out.find("never@sent"), std::string::npos);
+    EXPECT_EQ(out.find("Injected"), std::string::npos);
+    EXPECT_NE(out.find("\r\nLetters : 003\r\n"), std::string::npos);
 }
 
 TEST_F(ComposerExports, OneOpenMessagePerDirectory) {
@@ -167,7 +210,7 @@ TEST_F(ComposerExports, OneOpenMessagePerDirectory) {
     ZENKMimePrepFinish(a);
     ZENKMimePrepFinish(b);
     std::string out = ReadAll("a.txt");
-    EXPECT_EQ(out.substr(0, 15), "Letters : 002\r\n");
+    EXPECT_EQ(out.substr(0, 15), "Letters : 001\r\n");
     EXPECT_NE(out.find("7bit\r\n\r\nz\r\nEND DATA\r\n"), std::string::npos);
 }
 

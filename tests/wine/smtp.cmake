@@ -24,3 +24,11 @@ if(ZENK_CROSS)
   set_tests_properties(wine.zenkmail_send PROPERTIES
     FAIL_REGULAR_EXPRESSION "${ZENK_CRASH_REGEX}" TIMEOUT 90 WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endif()
+
+# The same client against a private Postfix that refuses bare line breaks
+# (tests/peers/smtp_postfix_runner.py starts it and reads its hold queue).
+zenk_add_wine_test(NAME smtp_postfix_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/smtp_postfix_test.cpp
+  LIBS zenk32_import user32
+  TIMEOUT 90
+  RUNNER /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/smtp_postfix_runner.py)

@@ -135,6 +135,49 @@ TEST_F(SmtpTest, BinaryAttachmentsReachAStandardParserIntact) {
     EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {15, 1}, {15, 2}, {15, 3}, {18, 0}, {0, 0}}));
 }
 
+// A hand-made outbox whose text holds 0x8D, 0x8A, a bare CR and
+// 0x8A "." 0x8A: none of them goes out as a line break (the scripted peer
+// records the wire), and aiosmtpd stores exactly one message.
+TEST_F(SmtpTest, NoLineBreakIsSmuggledThroughBitSeven) {
+    WriteAll(outbox, kLineBreakOutbox);
+    const std::string& text = kLineBreakText;
+    Collector c;
+    EXPECT_EQ(Deliver(c, "127.0.2.2"), 0);
+    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {15, 1}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(LatestRecord("127.0.2.2"), "HELO alice\r\nMAIL FROM:<alice@example.org>\r\n"
+                                         "RCPT TO:<bob@example.org>\r\nDATA \r\n" + text + ".\r\nQUIT \r\n");
+
+    std::string maildir = WinPath(Env("ZENK_SMTP_MAILDIR"));
+    for (const auto& name : ListFiles(maildir + "\\new")) DeleteFileA((maildir + "\\new\\" + name).c_str());
+    c.posts.clear();
+    EXPECT_EQ(Deliver(c, "127.0.2.1"), 0);
+    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {15, 1}, {18, 0}, {0, 0}}));
+    std::vector<std::string> stored = ListFiles(maildir + "\\new");
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(ReadAll(maildir + "\\new\\" + stored[0]), text);
+    DeleteFileA((maildir + "\\new\\" + stored[0]).c_str());
+}
+
+// A composer finished with a message still open announces only the ended
+// ones, so their delivery ends with 18 and 0.
+TEST_F(SmtpTest, MessageNeverEndedIsNotAnnounced) {
+    void* h = nullptr;
+    ASSERT_EQ(ZENKMimePrepStart(outbox.c_str(), kSender, &h), 0);
+    for (const char* to : {"one@example.org", "two@example.org", "three@example.org", "four@example.org"}) {
+        ASSERT_EQ(ZENKMimePrepNewMesg(h), 0);
+        ASSERT_EQ(ZENKMimePrepTO(h, to), 0);
+        ASSERT_EQ(ZENKMimePrepData(h, "x\r\n", 3), 0);
+        if (std::string(to) != "four@example.org") {
+            ASSERT_EQ(ZENKMimePrepEndMesg(h), 0);
+        }
+    }
+    ASSERT_EQ(ZENKMimePrepFinish(h), 0);
+    Collector c;
+    EXPECT_EQ(Deliver(c, "127.0.2.2"), 0);
+    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {15, 1}, {15, 2}, {15, 3}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(LatestRecord("127.0.2.2").find("four@"), std::string::npos);
+}
+
 TEST_F(SmtpTest, ThreadVariantReportsToTheThreadQueue) {
     ASSERT_TRUE(Compose(outbox, kSender, {Message{{"bob@example.org"}, {}, {}, "t", "thread\r\n"}}));
     Collector c;

@@ -114,6 +114,17 @@ inline std::vector<std::string> ExpectedTexts(const std::string& outbox) {
     return texts;
 }
 
+// A hand-made outbox whose text holds the bytes that turn into CR or LF
+// once bit 7 is cleared (0x8D, 0x8A), a bare CR, 0x8A "." 0x8A, and a line
+// that reads like a command; and that text as a server must receive it.
+inline const std::string kLineBreakOutbox =
+    "Letters : 001\r\nFROM:<alice@example.org>\r\nBEGIN MESSAGE HEADER\r\nTO:<bob@example.org>\r\n"
+    "END MESSAGE HEADER\r\nBEGIN DATA\r\nSubject: Hello \x8d\x8aX-Injected: yes\r\n\r\n"
+    "before\x8a.\x8a" "after\r\nbare\rCR\r\n\x8a.\x8a\r\nMAIL FROM:<eve@example.org>\r\nEND DATA\r\n";
+inline const std::string kLineBreakText =
+    "Subject: Hello ??X-Injected: yes\r\n\r\nbefore?.?after\r\nbare?CR\r\n?.?\r\n"
+    "MAIL FROM:<eve@example.org>\r\n";
+
 constexpr UINT kNotify = WM_APP + 7;
 
 // A hidden window that collects the session's notifications.

@@ -38,6 +38,17 @@ bool AddText(void* composer, const std::string& path) {
     return ok;
 }
 
+// The first attachment the composer cannot read as it reads them (read
+// access, no sharing), or null: the composer's -2 does not say which.
+const std::string* UnreadableAttachment(const SendOptions& o) {
+    for (const auto& path : o.attachments) {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return &path;
+        CloseHandle(h);
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 bool ComposeOutbox(const SendOptions& o, const std::string& outbox) {
@@ -50,9 +61,18 @@ bool ComposeOutbox(const SendOptions& o, const std::string& outbox) {
     for (const auto& path : o.attachments) ok = ok && Check(ZENKMimePrepFile(composer, path.c_str()), "attachment", path);
     if (ok && !o.textFile.empty()) ok = AddText(composer, o.textFile);
     if (ok && ZENKMimePrepEndMesg(composer) != 0) {
+        // The attachments were readable when the options were checked; one
+        // may have gone or been locked since.
+        if (const std::string* bad = UnreadableAttachment(o))
+            std::fprintf(stderr, "zenkmail send: cannot read attachment '%s' (error %lu)\n", bad->c_str(),
+                         GetLastError());
+        else
+            std::fprintf(stderr, "zenkmail send: the outbox file '%s' cannot be written\n", outbox.c_str());
+        ok = false;
+    }
+    if (ZENKMimePrepFinish(composer) != 0 && ok) {
         std::fprintf(stderr, "zenkmail send: the outbox file '%s' cannot be written\n", outbox.c_str());
         ok = false;
     }
-    ZENKMimePrepFinish(composer);
     return ok;
 }

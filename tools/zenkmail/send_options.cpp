@@ -18,9 +18,10 @@ void SendUsage(FILE* out) {
         "  under that name; otherwise a temporary one is used and deleted.\n"
         "  Limits: addresses 79 characters, subject and attachment paths 127,\n"
         "  text lines 998 characters; no CR or LF in addresses or the subject.\n"
-        "exit codes: 0 delivered, 1 the delivery failed, 2 bad command line or\n"
-        "            unreadable file, 3 the library or WinSock could not be started,\n"
-        "            4 delivered, but the server refused some recipients\n",
+        "exit codes: 0 delivered, 1 the delivery failed, 2 bad command line,\n"
+        "            unreadable text or attachment file (named) or an outbox that\n"
+        "            cannot be written, 3 the library or WinSock could not be\n"
+        "            started, 4 delivered, but the server refused some recipients\n",
         out);
 }
 
