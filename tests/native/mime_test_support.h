@@ -18,8 +18,10 @@ class MemoryStore : public AttachmentStore {
 public:
     std::map<std::string, std::string> files;
     std::string open;  // path of the open file, or empty
+    std::vector<std::string> removed;  // paths given to Remove
     int generated = 0;
     bool failUnique = false;
+    int writesLeft = -1;  // writes that succeed before all fail (a full disk); -1: none fails
 
     bool CreateNew(const char* path) override {
         if (files.count(path)) return false;
@@ -38,11 +40,18 @@ public:
     }
     bool Write(const void* bytes, std::size_t count) override {
         EXPECT_FALSE(open.empty());
+        if (writesLeft == 0) return false;
+        if (writesLeft > 0) --writesLeft;
         files[open].append(static_cast<const char*>(bytes), count);
         return true;
     }
     void Close() override { open.clear(); }
     void Discard() override { files.erase(open); open.clear(); }
+    void Remove(const char* path) override {
+        EXPECT_NE(open, path);
+        removed.push_back(path);
+        files.erase(path);
+    }
 };
 
 // An inbox: count line, then each message between the markers, CR LF lines.
