@@ -7,14 +7,12 @@
 namespace zenk {
 namespace {
 
-// A new NUL-terminated copy of the parts' bytes, or null.
-char* NewString(std::string_view a, std::string_view b = {}, std::string_view c = {}) {
-    char* s = new (std::nothrow) char[a.size() + b.size() + c.size() + 1];
+// A new NUL-terminated copy of text, or null.
+char* NewString(std::string_view text) {
+    char* s = new (std::nothrow) char[text.size() + 1];
     if (!s) return nullptr;
-    if (!a.empty()) std::memcpy(s, a.data(), a.size());
-    if (!b.empty()) std::memcpy(s + a.size(), b.data(), b.size());
-    if (!c.empty()) std::memcpy(s + a.size() + b.size(), c.data(), c.size());
-    s[a.size() + b.size() + c.size()] = '\0';
+    if (!text.empty()) std::memcpy(s, text.data(), text.size());
+    s[text.size()] = '\0';
     return s;
 }
 

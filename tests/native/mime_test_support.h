@@ -18,7 +18,6 @@ class MemoryStore : public AttachmentStore {
 public:
     std::map<std::string, std::string> files;
     std::string open;  // path of the open file, or empty
-    std::vector<std::string> removed;  // paths given to Remove
     int generated = 0;
     bool failUnique = false;
     int writesLeft = -1;  // writes that succeed before all fail (a full disk); -1: none fails
@@ -48,9 +47,8 @@ public:
     void Close() override { open.clear(); }
     void Discard() override { files.erase(open); open.clear(); }
     void Remove(const char* path) override {
-        EXPECT_NE(open, path);
-        removed.push_back(path);
-        files.erase(path);
+        EXPECT_NE(open, path);  // only closed files are removed
+        EXPECT_EQ(files.erase(path), 1u) << path;
     }
 };
 
