@@ -300,32 +300,60 @@ int  ZENKAPI ZENKMimePrepFinish(void* handle);
  * opened gives a count of 0 and no records.
  *  - ZENKMimeScanGetFirst always delivers the first message: called again,
  *    it frees the current record and starts over from the top of the file.
- *  - Header names and media types are matched in any case; a boundary may
- *    be quoted or a plain token. A body part's header lines may come in any
- *    order; a part without Content-Type is text.
+ *  - Every record is read from a clean state: its result never depends on
+ *    the records before it (a message is MIME only with its own
+ *    MIME-Version header; leading empty lines of a text are always dropped).
+ *  - Lines of any length are read whole (a line of more than 64 MiB makes
+ *    its record bad, below). Header fields are unfolded (RFC 5322) before
+ *    they are read, up to 65,535 bytes a field; record fields keep their
+ *    sizes and a longer value is cut there. A CR inside a header line
+ *    becomes a blank, so no record field holds a line break.
+ *  - Header names and media types are matched in any case. Parameters
+ *    (boundary, filename, name) are found by name, in any order, on any
+ *    folded line, quoted or not; RFC 2231 values (filename*=...) are decoded
+ *    from their %XX escapes, without charset conversion. A body part's
+ *    header lines may come in any order; a part without Content-Type is text.
+ *  - Subject is free text and kept whole; From, To, Cc, Date and Message-ID
+ *    lose a trailing "(comment)".
  *  - Beyond 32 To (or Cc) lines, the further values are joined to the 32nd
- *    entry with ", ".
+ *    entry with ", " until it holds 65,535 characters; later values that
+ *    would pass that are left out.
  *  - Text parts (7bit, no file name) go to text; other parts are decoded
- *    into files (at most 8 per message; further ones stay in text). A file
- *    name from the message is reduced to its last path component, with
- *    device names, "..", drive letters and unsafe characters refused or
- *    replaced; it is created new in attachmentDir and never overwrites a
- *    file. A name that is taken, unsafe, too long for a 259-character path,
- *    or missing gets a generated "QDF" name (in the temporary folder when
- *    attachmentDir is empty).
+ *    into files (at most 8 per message; further ones stay in text). Transfer
+ *    encodings are known by their whole name: base64, quoted-printable,
+ *    7bit (and an empty value); 8bit, binary and others are copied as they
+ *    stand. The file name is the Content-Disposition filename, else the
+ *    Content-Type name. It is reduced to its last path component, with
+ *    device names, "..", drive letters and unsafe characters (control
+ *    characters, CR and LF among them) refused or replaced; a name longer
+ *    than 143 characters is shortened before its final extension, which it
+ *    keeps (one with an extension of more than 32 characters gets a
+ *    generated name instead). It is created new in attachmentDir and never
+ *    overwrites a file. A name that is taken, unsafe, too long for a
+ *    259-character path, or missing gets a generated "QDF" name (in the
+ *    temporary folder when attachmentDir is empty).
  *  - A record ends at the "END MESSAGE" line that follows the end mark "."
  *    (the POP3 client always writes it so), so a text line reading
  *    "END MESSAGE" is text. A hand-made record without an end mark ends at
  *    its last "END MESSAGE" before the next "BEGIN MESSAGE".
  *  - Quoted-printable: a bad "=" escape is kept as written; a soft line break
- *    joins lines. Unencoded and 8bit parts keep their CR LF line ends.
+ *    joins lines. The line end before a delimiter belongs to the delimiter
+ *    (RFC 2046): unencoded, 8bit and quoted-printable files end without it;
+ *    their other lines keep their CR LF. The message text keeps the line
+ *    ends of its lines.
  *  - "--" lines that are no delimiter of an open multipart, and lines after
  *    the outermost closing delimiter, are text. An attachment or a run of
  *    empty lines ends at the record's end, at the end mark "." or at the end
  *    of the file.
- *  - A multipart type without boundary, an empty Content-Transfer-Encoding or
- *    a generated file that cannot be opened is a format error: that call and
- *    every later one return NULL. */
+ *  - A multipart type without a usable boundary (none, empty, or longer than
+ *    127 characters) is read as one text part: its body comes back as text.
+ *  - A bad record: when an attachment file cannot be created (a generated
+ *    name that cannot be opened) or written (a full disk), when memory runs
+ *    out, or at a line of more than 64 MiB, ZENKMimeScanGetFirst or
+ *    ZENKMimeScanGetNext returns NULL for that record and removes every file
+ *    written for it. The next ZENKMimeScanGetNext goes on with the record
+ *    after it, so a caller that asks for ZENKMimeScanNumMessages records and
+ *    counts a NULL before that as a bad record reads every sound one. */
 int                ZENKAPI ZENKMimeScanStart(const char* inboxPath, const char* attachmentDir, void** out);
 int                ZENKAPI ZENKMimeScanNumMessages(void* handle, int* count);
 MimeMessageRecord* ZENKAPI ZENKMimeScanGetFirst(void* handle);

@@ -35,12 +35,29 @@ bool SafeAttachmentName(std::string_view name, char* out, std::size_t capacity) 
     if (cut != std::string_view::npos) name.remove_prefix(cut + 1);
     while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
     while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
-    if (name.empty() || name.size() >= capacity || IsReservedDevice(name)) return false;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(name[i]);
-        out[i] = (c < 32 || c == 127 || std::strchr("<>\"|?*", c)) ? '_' : static_cast<char>(c);
+    if (name.empty()) return false;
+    std::string_view stem = name, extension;
+    if (name.size() >= capacity) {
+        // Shortened before the final extension, so the file keeps its type.
+        const std::size_t dot = name.rfind('.');
+        if (dot != std::string_view::npos && dot > 0) {
+            extension = name.substr(dot);
+            stem = name.substr(0, dot);
+        }
+        if (extension.size() > kMaxKeptExtension || extension.size() + 1 >= capacity) return false;
+        stem = stem.substr(0, capacity - 1 - extension.size());
     }
-    out[name.size()] = '\0';
+    std::size_t n = 0;
+    for (std::string_view piece : {stem, extension})
+        for (char ch : piece) {
+            const unsigned char c = static_cast<unsigned char>(ch);
+            out[n++] = (c < 32 || c == 127 || std::strchr("<>\"|?*", c)) ? '_' : static_cast<char>(c);
+        }
+    out[n] = '\0';
+    if (IsReservedDevice(std::string_view(out, n))) {
+        out[0] = '\0';
+        return false;
+    }
     return true;
 }
 

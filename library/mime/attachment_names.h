@@ -13,11 +13,18 @@ namespace zenk {
 // Longest path of an attachment file, without its NUL (Windows' MAX_PATH - 1).
 constexpr std::size_t kMaxAttachmentPath = 259;
 
+// The longest final extension (with its dot) that a shortened name keeps.
+constexpr std::size_t kMaxKeptExtension = 32;
+
 // Makes a file name from a message safe to create inside the attachment
 // folder. Keeps the text after the last "/", "\" or ":", replaces control
-// characters and < > " | ? * with "_", drops trailing dots and blanks
-// (Windows ignores them). Returns false, writing an empty name, when nothing
-// usable is left ("", ".", ".." or a reserved device name such as "CON").
+// characters (CR and LF among them) and < > " | ? * with "_", drops trailing
+// dots and blanks (Windows ignores them). A name too long for capacity is
+// shortened before its final extension, which it keeps ("long...name.txt"
+// stays a ".txt"); one whose extension is longer than kMaxKeptExtension is
+// refused instead. Returns false, writing an empty name, when nothing usable
+// is left ("", ".", "..", a reserved device name such as "CON", or a name
+// that cannot be shortened so).
 bool SafeAttachmentName(std::string_view name, char* out, std::size_t capacity);
 
 // Joins the attachment folder and a safe file name with one "\" between

@@ -32,6 +32,9 @@ public:
     virtual void Close() = 0;
     // Closes the open file and deletes it.
     virtual void Discard() = 0;
+    // Deletes a closed file this store created (the attachments of a message
+    // that is reported as bad).
+    virtual void Remove(const char* path) = 0;
 };
 
 }  // namespace zenk

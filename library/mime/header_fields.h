@@ -1,10 +1,14 @@
-// Reading the header lines of a message and of its body parts.
+// Reading the header fields of a message and of its body parts.
 //
 // Keys are matched case-insensitively: a key is the text up to and
-// including the first ":", upper-cased. Portable.
+// including the first ":", upper-cased. The scanner hands these functions
+// a field with its folded lines already joined (RFC 5322 unfolding), so a
+// parameter may stand anywhere in it. Portable.
 #pragma once
 #include <cstddef>
 #include <string_view>
+
+#include "mime/scan_line.h"
 
 namespace zenk {
 
@@ -25,10 +29,11 @@ enum TransferEncoding : int {
 std::string_view HeaderKey(std::string_view line, char* key);
 
 // The value after a key of keyLength characters: leading blanks skipped,
-// cut before the first "(" (a trailing comment).
+// cut before the first "(" (a trailing comment). For address and date
+// fields; free text (the subject) takes HeaderRest.
 std::string_view HeaderValue(std::string_view line, std::size_t keyLength);
 
-// The text after a key with leading blanks skipped and nothing cut.
+// The text after a key with leading blanks and tabs skipped, nothing cut.
 std::string_view HeaderRest(std::string_view line, std::size_t keyLength);
 
 // Copies at most capacity-1 bytes of text into field and terminates it.
@@ -38,28 +43,22 @@ void CopyField(std::string_view text, char* field, std::size_t capacity);
 // its letters; every other type is a single part.
 bool IsMultipartType(std::string_view type);
 
-// Outcome of looking for a boundary parameter in one line.
-enum class BoundaryScan { kNoParameter, kBad, kFound };
+// The value of the parameter called name (any case) in a Content-Type or
+// Content-Disposition value ("type/sub; a=1; name=..."), appended to out:
+//  - parameters are found by name in any order; the first one counts;
+//  - a quoted value loses its quotes and the escapes \\ and \" (one without a
+//    closing quote runs to the end of the field); a token ends at ";" or
+//    a blank;
+//  - an RFC 2231 value (name*=charset'language'text, or the numbered
+//    pieces name*0, name*1*, ...) is taken in preference, its %XX escapes
+//    decoded; the charset is not converted.
+// False, out untouched, when the field has no such parameter; a parameter
+// with an empty value counts as found.
+bool FindParameter(std::string_view value, std::string_view name, GrowBuffer& out);
 
-// Looks in text for the boundary: the value of a "boundary=" parameter
-// (any case) or, when the line has none, after its first "=". The value is
-// either quoted ("...", closing quote required) or a token that ends at ";",
-// a blank, a tab or the line end. An empty value is kBad. The boundary is
-// cut to capacity-1 characters.
-BoundaryScan FindBoundary(std::string_view text, char* boundary, std::size_t capacity);
-
-// Content-Transfer-Encoding recognition for the line after a Content-Type.
-// Returns false when line is not that header. Otherwise sets *encoding from
-// the first character of its value (b/B base64, 7 none, q/Q
-// quoted-printable, anything else other) and returns true; *empty is set
-// when the value is empty.
-bool ParseTransferEncoding(std::string_view line, int* encoding, bool* empty);
-
-// The file name of a Content-Disposition line: the value of its
-// "filename=" parameter (any case) or, without one, the text after its
-// first "="; a leading double quote is dropped and the name ends at the next
-// double quote (unquoted: at ";", a blank or the line end). Cut to
-// capacity-1 characters. Returns false when the line holds no "=".
-bool DispositionFileName(std::string_view line, char* name, std::size_t capacity);
+// The encoding a Content-Transfer-Encoding value names, from its first word
+// in any case: "base64", "quoted-printable", "7bit" (and an empty value,
+// RFC 2045's default) none; every other word (8bit, binary, x-...) other.
+int TransferEncodingOf(std::string_view value);
 
 }  // namespace zenk

@@ -52,7 +52,7 @@ bool SkipToMarker(ByteSource& source, Line& line, std::string_view marker) {
 }
 
 std::uint64_t FindRecordEnd(ByteSource& source, std::string_view marker, bool (*startsRecord)(const Line&),
-                            bool afterEndMark) {
+                            bool afterEndMark, bool (*readLine)(ByteSource&, Line&)) {
     const std::uint64_t start = source.Tell();
     std::uint64_t lastMarker = kNoRecordEnd;  // the latest marker line not yet followed by a record start
     std::uint64_t fallback = kNoRecordEnd;    // the last marker before the first record start
@@ -62,7 +62,7 @@ std::uint64_t FindRecordEnd(ByteSource& source, std::string_view marker, bool (*
     Line line;
     for (;;) {
         const std::uint64_t at = source.Tell();
-        if (!ReadLine(source, line)) break;
+        if (!readLine(source, line)) break;
         if (line.Equals(marker)) {
             if (afterEndMark && afterDot) {
                 end = at;

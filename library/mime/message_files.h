@@ -87,8 +87,10 @@ bool SkipToMarker(ByteSource& source, Line& line, std::string_view marker);
 // that is followed by records with one is joined to the next.
 inline constexpr std::uint64_t kNoRecordEnd = UINT64_MAX;
 inline constexpr int kRecordLookAhead = 256;
+// readLine reads the lines looked at (ReadLine unless the caller reads
+// longer lines than ReadLine delivers).
 std::uint64_t FindRecordEnd(ByteSource& source, std::string_view marker, bool (*startsRecord)(const Line&),
-                            bool afterEndMark);
+                            bool afterEndMark, bool (*readLine)(ByteSource&, Line&) = ReadLine);
 
 // Lines that begin a record: in an outbox its count line ("Letters :") or
 // "BEGIN MESSAGE HEADER"; in an inbox "BEGIN MESSAGE".

@@ -7,14 +7,12 @@
 namespace zenk {
 namespace {
 
-// A new NUL-terminated copy of the parts' bytes, or null.
-char* NewString(std::string_view a, std::string_view b = {}, std::string_view c = {}) {
-    char* s = new (std::nothrow) char[a.size() + b.size() + c.size() + 1];
+// A new NUL-terminated copy of text, or null.
+char* NewString(std::string_view text) {
+    char* s = new (std::nothrow) char[text.size() + 1];
     if (!s) return nullptr;
-    if (!a.empty()) std::memcpy(s, a.data(), a.size());
-    if (!b.empty()) std::memcpy(s + a.size(), b.data(), b.size());
-    if (!c.empty()) std::memcpy(s + a.size() + b.size(), c.data(), c.size());
-    s[a.size() + b.size() + c.size()] = '\0';
+    if (!text.empty()) std::memcpy(s, text.data(), text.size());
+    s[text.size()] = '\0';
     return s;
 }
 
@@ -28,6 +26,7 @@ void MessageRecordContent::Free() {
     delete[] record_.text;
     std::memset(&record_, 0, sizeof record_);
     textCapacity_ = 0;
+    toLast_ = ccLast_ = JoinedEntry{};
 }
 
 bool MessageRecordContent::NewText(std::size_t capacity) {
@@ -68,16 +67,31 @@ bool MessageRecordContent::AppendText(const char* bytes, std::size_t n) {
     return true;
 }
 
-void MessageRecordContent::AddListEntry(char** list, int& count, int capacity, std::string_view value) {
+void MessageRecordContent::AddListEntry(char** list, int& count, int capacity, std::string_view value,
+                                        JoinedEntry& last) {
     if (count < capacity) {
         if (char* s = NewString(value)) list[count++] = s;
         return;
     }
-    char* last = list[capacity - 1];
-    if (char* joined = NewString(last, ", ", value)) {
-        delete[] last;
-        list[capacity - 1] = joined;
+    char*& entry = list[capacity - 1];
+    if (last.capacity == 0) last.length = std::strlen(entry);
+    const std::size_t length = last.length + 2 + value.size();
+    if (length > kMaxJoinedEntry) return;
+    if (length + 1 > last.capacity) {
+        std::size_t grown = 2 * (last.capacity ? last.capacity : last.length + 1);
+        if (grown < length + 1) grown = length + 1;
+        if (grown > kMaxJoinedEntry + 1) grown = kMaxJoinedEntry + 1;
+        char* block = new (std::nothrow) char[grown];
+        if (!block) return;
+        std::memcpy(block, entry, last.length);
+        delete[] entry;
+        entry = block;
+        last.capacity = grown;
     }
+    std::memcpy(entry + last.length, ", ", 2);
+    if (!value.empty()) std::memcpy(entry + last.length + 2, value.data(), value.size());
+    entry[length] = '\0';
+    last.length = length;
 }
 
 bool MessageRecordContent::AddAttachment(std::string_view path) {

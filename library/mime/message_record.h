@@ -34,10 +34,13 @@ public:
 
     // One entry per To or Cc header line. The record has room for
     // ZENK_MIME_MAX_TO (and _CC) entries; the values of further lines are
-    // joined to the last entry, separated by ", ", so no address is lost.
-    // A value that cannot be allocated is left out.
-    void AddTo(std::string_view value) { AddListEntry(record_.to, record_.toCount, ZENK_MIME_MAX_TO, value); }
-    void AddCc(std::string_view value) { AddListEntry(record_.cc, record_.ccCount, ZENK_MIME_MAX_CC, value); }
+    // joined to the last entry, separated by ", ", until that entry holds
+    // kMaxJoinedEntry characters; a value that would pass that, or that
+    // cannot be allocated, is left out. Joining grows the entry by doubling,
+    // so thousands of lines take linear time.
+    static constexpr std::size_t kMaxJoinedEntry = 65535;
+    void AddTo(std::string_view value) { AddListEntry(record_.to, record_.toCount, ZENK_MIME_MAX_TO, value, toLast_); }
+    void AddCc(std::string_view value) { AddListEntry(record_.cc, record_.ccCount, ZENK_MIME_MAX_CC, value, ccLast_); }
 
     bool AttachmentsFull() const { return record_.attachmentCount >= ZENK_MIME_MAX_ATTACHMENTS; }
     // Lists the path of an attachment file. False when the list is full or
@@ -45,10 +48,16 @@ public:
     bool AddAttachment(std::string_view path);
 
 private:
-    static void AddListEntry(char** list, int& count, int capacity, std::string_view value);
+    // The last entry of a full list as it grows: its length and its block.
+    struct JoinedEntry {
+        std::size_t length = 0;
+        std::size_t capacity = 0;  // 0: the entry is still the plain copy of its line
+    };
+    static void AddListEntry(char** list, int& count, int capacity, std::string_view value, JoinedEntry& last);
 
     MimeMessageRecord& record_;
     std::size_t textCapacity_ = 0;  // bytes allocated for record_.text
+    JoinedEntry toLast_, ccLast_;
 };
 
 }  // namespace zenk

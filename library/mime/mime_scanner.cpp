@@ -1,4 +1,4 @@
-// MimeScanner: messages, main header lines and the plain body step.
+// MimeScanner: messages, main header fields and the plain body step.
 #include "mime/mime_scanner.h"
 
 #include <cstring>
@@ -13,7 +13,8 @@ MimeScanner::MimeScanner(ByteSource* inbox, AttachmentStore& store, const char* 
     if (attachmentDir && std::strlen(attachmentDir) < kAttachmentDirCapacity)
         std::strcpy(attachmentDir_, attachmentDir);
     if (!inbox_) return;
-    if (ReadLine(*inbox_, line_)) ParseCountLine(line_, kInboxCountAt, &count_);
+    Line first;
+    if (ReadLine(*inbox_, first)) ParseCountLine(first, kInboxCountAt, &count_);
     if (count_ < 0) count_ = 0;
     firstMessageAt_ = inbox_->Tell();
     if (count_ > 0) {
@@ -38,36 +39,38 @@ void MimeScanner::FreeMessage() {
 }
 
 MimeMessageRecord* MimeScanner::GetFirst() {
-    if (!inbox_ || !content_.HasText()) return nullptr;
-    if (parsedAny_) {
-        // Start over from the first message, as after the start.
-        FreeMessage();
-        if (!content_.NewText(kInitialText) || !inbox_->Seek(firstMessageAt_)) return nullptr;
-        index_ = 1;
-        mime_ = false;
-        partStart_ = true;
-    }
-    content_.ClearText();
-    inHeader_ = true;
-    ParseMessage();
-    return error_ ? nullptr : &record_;
+    if (!inbox_ || count_ <= 0) return nullptr;
+    FreeMessage();
+    if (parsedAny_ && !inbox_->Seek(firstMessageAt_)) return nullptr;
+    index_ = 1;
+    return ParseRecord();
 }
 
 MimeMessageRecord* MimeScanner::GetNext() {
+    if (!inbox_ || index_ >= count_) return nullptr;
     ++index_;
-    if (index_ > count_ || !inbox_) return nullptr;
     FreeMessage();
-    if (!content_.NewText(kInitialText)) return nullptr;
+    return ParseRecord();
+}
+
+// Reads the next record from a clean state and delivers it.
+MimeMessageRecord* MimeScanner::ParseRecord() {
     inHeader_ = true;
+    mime_ = false;
+    error_ = false;
+    inAttachment_ = false;
+    partStart_ = true;
+    if (!content_.NewText(kInitialText)) return nullptr;
     ParseMessage();
-    return error_ ? nullptr : &record_;
+    return Deliver();
 }
 
 void MimeScanner::ParseMessage() {
     parsedAny_ = true;
     messageEnded_ = false;
-    if (!SkipToMarker(*inbox_, line_, kBeginMessage) || error_) return;
-    endAt_ = FindRecordEnd(*inbox_, kEndMessage, StartsInboxRecord, true);
+    endAt_ = kNoRecordEnd;
+    if (!SkipToRecordStart()) return;
+    endAt_ = FindRecordEnd(*inbox_, kEndMessage, StartsInboxRecord, true, ReadLineSkippingRest);
     while (!error_ && ReadMessageLine()) {
         if (inHeader_)
             HeaderLine();
@@ -76,39 +79,107 @@ void MimeScanner::ParseMessage() {
         else
             PlainStep();
     }
-    if (inAttachment_) FinishAttachment();
+    if (inAttachment_ && !error_) FinishAttachment();
+}
+
+// The record, or null for a bad one: then the files written for it are
+// removed and the inbox is left after its end, where the next record starts.
+MimeMessageRecord* MimeScanner::Deliver() {
+    if (!error_) return &record_;
+    DropAttachments();
+    if (!messageEnded_ && endAt_ != kNoRecordEnd && inbox_->Seek(endAt_)) ReadScanLine(*inbox_, line_);
+    messageEnded_ = true;
+    return nullptr;
+}
+
+void MimeScanner::DropAttachments() {
+    int closed = record_.attachmentCount;
+    if (inAttachment_) {
+        store_.Discard();  // the open file is the last one listed
+        inAttachment_ = false;
+        --closed;
+    }
+    for (int i = 0; i < closed; ++i) store_.Remove(record_.attachments[i]);
+}
+
+bool MimeScanner::SkipToRecordStart() {
+    while (ReadScanLine(*inbox_, line_))
+        if (line_.Equals(kBeginMessage)) return true;
+    return false;
 }
 
 // Reads the next line of the current message. False at the "END MESSAGE"
 // line that ends the record (FindRecordEnd: a text line that reads the
-// same is text) and at the end of the file (or a line too long to read):
-// the message ends.
+// same is text) and at the end of the file: the message ends. A line too
+// long to keep makes the record bad.
 bool MimeScanner::ReadMessageLine() {
     if (messageEnded_) return false;
     lineStart_ = inbox_->Tell();
-    if (!ReadLine(*inbox_, line_) || lineStart_ == endAt_) {
+    if (!ReadScanLine(*inbox_, line_) || lineStart_ == endAt_) {
         messageEnded_ = true;
+        return false;
+    }
+    if (line_.cut) {
+        error_ = true;
         return false;
     }
     return true;
 }
 
+// True when the next line of the message begins with a blank or a tab: it
+// continues the header field before it (RFC 5322 folding).
+bool MimeScanner::NextLineContinues() {
+    const std::uint64_t at = inbox_->Tell();
+    if (messageEnded_ || at == endAt_) return false;
+    unsigned char first = 0;
+    const long got = inbox_->Read(&first, 1);
+    inbox_->Seek(at);
+    return got == 1 && (first == ' ' || first == '\t');
+}
+
+// Makes field_ the header field that begins with the current line, its
+// continuation lines joined (each keeps its leading blank), cut at
+// kMaxHeaderField bytes. A CR that stood in a line becomes a blank, so no
+// record field made from a header can hold a line break. False on no memory.
+bool MimeScanner::ReadHeaderField() {
+    field_.Clear();
+    bool more = true;
+    for (;;) {
+        const std::string_view text = line_.View();
+        const std::size_t room = kMaxHeaderField - field_.Size();
+        if (more && !field_.Append(text.substr(0, room))) {
+            error_ = true;
+            return false;
+        }
+        more = field_.Size() < kMaxHeaderField;
+        if (!NextLineContinues() || !ReadMessageLine()) break;
+    }
+    char* p = field_.Data();
+    for (std::size_t i = 0; i < field_.Size(); ++i)
+        if (p[i] == '\r' || p[i] == '\n') p[i] = ' ';
+    return !error_;
+}
+
 // While the current line is empty, reads the next; false when the message
 // ends first.
 bool MimeScanner::SkipEmptyLines() {
-    while (line_.length == 0)
+    while (line_.Empty())
         if (!ReadMessageLine()) return false;
     return true;
 }
 
 void MimeScanner::HeaderLine() {
-    if (line_.length == 0) {
+    if (line_.Empty()) {
         inHeader_ = false;
         return;
     }
+    if (!ReadHeaderField()) return;
+    const std::string_view field = field_.View();
     char keyText[kHeaderKeyCapacity];
-    const std::string_view key = HeaderKey(line_.View(), keyText);
-    const std::string_view value = HeaderValue(line_.View(), key.size());
+    const std::string_view key = HeaderKey(field, keyText);
+    // Address and date fields lose a trailing comment; the subject is free
+    // text and is kept whole.
+    const std::string_view value = HeaderValue(field, key.size());
     if (key == "DATE:")
         CopyField(value, record_.date, sizeof record_.date);
     else if (key == "MESSAGE-ID:")
@@ -116,15 +187,15 @@ void MimeScanner::HeaderLine() {
     else if (key == "FROM:")
         CopyField(value, record_.from, sizeof record_.from);
     else if (key == "SUBJECT:")
-        CopyField(value, record_.subject, sizeof record_.subject);
+        CopyField(HeaderRest(field, key.size()), record_.subject, sizeof record_.subject);
     else if (key == "TO:")
         content_.AddTo(value);
     else if (key == "CC:")
         content_.AddCc(value);
     else if (key == "MIME-VERSION:")
         mime_ = true;
-    else if (key == "CONTENT-TYPE:")
-        ContentType(HeaderRest(line_.View(), key.size()));
+    else if (key == "CONTENT-TYPE:" && !parts_)
+        ContentType(HeaderRest(field, key.size()));
 }
 
 MimePart* MimeScanner::NewPart() {
@@ -140,46 +211,20 @@ MimePart* MimeScanner::NewPart() {
     return part;
 }
 
-// A Content-Type value: makes a new current part. A multipart takes its
-// boundary from this line or the next; a single part its transfer encoding
-// from the line after the header and its continuation lines.
+// A Content-Type value: makes a new current part. A multipart type with a
+// usable boundary parameter is a multipart; one without (none, empty, or
+// longer than a boundary may be) is read as a single part, so its body
+// stays text rather than failing the message.
 MimePart* MimeScanner::ContentType(std::string_view type) {
-    const bool multipart = IsMultipartType(type);
-    char boundary[sizeof MimePart::boundary];
-    BoundaryScan scan = multipart ? FindBoundary(type, boundary, sizeof boundary) : BoundaryScan::kFound;
     MimePart* part = NewPart();
-    if (!part) return nullptr;
-    if (!multipart) {
-        ReadTransferEncoding(*part);
-        return part;
+    if (!part || !IsMultipartType(type)) return part;
+    GrowBuffer boundary;
+    if (FindParameter(type, "boundary", boundary) && boundary.Size() > 0 &&
+        boundary.Size() < sizeof part->boundary) {
+        part->isMultipart = 1;
+        CopyField(boundary.View(), part->boundary, sizeof part->boundary);
     }
-    part->isMultipart = 1;
-    if (scan == BoundaryScan::kNoParameter) {
-        if (ReadMessageLine()) scan = FindBoundary(line_.View(), boundary, sizeof boundary);
-    }
-    if (scan != BoundaryScan::kFound)
-        error_ = true;
-    else
-        std::memcpy(part->boundary, boundary, sizeof boundary);
     return part;
-}
-
-void MimeScanner::ReadTransferEncoding(MimePart& part) {
-    std::uint64_t before = inbox_->Tell();
-    Line next;
-    bool got;
-    while ((got = ReadLine(*inbox_, next)) && next.length > 0 && (next.text[0] == ' ' || next.text[0] == '\t'))
-        before = inbox_->Tell();
-    int encoding = kEncodingNone;
-    bool empty = false;
-    if (got && ParseTransferEncoding(next.View(), &encoding, &empty)) {
-        if (empty)
-            error_ = true;
-        else
-            part.encoding = encoding;
-        return;
-    }
-    inbox_->Seek(before);
 }
 
 void MimeScanner::PlainStep() {

@@ -11,6 +11,13 @@
 // doubled, ending with the line "."), and the line "END MESSAGE". A text
 // line that reads "END MESSAGE" stays text: the record ends at the marker
 // after the end mark (FindRecordEnd in message_files.h).
+//
+// Every record is read from a clean state, so its result never depends on
+// the records before it; lines of any length are read whole (scan_line.h).
+// A record that cannot be delivered whole (an attachment file that cannot
+// be made or written, no memory, a line beyond kMaxScanLine) is reported as
+// bad: its attachment files are removed and the next request goes on with
+// the record after it.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +26,7 @@
 #include "mime/attachment_store.h"
 #include "mime/message_files.h"
 #include "mime/message_record.h"
+#include "mime/scan_line.h"
 #include "zenk32_defs.h"
 
 namespace zenk {
@@ -37,6 +45,9 @@ public:
     static constexpr std::size_t kAttachmentDirCapacity = 160;  // 159 characters
     static constexpr std::size_t kFileNameCapacity = 144;       // 143 characters
     static constexpr std::size_t kInitialText = 512;            // bytes of a new text
+    // A header field with its folded lines joined keeps at most this many
+    // bytes; the rest of a longer one is left out.
+    static constexpr std::size_t kMaxHeaderField = 65535;
 
     // inbox: the opened inbox file, or null when it could not be opened
     // (the scanner then delivers nothing). attachmentDir: where named
@@ -50,24 +61,33 @@ public:
     // The number on the inbox's count line; 0 without one (or when negative).
     int MessageCount() const { return count_; }
 
-    // The record of the first message, or null (no inbox, count 0, a format
-    // or memory error). A later call starts over: the current record is
-    // freed and the inbox is read again from its first message.
+    // The record of the first message, or null (no inbox, count 0, or a bad
+    // record). A later call starts over: the current record is freed and the
+    // inbox is read again from its first message.
     MimeMessageRecord* GetFirst();
-    // The record of the next message, or null after the last one, after an
-    // error, or without an inbox. Frees what the previous record held.
+    // The record of the next message; null after the last one, without an
+    // inbox, or when this record is bad (the call after it goes on with the
+    // next record). Frees what the previous record held.
     MimeMessageRecord* GetNext();
+
+    // The number (1-based) of the message last asked for.
+    int Index() const { return index_; }
 
 private:
     // Messages (mime_scanner.cpp)
     void FreeMessage();
+    MimeMessageRecord* ParseRecord();
     void ParseMessage();
+    MimeMessageRecord* Deliver();
+    void DropAttachments();
+    bool SkipToRecordStart();
     bool ReadMessageLine();
+    bool NextLineContinues();
+    bool ReadHeaderField();
     bool SkipEmptyLines();
     void HeaderLine();
     MimePart* NewPart();
     MimePart* ContentType(std::string_view type);
-    void ReadTransferEncoding(MimePart& part);
     void PlainStep();
     void AddLineToText();
 
@@ -78,30 +98,34 @@ private:
     MimePart* ReadPartHeader();
     bool OpenAttachment();
     void CopyAttachment();
-    bool WriteAttachmentLine(std::string_view line, int encoding);
+    bool WriteAttachmentLine(std::string_view line, int encoding, bool* lineEndOwed);
     void FinishAttachment();
 
     ByteSource* inbox_;               // null: no inbox file
     AttachmentStore& store_;          // where attachment files are made
     MimeMessageRecord record_{};      // the current message, handed to the caller
     MessageRecordContent content_{record_};
-    Line line_;                       // the current line
+    ScanLine line_;                   // the current line, whole
+    GrowBuffer field_;                // the current header field, folded lines joined
+    GrowBuffer fileName_;             // the file name of the part being read
+    GrowBuffer typeName_;             // its Content-Type "name", used without a file name
+    GrowBuffer decoded_;              // bytes of one decoded attachment line
     std::uint64_t lineStart_ = 0;     // inbox position where line_ began
     std::uint64_t firstMessageAt_ = 0;// inbox position after the count line
     std::uint64_t endAt_ = kNoRecordEnd;  // inbox position of the line that ends the message
     char attachmentDir_[kAttachmentDirCapacity] = {};
-    char fileName_[kFileNameCapacity] = {};  // Content-Disposition name of the part being read
     int count_ = 0;                   // from the count line
     int index_ = 0;                   // 1-based number of the message last asked for
     MimePart* parts_ = nullptr;       // every part of the current message, newest first
     MimePart* current_ = nullptr;     // the innermost open context
+    bool parsedAny_ = false;          // a message has been parsed on this scanner
+    // The state of one record; every record starts with these values.
     bool inHeader_ = false;           // the main header is being read
-    bool mime_ = false;               // a MIME-Version header has been seen in this scan
-    bool error_ = false;              // a format or memory error; never cleared
+    bool mime_ = false;               // this message has a MIME-Version header
+    bool error_ = false;              // this record cannot be delivered whole
     bool inAttachment_ = false;       // the lines of an attachment are being copied
     bool partStart_ = true;           // the next body step first skips empty lines
     bool messageEnded_ = false;       // END MESSAGE or the end of the file was met
-    bool parsedAny_ = false;          // a message has been parsed on this scanner
 };
 
 }  // namespace zenk

@@ -71,7 +71,7 @@ void MimeScanner::BeginBodyPart() {
     if (!ReadMessageLine()) return;
     MimePart* part = ReadPartHeader();
     if (!part || error_ || messageEnded_) return;
-    if (part->isMultipart || (part->encoding == kEncodingNone && fileName_[0] == '\0')) {
+    if (part->isMultipart || (part->encoding == kEncodingNone && fileName_.Size() == 0)) {
         partStart_ = true;
         return;
     }
@@ -81,48 +81,50 @@ void MimeScanner::BeginBodyPart() {
     }
 }
 
-// Reads header lines from the current one up to the empty line that ends
-// them, in any order: Content-Type makes the part, Content-Transfer-Encoding
-// and Content-Disposition (its file name) complete it. A part without
-// Content-Type is plain text (RFC 2045's default). Null on an error.
+// Reads header fields from the current line up to the empty line that ends
+// them, in any order, folded lines joined: Content-Type makes the part,
+// Content-Transfer-Encoding and Content-Disposition (its file name)
+// complete it; without a file name there, Content-Type's "name" is used
+// (older mailers give only that). A part without Content-Type is plain text
+// (RFC 2045's default). Null on no memory.
 MimePart* MimeScanner::ReadPartHeader() {
-    fileName_[0] = '\0';
+    fileName_.Clear();
+    typeName_.Clear();
     MimePart* part = nullptr;
     int encoding = -1;
-    while (line_.length > 0) {
+    while (!line_.Empty()) {
+        if (!ReadHeaderField()) return nullptr;
+        const std::string_view field = field_.View();
         char keyText[kHeaderKeyCapacity];
-        const std::string_view key = HeaderKey(line_.View(), keyText);
+        const std::string_view key = HeaderKey(field, keyText);
+        const std::string_view value = HeaderRest(field, key.size());
         if (key == "CONTENT-TYPE:" && !part) {
-            part = ContentType(HeaderRest(line_.View(), key.size()));
-            if (error_) return nullptr;
+            if (!(part = ContentType(value))) return nullptr;
+            FindParameter(value, "name", typeName_);
         } else if (key == "CONTENT-TRANSFER-ENCODING:") {
-            bool empty = false;
-            int value = kEncodingNone;
-            ParseTransferEncoding(line_.View(), &value, &empty);
-            if (empty) {
-                error_ = true;
-                return nullptr;
-            }
-            encoding = value;
+            encoding = TransferEncodingOf(value);
         } else if (key == "CONTENT-DISPOSITION:") {
-            DispositionFileName(line_.View(), fileName_, sizeof fileName_);
+            fileName_.Clear();  // a later one replaces an earlier one
+            FindParameter(value, "filename", fileName_);
         }
         if (!ReadMessageLine()) break;
     }
     if (!part && !(part = NewPart())) return nullptr;
     if (encoding >= 0 && !part->isMultipart) part->encoding = encoding;
+    if (fileName_.Size() == 0 && !fileName_.Append(typeName_.View())) fileName_.Clear();
     return part;
 }
 
 // Opens the file for the current part: under its own (made safe) name in
 // the attachment folder when it has one and no such file exists, else
-// under a generated "QDF" name. False leaves the part's lines to the text.
+// under a generated "QDF" name. False leaves the part's lines to the text;
+// a generated file that cannot be opened makes the record bad.
 bool MimeScanner::OpenAttachment() {
     if (content_.AttachmentsFull()) return false;
     char path[kMaxAttachmentPath + 1];
     char name[kFileNameCapacity];
-    bool opened = fileName_[0] && attachmentDir_[0] &&
-                  SafeAttachmentName(fileName_, name, sizeof name) &&
+    bool opened = fileName_.Size() > 0 && attachmentDir_[0] &&
+                  SafeAttachmentName(fileName_.View(), name, sizeof name) &&
                   JoinAttachmentPath(attachmentDir_, name, path, sizeof path) && store_.CreateNew(path);
     if (!opened) {
         switch (store_.CreateUnique(attachmentDir_, path, sizeof path)) {
@@ -142,44 +144,65 @@ bool MimeScanner::OpenAttachment() {
 // a delimiter of an open multipart (base64: any line beginning "-" or
 // "x-"), at a base64 line holding "=" (after it), and at the end mark ".",
 // "END MESSAGE" or the end of the file. A line that ends the part is left
-// unread for the next step.
+// unread for the next step. The line end before a delimiter belongs to the
+// delimiter (RFC 2046), so the last line of an unencoded, 8bit or
+// quoted-printable file gets none; at the other ends it keeps its own.
+// A failed write makes the record bad.
 void MimeScanner::CopyAttachment() {
     const int encoding = current_ ? current_->encoding : kEncodingOther;
+    bool lineEndOwed = false;
+    // Writes (or, before a delimiter, drops) the line end the last line owes.
+    auto settle = [&](bool write) {
+        const bool owed = lineEndOwed;
+        lineEndOwed = false;
+        if (owed && write && !store_.Write("\r\n", 2)) error_ = true;
+        return !error_;
+    };
     for (;;) {
         const std::string_view text = line_.View();
         bool closing;
         const bool base64End = encoding == kEncodingBase64 && text.size() >= 1 &&
                                (text[0] == '-' || (text.size() >= 2 && text[1] == '-'));
-        if (base64End || text == "." || DelimiterOwner(&closing)) {
+        const bool delimiter = DelimiterOwner(&closing) != nullptr;
+        if (base64End || text == "." || delimiter) {
+            settle(!delimiter);
             inbox_->Seek(lineStart_);
             break;
         }
-        WriteAttachmentLine(text, encoding);
+        if (!settle(true) || !WriteAttachmentLine(text, encoding, &lineEndOwed)) break;
         if (encoding == kEncodingBase64 && text.find('=') != std::string_view::npos) break;
-        if (!ReadMessageLine()) break;
+        if (!ReadMessageLine()) {
+            settle(true);
+            break;
+        }
     }
-    FinishAttachment();
+    if (!error_) FinishAttachment();
 }
 
-// Decodes one line into the open file. Lines of unencoded and "other"
-// parts keep their CR LF; quoted-printable lines too, except after a soft
-// line break ("=" at the end), which joins them to the next line.
-bool MimeScanner::WriteAttachmentLine(std::string_view line, int encoding) {
+// Decodes one line into the open file, whatever its length. Lines of
+// unencoded and "other" parts owe a CR LF after them; quoted-printable
+// lines too, except after a soft line break ("=" at the end), which joins
+// them to the next line. False when a write fails (the record is then bad).
+bool MimeScanner::WriteAttachmentLine(std::string_view line, int encoding, bool* lineEndOwed) {
+    *lineEndOwed = false;
     if (encoding == kEncodingBase64) {
-        unsigned char bytes[kBase64LineBytes];
-        std::size_t n = DecodeBase64Line(line, bytes);
-        return n == 0 || store_.Write(bytes, n);
+        if (!decoded_.Reserve(Base64LineBytes(line.size()))) return !(error_ = true);
+        const std::size_t n = DecodeBase64Line(line, reinterpret_cast<unsigned char*>(decoded_.Data()));
+        if (n && !store_.Write(decoded_.Data(), n)) return !(error_ = true);
+        return true;
     }
     if (line.substr(0, 2) == "..") line.remove_prefix(1);
     bool softBreak = false;
     if (encoding == kEncodingQuotedPrintable) {
-        unsigned char bytes[kLineCapacity];
-        std::size_t n = DecodeQuotedPrintableLine(line, bytes, &softBreak);
-        if (n && !store_.Write(bytes, n)) return false;
+        if (!decoded_.Reserve(line.size())) return !(error_ = true);
+        const std::size_t n =
+            DecodeQuotedPrintableLine(line, reinterpret_cast<unsigned char*>(decoded_.Data()), &softBreak);
+        if (n && !store_.Write(decoded_.Data(), n)) return !(error_ = true);
     } else if (!line.empty() && !store_.Write(line.data(), line.size())) {
-        return false;
+        return !(error_ = true);
     }
-    return softBreak || store_.Write("\r\n", 2);
+    *lineEndOwed = !softBreak;
+    return true;
 }
 
 void MimeScanner::FinishAttachment() {

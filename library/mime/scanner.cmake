@@ -1,6 +1,7 @@
 # The MIME scanner: portable decision code, and its Windows file layer and
 # exports (cross builds only).
 target_sources(zenk_portable PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/scan_line.cpp
   ${CMAKE_CURRENT_LIST_DIR}/transfer_decoding.cpp
   ${CMAKE_CURRENT_LIST_DIR}/header_fields.cpp
   ${CMAKE_CURRENT_LIST_DIR}/attachment_names.cpp

@@ -25,7 +25,7 @@ int HexValue(unsigned char c) {
 
 std::size_t DecodeBase64Line(std::string_view line, unsigned char* out) {
     while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
-    if (line.size() % 4 != 0 || line.size() / 4 * 3 > kBase64LineBytes) return 0;
+    if (line.size() % 4 != 0) return 0;
     std::size_t n = 0;
     for (std::size_t i = 0; i < line.size(); i += 4) {
         const int a = Base64Value(line[i]), b = Base64Value(line[i + 1]);

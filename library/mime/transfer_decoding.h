@@ -8,15 +8,15 @@
 
 namespace zenk {
 
-// Bytes one base64 line may decode to; longer lines decode to nothing.
-constexpr std::size_t kBase64LineBytes = 640;
+// Bytes out must hold for DecodeBase64Line on a line of length characters.
+constexpr std::size_t Base64LineBytes(std::size_t length) { return length / 4 * 3; }
 
-// Decodes one base64 line into out (kBase64LineBytes) and returns the byte
-// count. Trailing blanks and tabs are ignored. The line must then be a
-// multiple of 4 characters and decode to at most kBase64LineBytes, and every
-// group must use the RFC 2045 alphabet; otherwise it gives 0 bytes. A group
-// whose third character is "=" gives one byte, whose fourth is "=" two, and
-// decoding stops after it.
+// Decodes one base64 line, whatever its length, into out
+// (Base64LineBytes(line.size()) bytes) and returns the byte count. Trailing
+// blanks and tabs are ignored. The line must then be a multiple of 4
+// characters, and every group must use the RFC 2045 alphabet; otherwise it
+// gives 0 bytes. A group whose third character is "=" gives one byte, whose
+// fourth is "=" two, and decoding stops after it.
 std::size_t DecodeBase64Line(std::string_view line, unsigned char* out);
 
 // Decodes one quoted-printable line in place-free fashion into out, which

@@ -67,4 +67,6 @@ void WinAttachmentStore::Discard() {
     if (had) DeleteFileA(path_);
 }
 
+void WinAttachmentStore::Remove(const char* path) { DeleteFileA(path); }
+
 }  // namespace zenk

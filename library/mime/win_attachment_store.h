@@ -19,6 +19,7 @@ public:
     bool Write(const void* bytes, std::size_t count) override;
     void Close() override;
     void Discard() override;
+    void Remove(const char* path) override;
 
 private:
     bool Remember(HANDLE file, const char* path);

@@ -1,6 +1,10 @@
-// libFuzzer target: any inbox bytes, scanned to the end with every record
-// read whole. Attachment files go to a store in memory that checks that the
-// scanner only writes to a file it has open.
+// libFuzzer target: inboxes of several records made from any bytes, scanned
+// to the end with every record read whole, bad records included. The input
+// is cut into records at each 0xFF byte; a 0xFE byte stands for a line far
+// longer than every limit (64 KiB), so long lines meet every state of the
+// scanner. Attachment files go to a store in memory that checks that the
+// scanner only writes to a file it has open, and no record field may hold
+// a line break.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -26,23 +30,49 @@ public:
     }
     void Close() override { open = false; }
     void Discard() override { open = false; }
+    void Remove(const char*) override {
+        if (open) __builtin_trap();
+    }
 };
 
+bool HasLineBreak(const char* text) { return std::strpbrk(text, "\r\n") != nullptr; }
+
 void Touch(const MimeMessageRecord* r) {
-    volatile std::size_t sum = std::strlen(r->subject) + std::strlen(r->from);
-    for (int i = 0; i < r->toCount; ++i) sum = sum + std::strlen(r->to[i]);
-    for (int i = 0; i < r->ccCount; ++i) sum = sum + std::strlen(r->cc[i]);
-    for (int i = 0; i < r->attachmentCount; ++i) sum = sum + std::strlen(r->attachments[i]);
+    if (HasLineBreak(r->subject) || HasLineBreak(r->from) || HasLineBreak(r->date) || HasLineBreak(r->messageId))
+        __builtin_trap();
+    for (int i = 0; i < r->toCount; ++i)
+        if (HasLineBreak(r->to[i])) __builtin_trap();
+    for (int i = 0; i < r->ccCount; ++i)
+        if (HasLineBreak(r->cc[i])) __builtin_trap();
+    for (int i = 0; i < r->attachmentCount; ++i)
+        if (HasLineBreak(r->attachments[i])) __builtin_trap();
     if (r->textLength > 0 && r->text[r->textLength - 1] != '\0') __builtin_trap();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::string inbox = "Letters : 5\r\n" + std::string(reinterpret_cast<const char*>(data), size);
+    std::string records;
+    int count = 1;
+    records += "BEGIN MESSAGE\r\n";
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == 0xFF) {
+            records += "\r\n.\r\nEND MESSAGE\r\nBEGIN MESSAGE\r\n";
+            ++count;
+        } else if (data[i] == 0xFE) {
+            records.append(64 * 1024, static_cast<char>(i % 2 ? '-' : 'A'));
+        } else {
+            records += static_cast<char>(data[i]);
+        }
+    }
+    records += "\r\n.\r\nEND MESSAGE\r\n";
+    std::string inbox = "Letters : " + std::to_string(count + 1) + "\r\n" + records;
     zenk::MemorySource source(inbox);
     NullStore store;
     zenk::MimeScanner scanner(&source, store, "dir");
-    for (MimeMessageRecord* r = scanner.GetFirst(); r; r = scanner.GetNext()) Touch(r);
+    MimeMessageRecord* r = scanner.GetFirst();
+    for (int i = 1; i <= scanner.MessageCount(); ++i, r = scanner.GetNext())
+        if (r) Touch(r);
+    if (store.open) __builtin_trap();  // a file left open after the last record
     return 0;
 }

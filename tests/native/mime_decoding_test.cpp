@@ -12,9 +12,9 @@ using namespace zenk;
 namespace {
 
 std::string Base64(std::string_view line) {
-    unsigned char out[kBase64LineBytes];
-    std::size_t n = DecodeBase64Line(line, out);
-    return std::string(reinterpret_cast<char*>(out), n);
+    std::string out(Base64LineBytes(line.size()), '\0');
+    out.resize(DecodeBase64Line(line, reinterpret_cast<unsigned char*>(out.data())));
+    return out;
 }
 
 std::string QuotedPrintable(std::string_view line, bool* soft = nullptr) {
@@ -40,8 +40,27 @@ TEST(Base64Line, BrokenLinesGiveNothing) {
     EXPECT_EQ(Base64("SGVsbG8"), "");      // not a multiple of 4
     EXPECT_EQ(Base64("SGV*bG8="), "");     // outside the alphabet
     EXPECT_EQ(Base64("SG=k"), "");         // "=" third but not fourth
-    EXPECT_EQ(Base64(std::string(852, 'A')).size(), 639u);  // the longest line
-    EXPECT_EQ(Base64(std::string(856, 'A')), "");           // 642 bytes do not fit
+    EXPECT_EQ(Base64(std::string(4001, 'A')), "");         // long, and not a multiple of 4
+    EXPECT_EQ(Base64(std::string(4000, 'A') + "*AAA"), ""); // a bad group at the end of a long line
+}
+
+TEST(Base64Line, LongLinesDecodeWhole) {
+    std::string bytes;
+    for (int i = 0; i < 741; ++i) bytes += char(i * 7 + 3);
+    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string line;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        unsigned v = (unsigned char)bytes[i] << 16;
+        if (i + 1 < bytes.size()) v |= (unsigned char)bytes[i + 1] << 8;
+        if (i + 2 < bytes.size()) v |= (unsigned char)bytes[i + 2];
+        line += kAlphabet[v >> 18 & 63];
+        line += kAlphabet[v >> 12 & 63];
+        line += i + 1 < bytes.size() ? kAlphabet[v >> 6 & 63] : '=';
+        line += i + 2 < bytes.size() ? kAlphabet[v & 63] : '=';
+    }
+    ASSERT_EQ(line.size(), 988u);
+    EXPECT_EQ(Base64(line), bytes);
+    EXPECT_EQ(Base64(std::string(40000, '/')).size(), 30000u);
 }
 
 TEST(QuotedPrintableLine, EscapesSoftBreaksAndBadEscapes) {
@@ -73,41 +92,51 @@ TEST(HeaderFields, MediaTypesIgnoreCase) {
     EXPECT_FALSE(IsMultipartType("Application/Octet-Stream"));
 }
 
-TEST(HeaderFields, BoundaryQuotedOrToken) {
-    char b[128];
-    EXPECT_EQ(FindBoundary("multipart/mixed; boundary=\"a b=c\"", b, sizeof b), BoundaryScan::kFound);
-    EXPECT_STREQ(b, "a b=c");
-    EXPECT_EQ(FindBoundary("multipart/mixed; boundary=simple; x=y", b, sizeof b), BoundaryScan::kFound);
-    EXPECT_STREQ(b, "simple");
-    EXPECT_EQ(FindBoundary("multipart/mixed; charset=x; BOUNDARY=tok", b, sizeof b), BoundaryScan::kFound);
-    EXPECT_STREQ(b, "tok");
-    EXPECT_EQ(FindBoundary("multipart/mixed;", b, sizeof b), BoundaryScan::kNoParameter);
-    EXPECT_EQ(FindBoundary("multipart/mixed; boundary=\"open", b, sizeof b), BoundaryScan::kBad);
-    EXPECT_EQ(FindBoundary("multipart/mixed; boundary=", b, sizeof b), BoundaryScan::kBad);
-    EXPECT_EQ(FindBoundary("m; boundary=\"" + std::string(200, 'q') + "\"", b, sizeof b), BoundaryScan::kFound);
-    EXPECT_EQ(std::string(b).size(), 127u);
+std::string Parameter(std::string_view value, std::string_view name) {
+    GrowBuffer out;
+    return FindParameter(value, name, out) ? std::string(out.View()) : "<none>";
 }
 
-TEST(HeaderFields, TransferEncodingAndFileName) {
-    int e = -1;
-    bool empty = true;
-    EXPECT_TRUE(ParseTransferEncoding("Content-Transfer-Encoding: base64", &e, &empty));
-    EXPECT_EQ(e, kEncodingBase64);
-    EXPECT_FALSE(empty);
-    EXPECT_TRUE(ParseTransferEncoding("content-transfer-encoding: Quoted-Printable", &e, &empty));
-    EXPECT_EQ(e, kEncodingQuotedPrintable);
-    EXPECT_TRUE(ParseTransferEncoding("Content-Transfer-Encoding: 8bit", &e, &empty));
-    EXPECT_EQ(e, kEncodingOther);
-    EXPECT_TRUE(ParseTransferEncoding("Content-Transfer-Encoding:   ", &e, &empty));
-    EXPECT_TRUE(empty);
-    EXPECT_FALSE(ParseTransferEncoding("Content-Type: text/plain", &e, &empty));
+// Parameters are found by name wherever they stand, never by position.
+TEST(HeaderFields, ParametersByName) {
+    struct Case {
+        const char* value;
+        const char* name;
+        const char* expected;
+    } cases[] = {
+        {"multipart/mixed; boundary=\"a b=c\"", "boundary", "a b=c"},
+        {"multipart/mixed; boundary=simple; x=y", "boundary", "simple"},
+        {"multipart/mixed; charset=x; BOUNDARY=tok", "boundary", "tok"},
+        {"multipart/report; report-type=delivery-status;  boundary=\"9B0\"", "boundary", "9B0"},
+        {"multipart/related; type=\"text/html\";\tboundary=\"rel\"", "boundary", "rel"},
+        {"multipart/signed; micalg=pgp-sha1; protocol=\"a;b\"; boundary = sig ;", "boundary", "sig"},
+        {"multipart/mixed; x=\"boundary=no\"", "boundary", "<none>"},
+        {"multipart/mixed;", "boundary", "<none>"},
+        {"multipart/mixed; boundary=", "boundary", ""},
+        {"multipart/mixed; boundary=\"open", "boundary", "open"},
+        {"attachment; size=3; filename=a.txt; x", "filename", "a.txt"},
+        {"attachment; filename=\"r \\\"1\\\".pdf\"", "filename", "r \"1\".pdf"},
+        {"attachment; creation-date=\"x=y\"", "filename", "<none>"},
+        {"application/pdf; filename=f.pdf; name=n.pdf", "name", "n.pdf"},
+        {"attachment; filename*=utf-8''caf%C3%A9%20menu.txt", "filename", "caf\xc3\xa9 menu.txt"},
+        {"attachment; filename*0=\"long \"; filename*1*=na%6De; filename*2=.txt", "filename", "long name.txt"},
+        {"attachment; filename=plain.txt; filename*=utf-8''wins.txt", "filename", "wins.txt"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Parameter(c.value, c.name), c.expected) << c.value;
+}
 
-    char name[144];
-    EXPECT_TRUE(DispositionFileName("Content-Disposition: attachment; filename=\"r 1.pdf\"", name, sizeof name));
-    EXPECT_STREQ(name, "r 1.pdf");
-    EXPECT_TRUE(DispositionFileName("Content-Disposition: attachment; size=3; filename=a.txt; x", name, sizeof name));
-    EXPECT_STREQ(name, "a.txt");
-    EXPECT_FALSE(DispositionFileName("Content-Disposition: inline", name, sizeof name));
+TEST(HeaderFields, TransferEncodingByWord) {
+    struct Case {
+        const char* value;
+        int expected;
+    } cases[] = {
+        {"base64", kEncodingBase64},         {" BASE64 ", kEncodingBase64},
+        {"Quoted-Printable", kEncodingQuotedPrintable}, {"7bit", kEncodingNone},
+        {"", kEncodingNone},                 {"8bit", kEncodingOther},
+        {"binary", kEncodingOther},          {"quoted", kEncodingOther},
+        {"x-uuencode", kEncodingOther},      {"base64 (comment)", kEncodingBase64},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TransferEncodingOf(c.value), c.expected) << c.value;
 }
 
 TEST(AttachmentNames, NamesNeverLeaveTheFolder) {
@@ -125,6 +154,29 @@ TEST(AttachmentNames, NamesNeverLeaveTheFolder) {
     for (const char* bad : {"", "..", ".", "dir/", "CON", "nul.txt", "Com1", "lpt9.log", "file.txt:stream:"})
         EXPECT_FALSE(SafeAttachmentName(bad, n, sizeof n)) << bad;
     EXPECT_TRUE(SafeAttachmentName("COM10", n, sizeof n));
+}
+
+// A name too long for its field is shortened before its final extension.
+TEST(AttachmentNames, ShortenedNamesKeepTheirExtension) {
+    char n[144];
+    const std::string stem(140, 'A');
+    struct Case {
+        std::string name;
+        std::string expected;  // empty: refused
+    } cases[] = {
+        {stem + ".exe.txt", std::string(139, 'A') + ".txt"},
+        {std::string(143, 'B'), std::string(143, 'B')},
+        {std::string(150, 'C'), std::string(143, 'C')},
+        {"x." + std::string(150, 'e'), ""},
+        {"con" + std::string(150, '.') + "a", ""},
+        {"a\r\nb.txt", "a__b.txt"},
+        {std::string(138, 'D') + "\r\n.txt", std::string(138, 'D') + "_.txt"},
+    };
+    for (const Case& c : cases) {
+        const bool ok = SafeAttachmentName(c.name, n, sizeof n);
+        EXPECT_EQ(ok, !c.expected.empty()) << c.name;
+        EXPECT_EQ(std::string(n), c.expected) << c.name;
+    }
 }
 
 TEST(AttachmentNames, JoinedPathsStayWithinMaxPath) {

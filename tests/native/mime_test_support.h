@@ -20,6 +20,7 @@ public:
     std::string open;  // path of the open file, or empty
     int generated = 0;
     bool failUnique = false;
+    int writesLeft = -1;  // writes that succeed before all fail (a full disk); -1: none fails
 
     bool CreateNew(const char* path) override {
         if (files.count(path)) return false;
@@ -38,11 +39,17 @@ public:
     }
     bool Write(const void* bytes, std::size_t count) override {
         EXPECT_FALSE(open.empty());
+        if (writesLeft == 0) return false;
+        if (writesLeft > 0) --writesLeft;
         files[open].append(static_cast<const char*>(bytes), count);
         return true;
     }
     void Close() override { open.clear(); }
     void Discard() override { files.erase(open); open.clear(); }
+    void Remove(const char* path) override {
+        EXPECT_NE(open, path);  // only closed files are removed
+        EXPECT_EQ(files.erase(path), 1u) << path;
+    }
 };
 
 // An inbox: count line, then each message between the markers, CR LF lines.

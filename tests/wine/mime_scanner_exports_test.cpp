@@ -149,4 +149,62 @@ TEST(MimeScanExports, InboxHeldElsewhereOrMissingGivesNoMessages) {
     RemoveDirectoryA(dir.c_str());
 }
 
+// Mail as other software writes it, through the exports onto real files: a
+// megabyte line, a multipart without boundary between sound records, a
+// boundary and a file name on folded lines, a base64 attachment on one long
+// line under a name too long to keep whole, and an 8bit file whose bytes
+// must come back exactly.
+TEST(MimeScanExports, RealMailComesBackWhole) {
+    std::string dir = TempFolder("zenkscan4");
+    std::string inbox = dir + "\\inbox.txt";
+    const std::string megabyte(1 << 20, 'm');
+    std::string base64, bytes;
+    for (int i = 0; i < 247; ++i) {
+        base64 += "AP8A";
+        bytes += std::string("\0\xff\0", 3);
+    }
+    const std::string longName = std::string(140, 'A') + ".exe.txt";
+    const std::string keptName = std::string(139, 'A') + ".txt";
+    std::string records =
+        "BEGIN MESSAGE\r\nSubject: big\r\n\r\nbefore\r\n" + megabyte + "\r\nafter\r\n.\r\nEND MESSAGE\r\n"
+        "BEGIN MESSAGE\r\nSubject: no boundary\r\nMIME-Version: 1.0\r\nContent-Type: multipart/mixed;\r\n\r\n"
+        "--x\r\nbody\r\n.\r\nEND MESSAGE\r\n"
+        "BEGIN MESSAGE\r\nSubject: Returned mail (17 max):\r\n from relay\r\nMIME-Version: 1.0\r\n"
+        "Content-Type: multipart/report; report-type=delivery-status;\r\n\tboundary=\"9B0/r\"\r\n\r\n"
+        "--9B0/r\r\nContent-Type: text/plain\r\n\r\nreport text\r\n\r\n"
+        "--9B0/r\r\nContent-Type: application/octet-stream\r\nContent-Transfer-Encoding: base64\r\n"
+        "Content-Disposition: attachment;\r\n filename=\"" + longName + "\"\r\n\r\n" + base64 + "\r\n"
+        "--9B0/r\r\nContent-Type: application/octet-stream; name=\"raw.bin\"\r\nContent-Transfer-Encoding: 8bit\r\n\r\n"
+        "r\xe9\r\nsult\r\n--9B0/r--\r\n.\r\nEND MESSAGE\r\n"
+        "BEGIN MESSAGE\r\nSubject: last\r\n\r\nl\r\n.\r\nEND MESSAGE\r\n";
+    WriteFileBytes(inbox, "Letters : 4\r\n" + records);
+    void* h = nullptr;
+    ASSERT_EQ(ZENKMimeScanStart(inbox.c_str(), dir.c_str(), &h), 0);
+    MimeMessageRecord* r = ZENKMimeScanGetFirst(h);
+    ASSERT_NE(r, nullptr);
+    EXPECT_TRUE(std::string(r->text) == "before\r\n" + megabyte + "\r\nafter\r\n");
+    r = ZENKMimeScanGetNext(h);
+    ASSERT_NE(r, nullptr);
+    EXPECT_STREQ(r->subject, "no boundary");
+    EXPECT_STREQ(r->text, "--x\r\nbody\r\n");
+    r = ZENKMimeScanGetNext(h);
+    ASSERT_NE(r, nullptr);
+    EXPECT_STREQ(r->subject, "Returned mail (17 max): from relay");
+    EXPECT_STREQ(r->text, "report text\r\n\r\n");
+    ASSERT_EQ(r->attachmentCount, 2);
+    EXPECT_EQ(std::string(r->attachments[0]), dir + "\\" + keptName);
+    EXPECT_EQ(inboxtest::ReadWholeFile(dir + "\\" + keptName), bytes);
+    EXPECT_EQ(std::string(r->attachments[1]), dir + "\\raw.bin");
+    EXPECT_EQ(inboxtest::ReadWholeFile(dir + "\\raw.bin"), "r\xe9\r\nsult");
+    r = ZENKMimeScanGetNext(h);
+    ASSERT_NE(r, nullptr);
+    EXPECT_STREQ(r->subject, "last");
+    EXPECT_EQ(ZENKMimeScanGetNext(h), nullptr);
+    EXPECT_EQ(ZENKMimeScanClose(h), 0);
+    DeleteFileA((dir + "\\" + keptName).c_str());
+    DeleteFileA((dir + "\\raw.bin").c_str());
+    DeleteFileA(inbox.c_str());
+    RemoveDirectoryA(dir.c_str());
+}
+
 }  // namespace

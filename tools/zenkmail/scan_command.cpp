@@ -3,8 +3,10 @@
 //   zenkmail scan --inbox FILE [--attachments DIR]
 //
 // Prints every record's fields, its text and the paths (and sizes) of the
-// attachment files written. Exit codes: 0 done, 1 the inbox cannot be read
-// or a message has a format error, 2 bad command line.
+// attachment files written. A record the library reports as bad is named
+// on stderr and the scan goes on with the next one. Exit codes: 0 done,
+// 1 the inbox cannot be read, 2 bad command line, 4 done, but one or more
+// messages could not be read (kExitBadMessages).
 #include <windows.h>
 
 #include <cstdio>
@@ -15,13 +17,18 @@
 
 namespace {
 
+constexpr int kExitBadMessages = 4;
+
 void ScanUsage(FILE* out) {
     std::fputs(
         "usage: zenkmail scan --inbox FILE [--attachments DIR]\n"
         "  Reads the messages of an inbox file written by 'zenkmail fetch' and prints\n"
         "  each one's header fields, text and attachments. Attachments are decoded\n"
         "  into DIR under their own names (a generated QDF name when the name is\n"
-        "  taken); without DIR they go to the temporary folder.\n",
+        "  taken); without DIR they go to the temporary folder.\n"
+        "  Exit status: 0 done, 1 the inbox cannot be read, 2 bad command line,\n"
+        "  4 one or more messages could not be read (named on stderr; the others\n"
+        "  are listed).\n",
         out);
 }
 
@@ -96,13 +103,23 @@ int ScanCommand(int argc, char** argv) {
     int count = 0;
     ZENKMimeScanNumMessages(scanner, &count);
     std::printf("%s: %d message(s)\n", inbox, count);
-    int number = 0, status = 0;
-    for (MimeMessageRecord* r = ZENKMimeScanGetFirst(scanner); r; r = ZENKMimeScanGetNext(scanner))
-        PrintRecord(++number, count, *r);
-    if (number < count) {
-        std::fprintf(stderr, "zenkmail scan: message %d cannot be read (format error or no memory);"
-                             " it and the rest are skipped\n", number + 1);
-        status = 1;
+    // A NULL before the count is reached is a bad record: the next request
+    // goes on with the record after it.
+    int bad = 0;
+    for (int number = 1; number <= count; ++number) {
+        MimeMessageRecord* r = number == 1 ? ZENKMimeScanGetFirst(scanner) : ZENKMimeScanGetNext(scanner);
+        if (r) {
+            PrintRecord(number, count, *r);
+            continue;
+        }
+        ++bad;
+        std::fprintf(stderr, "zenkmail scan: message %d cannot be read (an attachment file cannot be written,"
+                             " or no memory); its files are removed\n", number);
+    }
+    int status = 0;
+    if (bad) {
+        std::fprintf(stderr, "zenkmail scan: %d of %d message(s) cannot be read\n", bad, count);
+        status = kExitBadMessages;
     }
     ZENKMimeScanClose(scanner);
     return status;

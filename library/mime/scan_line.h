@@ -1,0 +1,70 @@
+// Whole lines of any length, for the scanner.
+//
+// The inbox keeps messages as the server sent them, and real mail holds
+// lines far longer than the 999 bytes the outbox line rules allow (a base64
+// attachment on one line, a megabyte of HTML without a line break). The
+// scanner therefore reads every line whole into a buffer that grows, and
+// never reads a long line as several short ones. Portable.
+#pragma once
+#include <cstddef>
+#include <string_view>
+
+#include "mime/message_files.h"
+
+namespace zenk {
+
+// The longest line the scanner keeps: longer lines are read up to their
+// LF but marked cut, and the record they stand in is reported as bad
+// rather than handed out with bytes missing.
+constexpr std::size_t kMaxScanLine = 64u * 1024 * 1024;
+
+// A byte buffer that grows by doubling (new without exceptions), NUL-kept.
+class GrowBuffer {
+public:
+    GrowBuffer() = default;
+    ~GrowBuffer() { delete[] data_; }
+    GrowBuffer(const GrowBuffer&) = delete;
+    GrowBuffer& operator=(const GrowBuffer&) = delete;
+
+    // Appends n bytes; false (nothing appended) when memory runs out.
+    bool Append(const char* bytes, std::size_t n);
+    bool Append(std::string_view text) { return Append(text.data(), text.size()); }
+    // Makes room for n bytes in all; false when memory runs out.
+    bool Reserve(std::size_t n);
+    void Clear();
+    // Drops bytes from the end, leaving length n (n <= Size()).
+    void Truncate(std::size_t n);
+
+    char* Data() { return data_ ? data_ : empty_; }
+    std::string_view View() const { return {data_ ? data_ : empty_, size_}; }
+    std::size_t Size() const { return size_; }
+
+private:
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;  // bytes in data_, the NUL included
+    char empty_[1] = {};
+};
+
+// One line as the scanner holds it: the line end removed (LF, and a CR just
+// before it), any length.
+struct ScanLine {
+    GrowBuffer bytes;
+    bool cut = false;  // longer than kMaxScanLine (or no memory): bytes holds its start
+
+    std::string_view View() const { return bytes.View(); }
+    std::size_t Length() const { return bytes.Size(); }
+    bool Empty() const { return bytes.Size() == 0; }
+    bool Equals(std::string_view text) const { return View() == text; }
+};
+
+// Reads the next line whole. False: no line (the end of the file with
+// nothing read, or a failed read). A last line without LF is a line.
+bool ReadScanLine(ByteSource& source, ScanLine& line);
+
+// Reads the next line as ReadLine does, except that a line of 1000 bytes
+// and more delivers its first 999 and the rest is skipped up to its LF:
+// for finding marker lines, which are never that long.
+bool ReadLineSkippingRest(ByteSource& source, Line& line);
+
+}  // namespace zenk
