@@ -23,6 +23,14 @@
  *    failure result (ZENK_FAILED for the integer-returning calls, except the
  *    host queries below, which return error codes).
  *  - No C++ exception ever crosses this interface.
+ *  - The library may be unloaded (FreeLibrary) and loaded again in one
+ *    process; every family works after the new load (call ZENKInit again).
+ *    At unload its window classes ("ZENK_WINSOCK", "ZENK_SMTPWIND",
+ *    "ZENK_POP3WIND") are unregistered. Windows of sessions still open then
+ *    are detached from the library's code: destroyed when they belong to
+ *    the unloading thread, else closed by their own thread's message loop.
+ *    Their objects and sockets are not freed: end every session
+ *    (ZENKEndWinSock, ZENKSMTPClose, ZENKPOP3Close) before unloading.
  */
 #ifndef ZENK32_H
 #define ZENK32_H
