@@ -65,7 +65,9 @@ int  ZENKAPI ZENKLastWinSockError(int* code, char* text);
  * with serverName untouched: cancelled, not initialised, serverName NULL, or
  * this thread already shows a browser dialog (one per thread; dialogs on
  * different threads may be open together). A server whose name has more
- * than 31 characters is shown cut and cannot be chosen. */
+ * than 31 characters is shown cut and cannot be chosen: OK or a double-click
+ * on it beeps and shows a message box "Server Name Too Long", owned by the
+ * dialog, which stays open afterwards; no cut name is ever returned. */
 int  ZENKAPI ZENKGetServerNameDlg(HWND owner, char* serverName);
 
 /* ---- UDP endpoints -------------------------------------------------------
