@@ -10,9 +10,20 @@
 #   the text "fatal exception 0x...", which FAIL_REGULAR_EXPRESSION catches.
 #   RUNNER: a command run on Linux that starts the peers the test needs and
 #   then runs the test program; the program's path is appended last.
+#
+# zenk_apply_wine_checks()
+#   Called once after every test is defined (tests/CMakeLists.txt): every
+#   test named wine.* runs with Wine's heap checking on and fails on a crash
+#   or on any heap warning or error Wine prints, whichever way it was added.
 include(GoogleTest)
 
 set(ZENK_CRASH_REGEX "Unhandled (exception|page fault)|fatal exception 0x")
+# Wine checks heap parameters and fills freed blocks with FEEEFEEE while its
+# heap channel warns, and reports a block that is not (or no longer) a heap
+# block; a program that used freed memory shows up here even where it
+# survives by luck.
+set(ZENK_WINEDEBUG "-all,err+heap,warn+heap")
+set(ZENK_HEAP_REGEX "[0-9a-f]+:(err|warn):heap:")
 
 function(zenk_add_native_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
@@ -44,6 +55,23 @@ function(zenk_add_wine_test)
     FAIL_REGULAR_EXPRESSION "${ZENK_CRASH_REGEX}"
     TIMEOUT ${T_TIMEOUT}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endfunction()
+
+function(zenk_apply_wine_checks)
+  get_property(tests DIRECTORY PROPERTY TESTS)
+  foreach(test ${tests})
+    if(NOT test MATCHES "^wine\\.")
+      continue()
+    endif()
+    get_test_property(${test} FAIL_REGULAR_EXPRESSION fail)
+    if(NOT fail)
+      set(fail "")
+    endif()
+    list(APPEND fail "${ZENK_CRASH_REGEX}" "${ZENK_HEAP_REGEX}")
+    list(REMOVE_DUPLICATES fail)
+    set_property(TEST ${test} PROPERTY FAIL_REGULAR_EXPRESSION "${fail}")
+    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "WINEDEBUG=${ZENK_WINEDEBUG}")
+  endforeach()
 endfunction()
 
 # zenk_module_definition(def_file out_var)

@@ -43,6 +43,7 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
 }
 
 void CFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle) {
+    if (m_bTearingDown) return;
     CDocument* doc = GetActiveDocument();
     if (bAddToTitle && doc)
         SetWindowText(m_strTitle + " - " + doc->GetTitle());
@@ -160,6 +161,7 @@ void CFrameWnd::OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu) {
 }
 
 void CFrameWnd::OnIdleUpdate() {
+    if (m_bTearingDown) return;
     CControlBar* status = FindBar(AFX_IDW_STATUS_BAR);
     if (!status || !status->IsWindowVisible()) return;
     static const struct { int key; const char* text; } kIndicators[] = {
@@ -226,11 +228,17 @@ LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         if (AfxGetMainWnd() == this) {
             if (!AfxGetApp()->SaveAllModified()) return 0;
+            // The documents and their windows go first, while everything
+            // they talk to on the way out (the MDI client, this frame's
+            // menu and bars) still exists; the frame follows.
+            m_bTearingDown = TRUE;
+            AfxGetApp()->CloseAllDocuments();
             DestroyWindow();
             return 0;
         }
         break;
     case WM_DESTROY:
+        m_bTearingDown = TRUE;
         if (AfxGetMainWnd() == this) PostQuitMessage(0);
         break;
     default:

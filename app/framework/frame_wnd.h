@@ -43,6 +43,8 @@ public:
     //  runs when the application is idle: key indicators of the status bar
 
     // do not override these
+    BOOL IsTearingDown() const { return m_bTearingDown; }
+    //  true once the frame is closing for good: no menu, title or bar updates then
     void SetActiveView(CView* pView) { m_pViewActive = pView; }
     //  makes pView the view that gets commands
     void AddControlBar(CControlBar* pBar);
@@ -98,4 +100,5 @@ protected:
     int m_nBars = 0;
     UINT m_nIDLastMessage = 0;  // prompt shown in the message pane
     DWORD m_dwFrameStyle = 0;   // FWS_ bits given to LoadFrame
+    BOOL m_bTearingDown = FALSE;  // set when closing can no longer be refused
 };

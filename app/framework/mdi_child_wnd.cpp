@@ -104,6 +104,7 @@ BOOL CMDIChildWnd::DestroyWindow() {
 }
 
 void CMDIChildWnd::PostNcDestroy() {
+    // A frame that is going itself is left alone (OnIdleUpdate checks).
     if (CMDIFrameWnd* frame = GetMDIFrame()) frame->OnIdleUpdate();
     CFrameWnd::PostNcDestroy();
 }

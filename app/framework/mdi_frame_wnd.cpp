@@ -50,6 +50,33 @@ LRESULT CMDIFrameWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
     return DefFrameProcA(m_hWnd, m_hWndMDIClient, message, wParam, lParam);
 }
 
+LRESULT CMDIFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_DESTROY) return CFrameWnd::WindowProc(message, wParam, lParam);
+    // The client frees its list of children when it gets WM_DESTROY, right
+    // after this frame: children still open then would be taken down by a
+    // client that no longer knows them. So they go now, through the client.
+    m_bTearingDown = TRUE;
+    DestroyChildFrames();
+    // The window destroys the menu it shows; the document menus belong to
+    // their templates, so the frame's own menu is the one to go with it.
+    if (m_hMenuDefault && ::GetMenu(m_hWnd) != m_hMenuDefault) ::SetMenu(m_hWnd, m_hMenuDefault);
+    m_hMenuShown = m_hMenuDefault;
+    LRESULT result = CFrameWnd::WindowProc(message, wParam, lParam);
+    m_hWndMDIClient = nullptr;  // destroyed next, with this frame
+    return result;
+}
+
+void CMDIFrameWnd::DestroyChildFrames() {
+    if (!m_hWndMDIClient) return;
+    // Bounded: a child that refuses to go must not hold the frame for ever.
+    for (int left = 4096; left > 0; --left) {
+        HWND child = ::GetWindow(m_hWndMDIClient, GW_CHILD);
+        if (!child) return;
+        ::SendMessageA(m_hWndMDIClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+        if (::IsWindow(child) && ::GetParent(child) == m_hWndMDIClient) ::DestroyWindow(child);
+    }
+}
+
 BOOL CMDIFrameWnd::PreTranslateMessage(MSG* pMsg) {
     if (m_hWndMDIClient && TranslateMDISysAccel(m_hWndMDIClient, pMsg)) return TRUE;
     return CFrameWnd::PreTranslateMessage(pMsg);
@@ -82,6 +109,7 @@ BOOL CMDIFrameWnd::OnCmdMsg(UINT nID) {
 }
 
 void CMDIFrameWnd::UpdateFrameMenu() {
+    if (m_bTearingDown) return;
     CMDIChildWnd* child = MDIGetActive();
     HMENU menu = (child && child->m_hMenuShared) ? child->m_hMenuShared : m_hMenuDefault;
     if (!m_hWndMDIClient || menu == m_hMenuShown) return;
@@ -92,6 +120,7 @@ void CMDIFrameWnd::UpdateFrameMenu() {
 }
 
 void CMDIFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle) {
+    if (m_bTearingDown) return;
     CMDIChildWnd* child = MDIGetActive();
     CDocument* doc = child ? child->GetActiveDocument() : nullptr;
     CString title = (bAddToTitle && doc) ? m_strTitle + " - " + doc->GetTitle() : m_strTitle;
@@ -99,6 +128,7 @@ void CMDIFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle) {
 }
 
 void CMDIFrameWnd::OnIdleUpdate() {
+    if (m_bTearingDown) return;
     UpdateFrameMenu();
     OnUpdateFrameTitle(m_dwFrameStyle & FWS_ADDTOTITLE);
     CFrameWnd::OnIdleUpdate();

@@ -36,6 +36,8 @@ public:
 protected:
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     //  the MDI default procedure
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    //  on destruction: the child frames go first, then the client is forgotten
     BOOL PreTranslateMessage(MSG* pMsg) override;
     //  MDI system keys (Ctrl+F4, Ctrl+F6), then the accelerators
     void LayoutClient(const RECT& rect) override;
@@ -55,6 +57,9 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    void DestroyChildFrames();
+    //  destroys every child frame through the MDI client
+
     HMENU m_hMenuShown = nullptr;  // the menu the frame shows now
 };
 

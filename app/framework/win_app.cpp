@@ -183,6 +183,14 @@ BOOL CWinApp::SaveAllModified() {
     return TRUE;
 }
 
+void CWinApp::CloseAllDocuments() {
+    for (int t = 0; t < m_nTemplates; ++t) {
+        // A closed document leaves its template's list: walk it from the end.
+        for (int d = m_pTemplates[t]->GetDocumentCount(); d > 0; --d)
+            if (CDocument* doc = m_pTemplates[t]->GetDocument(d - 1)) doc->OnCloseDocument();
+    }
+}
+
 void CWinApp::DoWaitCursor(int nCode) {
     if (nCode > 0) {
         if (m_nWaitCursorCount++ == 0) m_hcurWaitRestore = SetCursor(LoadCursor(nullptr, IDC_WAIT));

@@ -55,6 +55,8 @@ public:
     //  true between BeginWaitCursor and the matching EndWaitCursor
     BOOL SaveAllModified();
     //  lets every document save; FALSE when one refuses
+    void CloseAllDocuments();
+    //  closes every document of every template, with its windows, without asking
     void UpdateRecentFileMenu(HMENU hMenu);
     //  shows the recent files in place of the placeholder item of hMenu
     BOOL OnCmdMsg(UINT nID) override;

@@ -111,7 +111,12 @@ void OnOk(HWND dialog) {
         OnToggle(dialog);
         return;
     }
-    if (!ChosenName(*node, state->resultBuffer, ZENK_SERVERNAME_SIZE)) return;
+    if (!ChosenName(*node, state->resultBuffer, ZENK_SERVERNAME_SIZE)) {
+        // A cut name would name another machine: say why the dialog stays.
+        MessageBeep(MB_ICONEXCLAMATION);
+        MessageBoxA(dialog, kNameTooLongText, kNameTooLongTitle, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     ReleaseState();
     EndDialog(dialog, kResultChosen);
 }

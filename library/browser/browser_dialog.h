@@ -7,6 +7,12 @@ namespace zenk::browser {
 
 // Message the enumeration worker posts to the dialog when its tree is ready.
 constexpr UINT kEnumerationDoneMessage = 2389;
+// The message box that OK (or a double-click) on a server whose name does
+// not fit the caller's buffer shows, owned by the dialog, which stays open.
+constexpr char kNameTooLongTitle[] = "Server Name Too Long";
+constexpr char kNameTooLongText[] =
+    "The name of this server has more than 31 characters and cannot be returned.\n"
+    "Choose another server, or Cancel.";
 // Dialog results.
 constexpr INT_PTR kResultChosen = IDOK;
 constexpr INT_PTR kResultCancelled = IDCANCEL;

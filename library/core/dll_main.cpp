@@ -3,7 +3,11 @@
 #include <windows.h>
 
 #include "core/library_state.h"
+#include "core/window_classes.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    // Unloaded by FreeLibrary (reserved is null; at process exit it is not):
+    // no class or window of ours may outlive the code it runs.
+    if (reason == DLL_PROCESS_DETACH && !reserved) zenk::UnregisterLibraryClasses();
     return zenk::OnProcessEntry(instance, reason);
 }

@@ -1,6 +1,7 @@
 #include "core/event_window.h"
 
 #include "core/library_state.h"
+#include "core/window_classes.h"
 #include "core/winsock_session.h"
 #include "sockets/socket_endpoint.h"
 
@@ -8,13 +9,7 @@ namespace zenk {
 
 HWND CreateEventWindow() {
     HINSTANCE instance = static_cast<HINSTANCE>(InstanceHandle());
-    WNDCLASSA wc{};
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = EventWindowProc;
-    wc.hInstance = instance;
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = kEventWindowClass;
-    if (!RegisterClassA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+    if (!RegisterLibraryClass(kEventWindowClass, EventWindowProc, 0)) return nullptr;
     // Never shown: it exists only to receive socket events on this thread.
     return CreateWindowExA(0, kEventWindowClass, kEventWindowTitle, WS_OVERLAPPEDWINDOW,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,

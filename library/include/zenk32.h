@@ -23,6 +23,14 @@
  *    failure result (ZENK_FAILED for the integer-returning calls, except the
  *    host queries below, which return error codes).
  *  - No C++ exception ever crosses this interface.
+ *  - The library may be unloaded (FreeLibrary) and loaded again in one
+ *    process; every family works after the new load (call ZENKInit again).
+ *    At unload its window classes ("ZENK_WINSOCK", "ZENK_SMTPWIND",
+ *    "ZENK_POP3WIND") are unregistered. Windows of sessions still open then
+ *    are detached from the library's code: destroyed when they belong to
+ *    the unloading thread, else closed by their own thread's message loop.
+ *    Their objects and sockets are not freed: end every session
+ *    (ZENKEndWinSock, ZENKSMTPClose, ZENKPOP3Close) before unloading.
  */
 #ifndef ZENK32_H
 #define ZENK32_H
@@ -57,7 +65,9 @@ int  ZENKAPI ZENKLastWinSockError(int* code, char* text);
  * with serverName untouched: cancelled, not initialised, serverName NULL, or
  * this thread already shows a browser dialog (one per thread; dialogs on
  * different threads may be open together). A server whose name has more
- * than 31 characters is shown cut and cannot be chosen. */
+ * than 31 characters is shown cut and cannot be chosen: OK or a double-click
+ * on it beeps and shows a message box "Server Name Too Long", owned by the
+ * dialog, which stays open afterwards; no cut name is ever returned. */
 int  ZENKAPI ZENKGetServerNameDlg(HWND owner, char* serverName);
 
 /* ---- UDP endpoints -------------------------------------------------------

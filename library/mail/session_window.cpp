@@ -2,6 +2,7 @@
 #include "mail/session_window.h"
 
 #include "core/library_state.h"
+#include "core/window_classes.h"
 
 namespace zenk {
 namespace {
@@ -23,17 +24,7 @@ LRESULT CALLBACK SessionWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 
 HWND CreateSessionWindow(SessionWindowClass& windowClass, SessionWindowClient* client) {
     HINSTANCE instance = static_cast<HINSTANCE>(InstanceHandle());
-    if (!windowClass.registered) {
-        WNDCLASSA wc = {};
-        wc.style = CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = SessionWindowProc;
-        wc.cbWndExtra = sizeof(LONG_PTR);
-        wc.hInstance = instance;
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = windowClass.name;
-        windowClass.registered = RegisterClassA(&wc) != 0;
-        if (!windowClass.registered) return nullptr;
-    }
+    if (!RegisterLibraryClass(windowClass.name, SessionWindowProc, sizeof(LONG_PTR))) return nullptr;
     HWND window = CreateWindowExA(0, windowClass.name, windowClass.title, WS_OVERLAPPEDWINDOW,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                                   nullptr, instance, nullptr);

@@ -19,12 +19,11 @@ protected:
     ~SessionWindowClient() = default;
 };
 
-// One window class per session kind, registered on first use in the process
-// and never unregistered.
+// One window class per session kind, registered on first use and
+// unregistered when the library is unloaded (core/window_classes.h).
 struct SessionWindowClass {
-    const char* name;        // class name
-    const char* title;       // window title (the window is never shown)
-    bool registered = false; // process-wide flag, no lock
+    const char* name;   // class name
+    const char* title;  // window title (the window is never shown)
 };
 
 constexpr UINT kSessionStreamMessage = 1025;  // stream events to the session window

@@ -53,7 +53,9 @@ def winpath(path):
 
 def run(*args, timeout=120):
     p = subprocess.run([WINE, EXE] + list(args), capture_output=True, timeout=timeout)
-    return p.returncode, p.stdout.decode("latin-1"), p.stderr.decode("latin-1")
+    err = p.stderr.decode("latin-1")
+    peerlib.relay_wine_log(err)
+    return p.returncode, p.stdout.decode("latin-1"), err
 
 
 def check(what, condition, detail=""):

@@ -13,6 +13,7 @@ A test runner script (one per family, beside this file) typically does:
 and is registered with zenk_add_wine_test(... RUNNER /usr/bin/python3 script args).
 """
 import os
+import re
 import signal
 import socket
 import subprocess
@@ -21,6 +22,21 @@ import time
 
 # Debian's interpreter, which has aiosmtpd and pyftpdlib; `python3` on PATH may not.
 PY = "/usr/bin/python3"
+
+
+# A line of Wine's own debug output ("0024:warn:heap:..." or with a process id
+# in front). ctest looks for these in a test's output.
+WINE_DEBUG_LINE = re.compile(r"^(?:[0-9a-f]{4,8}:){1,2}(?:err|warn|fixme|trace):", re.M)
+
+
+def relay_wine_log(text):
+    """Passes Wine's debug lines from a captured stderr on to our own, so a
+    check that captures a program's output still shows ctest what Wine saw
+    (heap warnings above all)."""
+    lines = [line for line in text.splitlines() if WINE_DEBUG_LINE.match(line)]
+    if lines:
+        sys.stderr.write("\n".join(lines) + "\n")
+        sys.stderr.flush()
 
 
 def wait_port(host, port, timeout=10.0):

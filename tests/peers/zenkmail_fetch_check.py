@@ -13,6 +13,8 @@ import os
 import subprocess
 import sys
 
+import peerlib  # beside this script
+
 WINE, EXE = sys.argv[1], sys.argv[2]
 WORK = os.environ["ZENK_POP3_WORK"]
 failures = []
@@ -20,7 +22,9 @@ failures = []
 
 def run(*args):
     p = subprocess.run([WINE, EXE] + list(args), capture_output=True, timeout=60)
-    return p.returncode, p.stdout.decode("latin-1"), p.stderr.decode("latin-1")
+    err = p.stderr.decode("latin-1")
+    peerlib.relay_wine_log(err)
+    return p.returncode, p.stdout.decode("latin-1"), err
 
 
 def check(what, condition, detail=""):

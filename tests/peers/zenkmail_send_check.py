@@ -14,13 +14,17 @@ import subprocess
 import sys
 import tempfile
 
+import peerlib  # beside this script
+
 WINE, EXE = sys.argv[1], sys.argv[2]
 failures = []
 
 
 def run(*args):
     p = subprocess.run([WINE, EXE] + list(args), capture_output=True, timeout=60)
-    return p.returncode, p.stdout.decode("latin-1"), p.stderr.decode("latin-1")
+    err = p.stderr.decode("latin-1")
+    peerlib.relay_wine_log(err)
+    return p.returncode, p.stdout.decode("latin-1"), err
 
 
 def check(what, condition, detail=""):

@@ -218,8 +218,7 @@ TEST_F(CommandsTest, QuoteShowsTheReplyInItsDialogWhichStaysOpen) {
     HWND dlg = OpenStayingDialog(kQuote, "FTP Quote");
     ASSERT_NE(nullptr, dlg);
     AppDriver::SetItemText(dlg, 1000, "SYST");
-    AppDriver::Click(dlg, IDOK);  // disconnected: nothing happens
-    app_.Sync();
+    AppDriver::Press(dlg, IDOK);  // disconnected: nothing happens
     EXPECT_TRUE(IsWindowVisible(dlg));
     EXPECT_EQ("", AppDriver::ItemText(dlg, 1001));
     AppDriver::Click(dlg, IDCANCEL);
@@ -230,13 +229,11 @@ TEST_F(CommandsTest, QuoteShowsTheReplyInItsDialogWhichStaysOpen) {
     ASSERT_NE(nullptr, dlg);
     EXPECT_TRUE(GetWindowLongA(GetDlgItem(dlg, 1001), GWL_STYLE) & ES_READONLY);
     AppDriver::SetItemText(dlg, 1000, "SYST");
-    AppDriver::Click(dlg, IDOK);
-    app_.Sync();
+    AppDriver::Press(dlg, IDOK);
     EXPECT_EQ("200 reply to SYST", AppDriver::ItemText(dlg, 1001));
     EXPECT_EQ("SYST", AppDriver::ItemText(dlg, 1000)) << "the command stays for a further OK";
     AppDriver::SetItemText(dlg, 1000, "NOOP");
-    AppDriver::Click(dlg, IDOK);
-    app_.Sync();
+    AppDriver::Press(dlg, IDOK);
     EXPECT_EQ("200 reply to NOOP", AppDriver::ItemText(dlg, 1001));
     EXPECT_TRUE(IsWindowVisible(dlg));
     AppDriver::Click(dlg, IDCANCEL);
@@ -251,8 +248,7 @@ TEST_F(CommandsTest, QuoteShowsTheReplyInItsDialogWhichStaysOpen) {
 TEST_F(CommandsTest, DirListReadsTheWholeListingAndKeepsItAfterAFailure) {
     HWND dlg = OpenStayingDialog(kDirList, "Directory Listing");
     ASSERT_NE(nullptr, dlg);
-    AppDriver::Click(dlg, IDOK);  // disconnected: nothing
-    app_.Sync();
+    AppDriver::Press(dlg, IDOK);  // disconnected: nothing
     EXPECT_TRUE(IsWindowVisible(dlg));
     AppDriver::Click(dlg, IDCANCEL);
     ASSERT_TRUE(app_.WaitGone(dlg));

@@ -127,6 +127,13 @@ void AppDriver::Click(HWND dlg, int id) {
     PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
 }
 
+void AppDriver::Press(HWND dlg, int id) {
+    // Sent: a posted click could still be waiting when a later Sync returns.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)),
+                        SMTO_NORMAL, 30000, &result);
+}
+
 void AppDriver::SetCheck(HWND dlg, int id, bool checked) {
     DWORD_PTR result = 0;
     SendMessageTimeoutA(GetDlgItem(dlg, id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0, SMTO_NORMAL,

@@ -36,6 +36,9 @@ public:
     static std::string ItemText(HWND dlg, int id);
     static std::string WindowText(HWND window);
     static void Click(HWND dlg, int id);
+    // Clicks a button and returns once the dialog has handled the click;
+    // only for buttons whose handling opens no further dialog.
+    static void Press(HWND dlg, int id);
     static void SetCheck(HWND dlg, int id, bool checked);
 
     // Runs a command that asks in a dialog: fills the fields, presses the

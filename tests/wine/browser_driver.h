@@ -104,6 +104,23 @@ public:
     void Press(int id) {
         SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)));
     }
+    // The same clicks, posted: for clicks whose handling waits for the user.
+    void PostPress(int id) {
+        PostMessageA(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)));
+    }
+    void PostDoubleClick(int index) {
+        Select(index);
+        PostMessageA(dialog_, WM_COMMAND, MAKEWPARAM(kListId, LBN_DBLCLK), reinterpret_cast<LPARAM>(List()));
+    }
+    // A visible window that the dialog owns (a message box of its own), or null.
+    HWND WaitForOwnedWindow(DWORD timeoutMs = 5000) const {
+        HWND found = nullptr;
+        WaitFor([&] {
+            EnumThreadWindows(threadId_, &BrowserDriver::MatchOwned, reinterpret_cast<LPARAM>(&found));
+            return found != nullptr;
+        }, timeoutMs);
+        return found;
+    }
     // Presses Cancel; returns the dialog's result.
     int Cancel() {
         Press(IDCANCEL);
@@ -151,6 +168,16 @@ private:
         GetWindowTextA(window, title, sizeof title);
         if (std::strcmp(title, "Network Browser") != 0 || !IsWindowVisible(window)) return TRUE;
         *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+
+    static BOOL CALLBACK MatchOwned(HWND window, LPARAM found) {
+        HWND* out = reinterpret_cast<HWND*>(found);
+        HWND owner = GetWindow(window, GW_OWNER);
+        char title[64] = {};
+        GetWindowTextA(owner, title, sizeof title);
+        if (!owner || std::strcmp(title, "Network Browser") != 0 || !IsWindowVisible(window)) return TRUE;
+        *out = window;
         return FALSE;
     }
 

@@ -154,19 +154,43 @@ TEST_F(BrowserTree, DoubleClickOnServerChoosesIt) {
     EXPECT_STREQ(d.Buffer(), "CHARLIE");
 }
 
+// A name that does not fit the caller's 32 bytes is shown cut, but OK and a
+// double-click on it only beep and say so in a message box of the dialog's
+// own: the dialog stays open, the buffer untouched, and another server can
+// still be chosen.
 TEST_F(BrowserTree, ServerNameTooLongForTheBufferIsShownCutButNotChosen) {
-    BrowserDriver d;
-    OpenLoaded(d);
-    d.DoubleClick(0);
-    d.DoubleClick(2);
-    ASSERT_EQ(d.Items().size(), 7u);
-    EXPECT_EQ(d.Items()[4], "A-SERVER-NAME-OF-FORTY-CHARAC");  // 31 characters with the backslashes
-    d.DoubleClick(4);
-    d.Select(4);
-    d.Press(IDOK);
-    EXPECT_TRUE(d.Running());
-    EXPECT_STREQ(d.Buffer(), "untouched");
-    EXPECT_EQ(d.Cancel(), 0);
+    enum class Way { Ok, DoubleClick };
+    for (Way way : {Way::Ok, Way::DoubleClick}) {
+        SCOPED_TRACE(way == Way::Ok ? "OK" : "double-click");
+        BrowserDriver d;
+        OpenLoaded(d);
+        d.DoubleClick(0);
+        d.DoubleClick(2);
+        ASSERT_EQ(d.Items().size(), 7u);
+        EXPECT_EQ(d.Items()[4], "A-SERVER-NAME-OF-FORTY-CHARAC");  // 31 characters with the backslashes
+        if (way == Way::Ok) {
+            d.Select(4);
+            d.PostPress(IDOK);
+        } else {
+            d.PostDoubleClick(4);
+        }
+        HWND box = d.WaitForOwnedWindow();
+        ASSERT_NE(box, nullptr) << "no message of the dialog's own";
+        char title[64] = {};
+        GetWindowTextA(box, title, sizeof title);
+        EXPECT_STREQ(title, "Server Name Too Long");
+        EXPECT_TRUE(d.Running());
+        EXPECT_STREQ(d.Buffer(), "untouched");
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+        EXPECT_TRUE(d.Running()) << "the dialog stays open";
+        EXPECT_STREQ(d.Buffer(), "untouched");
+        EXPECT_EQ(d.Items().size(), 7u);
+        d.Select(3);
+        d.Press(IDOK);
+        EXPECT_EQ(d.Finish(), 1);
+        EXPECT_STREQ(d.Buffer(), "CHARLIE");
+    }
 }
 
 TEST_F(BrowserTree, DrawsPicturesAtTheirIndentation) {
