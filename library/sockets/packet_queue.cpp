@@ -11,16 +11,10 @@ bool PacketQueue::Append(const void* data, std::uint32_t length, const SocketAdd
     if (!data && length) return false;
     void* block = Mem().allocate(sizeof(QueuedPacket));
     if (!block) return false;
-    std::uint8_t* copy = nullptr;
     std::uint32_t capacity = length ? length : 1;
-    if (spare_ && length <= spareCapacity_ && length >= spareCapacity_ / 2) {
-        copy = spare_;  // fits without wasting more than half of it
-        capacity = spareCapacity_;
-        spare_ = nullptr;
-        spareCapacity_ = 0;
-    } else {
-        copy = static_cast<std::uint8_t*>(Mem().allocate(capacity));
-    }
+    // A spare fits when the chunk fills at least half of it.
+    std::uint8_t* copy = TakeSpare(length, 2 * static_cast<std::uint64_t>(length), &capacity);
+    if (!copy) copy = static_cast<std::uint8_t*>(Mem().allocate(capacity));
     if (!copy) {
         Mem().release(block);
         return false;
@@ -36,14 +30,10 @@ bool PacketQueue::AppendInPlace(std::uint8_t** block, std::uint32_t capacity, st
     if (capacity < kSpareMinimum || length < capacity / 2) return Append(*block, length, address);
     void* element = Mem().allocate(sizeof(QueuedPacket));
     if (!element) return false;
-    std::uint8_t* replacement = nullptr;
-    if (spare_ && spareCapacity_ >= capacity && spareCapacity_ / 2 <= capacity) {
-        replacement = spare_;
-        spare_ = nullptr;
-        spareCapacity_ = 0;
-    } else {
-        replacement = static_cast<std::uint8_t*>(Mem().allocate(capacity));
-    }
+    std::uint32_t replacementCapacity = capacity;
+    std::uint8_t* replacement =
+        TakeSpare(capacity, 2 * static_cast<std::uint64_t>(capacity), &replacementCapacity);
+    if (!replacement) replacement = static_cast<std::uint8_t*>(Mem().allocate(capacity));
     if (!replacement) {
         Mem().release(element);
         return false;
@@ -92,9 +82,41 @@ void PacketQueue::Clear() {
         head_ = next;
     }
     tail_ = cursor_ = nullptr;
-    Mem().release(spare_);
-    spare_ = nullptr;
-    spareCapacity_ = 0;
+    while (spareCount_) ReleaseOldestSpare();
+}
+
+std::uint8_t* PacketQueue::TakeSpare(std::uint64_t minimum, std::uint64_t maximum,
+                                     std::uint32_t* capacity) {
+    if (minimum < kSpareMinimum / 2) return nullptr;  // small: not worth a spare
+    for (std::size_t i = spareCount_; i-- > 0;) {     // the newest first
+        if (spares_[i].capacity < minimum || spares_[i].capacity > maximum) continue;
+        Spare found = spares_[i];
+        for (std::size_t k = i + 1; k < spareCount_; ++k) spares_[k - 1] = spares_[k];
+        --spareCount_;
+        spareBytes_ -= found.capacity;
+        *capacity = found.capacity;
+        return found.block;
+    }
+    return nullptr;
+}
+
+void PacketQueue::KeepSpare(std::uint8_t* block, std::uint32_t capacity) {
+    if (capacity < kSpareMinimum) {
+        Mem().release(block);
+        return;
+    }
+    // Room is made by letting the oldest go: the newest fit the next chunks likeliest.
+    while (spareCount_ && (spareCount_ == kMaxSpares || spareBytes_ + capacity > kMaxSpareBytes))
+        ReleaseOldestSpare();
+    spares_[spareCount_++] = {block, capacity};
+    spareBytes_ += capacity;
+}
+
+void PacketQueue::ReleaseOldestSpare() {
+    Mem().release(spares_[0].block);
+    spareBytes_ -= spares_[0].capacity;
+    for (std::size_t k = 1; k < spareCount_; ++k) spares_[k - 1] = spares_[k];
+    --spareCount_;
 }
 
 std::size_t PacketQueue::Count() const {
@@ -111,13 +133,7 @@ void PacketQueue::Unlink(QueuedPacket* packet) {
 }
 
 void PacketQueue::Free(QueuedPacket* packet) {
-    if (packet->capacity >= kSpareMinimum) {
-        Mem().release(spare_);  // the newest block is kept: it fits the next chunk likeliest
-        spare_ = packet->data;
-        spareCapacity_ = packet->capacity;
-    } else {
-        Mem().release(packet->data);
-    }
+    KeepSpare(packet->data, packet->capacity);
     packet->~QueuedPacket();
     Mem().release(packet);
 }

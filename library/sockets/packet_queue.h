@@ -6,11 +6,13 @@
 // callers Rewind() before a Peek() or Take(). The tail is kept, so appending
 // costs the same however long the queue is.
 //
-// The data block of the last large chunk freed is kept as a spare and takes
-// the next chunk that fits it: a stream of large chunks then reuses one
-// block instead of mapping and unmapping fresh pages for each (under Wine a
-// large block costs more in page faults than its copy). At most one spare,
-// at most twice the size of the chunk it takes. Portable: no Windows header.
+// The data blocks of the last few large chunks freed are kept as spares and
+// take the next chunks that fit them: a stream of large chunks then reuses a
+// few blocks instead of mapping and unmapping fresh pages for each (under
+// Wine a large block costs more in page faults than its copy). At most
+// kMaxSpares blocks of together kMaxSpareBytes (or one larger block) are
+// kept, each at most twice the size of the chunk it takes, so what a queue
+// holds stays near what it last had in use. Portable: no Windows header.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -62,15 +64,18 @@ public:
     // is past the end.
     bool Take(void* destination, std::uint32_t maximum, SocketAddress* address, bool remove);
 
-    // Frees every chunk, starting at the head, and the spare block.
+    // Frees every chunk, starting at the head, and the spare blocks.
     void Clear();
 
     bool Empty() const { return head_ == nullptr; }
     std::size_t Count() const;
 
-    // Blocks from this size on are kept as the spare when freed; smaller
-    // ones are cheap to allocate.
+    // Blocks from this size on are kept as spares when freed; smaller ones
+    // are cheap to allocate.
     static constexpr std::uint32_t kSpareMinimum = 64 * 1024;
+    // Bounds of the spares: enough for a few large writes in flight.
+    static constexpr std::size_t kMaxSpares = 4;
+    static constexpr std::uint64_t kMaxSpareBytes = 4u << 20;
 
 private:
     struct QueuedPacket {
@@ -82,6 +87,11 @@ private:
         QueuedPacket* previous; // toward the head
     };
 
+    // A spare of minimum..maximum bytes (its size in *capacity), or null.
+    std::uint8_t* TakeSpare(std::uint64_t minimum, std::uint64_t maximum, std::uint32_t* capacity);
+    // Keeps a freed data block as a spare, or releases it.
+    void KeepSpare(std::uint8_t* block, std::uint32_t capacity);
+    void ReleaseOldestSpare();
     void Link(QueuedPacket* packet);
     void Unlink(QueuedPacket* packet);
     void Free(QueuedPacket* packet);
@@ -89,8 +99,13 @@ private:
     QueuedPacket* head_ = nullptr;    // oldest chunk, or null when empty
     QueuedPacket* tail_ = nullptr;    // newest chunk, or null when empty
     QueuedPacket* cursor_ = nullptr;  // chunk the next Peek/Take looks at
-    std::uint8_t* spare_ = nullptr;   // a freed large data block, or null
-    std::uint32_t spareCapacity_ = 0; // bytes of spare_
+    struct Spare {
+        std::uint8_t* block;     // a freed large data block
+        std::uint32_t capacity;  // its bytes
+    };
+    Spare spares_[kMaxSpares] = {};  // oldest first
+    std::size_t spareCount_ = 0;     // spares_ in use
+    std::uint64_t spareBytes_ = 0;   // bytes of all spares
 };
 
 }  // namespace zenk
