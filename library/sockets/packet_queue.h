@@ -70,9 +70,10 @@ public:
     bool Empty() const { return head_ == nullptr; }
     std::size_t Count() const;
 
-    // Blocks from this size on are kept as spares when freed; smaller ones
-    // are cheap to allocate.
-    static constexpr std::uint32_t kSpareMinimum = 64 * 1024;
+    // Blocks from this size on are kept as spares when freed. Smaller ones
+    // come cheaply from the heap's own free lists; Wine maps every block from
+    // about 512 KiB (32-bit) or 1 MiB (64-bit) on afresh.
+    static constexpr std::uint32_t kSpareMinimum = 256 * 1024;
     // Bounds of the spares: enough for a few large writes in flight.
     static constexpr std::size_t kMaxSpares = 4;
     static constexpr std::uint64_t kMaxSpareBytes = 4u << 20;
