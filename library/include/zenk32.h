@@ -115,6 +115,27 @@ int  ZENKAPI ZENKCloseUDP(void* handle);
  * connect that fails later posts nothing: its code becomes the last error.
  *  - A send that would block is tried again when WinSock says the socket can
  *    send, or after 50 ms at the latest; the thread does not spin meanwhile.
+ *  - Sending: one socket event sends queued writes in order until the socket
+ *    takes no more, finishing at most 64 writes (each with its own 15006,
+ *    in write order) and handing over about 4 MiB before the thread's other
+ *    sockets get their turn. A write is sent straight from its queued copy.
+ *  - Receiving: one socket event receives until the buffer is full or the
+ *    socket holds nothing more (at most about 4 MiB), and announces that as
+ *    one chunk: a 15005 brings at most the buffer size, and as much as was
+ *    there. When the peer closed right behind the data, the data's 15005
+ *    comes first, then the 15005 with 0, then 15011; when receiving failed
+ *    right behind it, the data's 15005 comes first, then 15008 (the code is
+ *    the last error). A would-block that merely ends the receiving leaves
+ *    the last error alone.
+ *  - Bulk transfers: raise the buffer size (ZENKSetStreamBufferSize) on both
+ *    ends and write chunks that large. With 1 MiB a MiB costs about four
+ *    window messages (the write's event and 15006, the read's event and
+ *    15005) where 1024 bytes cost thousands.
+ *  - Memory: each queue keeps the blocks of its last few chunks of 256 KiB
+ *    or more (up to 4 blocks, 4 MiB together, or one larger block) to take
+ *    the next ones, so a steady stream of large chunks allocates nothing
+ *    new; closing frees them. What an endpoint holds stays near the most it
+ *    had queued at once.
  *  - Writes queue a copy of at most the buffer size (1024 bytes unless
  *    raised) and return the endpoint's last error: 0, or a code an earlier
  *    failure left (for example 3 after a read found nothing), in which case

@@ -11,27 +11,52 @@ bool PacketQueue::Append(const void* data, std::uint32_t length, const SocketAdd
     if (!data && length) return false;
     void* block = Mem().allocate(sizeof(QueuedPacket));
     if (!block) return false;
-    auto* copy = static_cast<std::uint8_t*>(Mem().allocate(length ? length : 1));
+    std::uint32_t capacity = length ? length : 1;
+    // A spare fits when the chunk fills at least half of it.
+    std::uint8_t* copy = TakeSpare(length, 2 * static_cast<std::uint64_t>(length), &capacity);
+    if (!copy) copy = static_cast<std::uint8_t*>(Mem().allocate(capacity));
     if (!copy) {
         Mem().release(block);
         return false;
     }
     if (length) std::memcpy(copy, data, length);
-    auto* packet = new (block) QueuedPacket{copy, length, address, nullptr, nullptr};
-    if (!head_) {
-        head_ = packet;
-        return true;
-    }
-    QueuedPacket* tail = head_;
-    while (tail->next) tail = tail->next;
-    tail->next = packet;
-    packet->previous = tail;
+    Link(new (block) QueuedPacket{copy, length, capacity, address, nullptr, nullptr});
     return true;
 }
 
-bool PacketQueue::Peek(std::uint32_t* length) const {
+bool PacketQueue::AppendInPlace(std::uint8_t** block, std::uint32_t capacity, std::uint32_t length,
+                                const SocketAddress& address) {
+    if (!block || !*block || length > capacity) return false;
+    if (capacity < kSpareMinimum || length < capacity / 2) return Append(*block, length, address);
+    void* element = Mem().allocate(sizeof(QueuedPacket));
+    if (!element) return false;
+    std::uint32_t replacementCapacity = capacity;
+    std::uint8_t* replacement =
+        TakeSpare(capacity, 2 * static_cast<std::uint64_t>(capacity), &replacementCapacity);
+    if (!replacement) replacement = static_cast<std::uint8_t*>(Mem().allocate(capacity));
+    if (!replacement) {
+        Mem().release(element);
+        return false;
+    }
+    Link(new (element) QueuedPacket{*block, length, capacity, address, nullptr, nullptr});
+    *block = replacement;
+    return true;
+}
+
+void PacketQueue::Link(QueuedPacket* packet) {
+    if (!head_) {
+        head_ = tail_ = packet;
+        return;
+    }
+    tail_->next = packet;
+    packet->previous = tail_;
+    tail_ = packet;
+}
+
+bool PacketQueue::Peek(std::uint32_t* length, const std::uint8_t** data) const {
     std::uint32_t n = cursor_ ? cursor_->length : 0;
     if (length) *length = n;
+    if (data) *data = cursor_ ? cursor_->data : nullptr;
     return cursor_ != nullptr;
 }
 
@@ -56,7 +81,42 @@ void PacketQueue::Clear() {
         Free(head_);
         head_ = next;
     }
-    cursor_ = nullptr;
+    tail_ = cursor_ = nullptr;
+    while (spareCount_) ReleaseOldestSpare();
+}
+
+std::uint8_t* PacketQueue::TakeSpare(std::uint64_t minimum, std::uint64_t maximum,
+                                     std::uint32_t* capacity) {
+    if (minimum < kSpareMinimum / 2) return nullptr;  // small: not worth a spare
+    for (std::size_t i = spareCount_; i-- > 0;) {     // the newest first
+        if (spares_[i].capacity < minimum || spares_[i].capacity > maximum) continue;
+        Spare found = spares_[i];
+        for (std::size_t k = i + 1; k < spareCount_; ++k) spares_[k - 1] = spares_[k];
+        --spareCount_;
+        spareBytes_ -= found.capacity;
+        *capacity = found.capacity;
+        return found.block;
+    }
+    return nullptr;
+}
+
+void PacketQueue::KeepSpare(std::uint8_t* block, std::uint32_t capacity) {
+    if (capacity < kSpareMinimum) {
+        Mem().release(block);
+        return;
+    }
+    // Room is made by letting the oldest go: the newest fit the next chunks likeliest.
+    while (spareCount_ && (spareCount_ == kMaxSpares || spareBytes_ + capacity > kMaxSpareBytes))
+        ReleaseOldestSpare();
+    spares_[spareCount_++] = {block, capacity};
+    spareBytes_ += capacity;
+}
+
+void PacketQueue::ReleaseOldestSpare() {
+    Mem().release(spares_[0].block);
+    spareBytes_ -= spares_[0].capacity;
+    for (std::size_t k = 1; k < spareCount_; ++k) spares_[k - 1] = spares_[k];
+    --spareCount_;
 }
 
 std::size_t PacketQueue::Count() const {
@@ -69,10 +129,11 @@ void PacketQueue::Unlink(QueuedPacket* packet) {
     if (packet->previous) packet->previous->next = packet->next;
     else head_ = packet->next;
     if (packet->next) packet->next->previous = packet->previous;
+    else tail_ = packet->previous;
 }
 
 void PacketQueue::Free(QueuedPacket* packet) {
-    Mem().release(packet->data);
+    KeepSpare(packet->data, packet->capacity);
     packet->~QueuedPacket();
     Mem().release(packet);
 }

@@ -182,7 +182,9 @@ void SocketEndpoint::FinishReceive(int n, const SocketAddress& from, WPARAM rece
         if (!NoteWinSockFailure()) owner_.Post(failed);
         return;  // would-block: WinSock tells us again when data is there
     }
-    if (!receiveQueue_.Append(staging_, static_cast<std::uint32_t>(n), from)) {
+    // A large chunk takes the staging buffer itself into the queue (the
+    // queue hands back another), so its bytes are not copied once more.
+    if (!receiveQueue_.AppendInPlace(&staging_, bufferSize_, static_cast<std::uint32_t>(n), from)) {
         lastError_ = ZENK_ERR_NO_MEMORY;
         owner_.Post(failed);
         return;

@@ -108,8 +108,10 @@ protected:
     // Finishes one receive into the staging buffer: n bytes (or
     // SOCKET_ERROR) from `from`. Queues the chunk and tells the owner
     // `received` with n; on a failure or no memory tells it `failed` with the
-    // last error set; a would-block only clears the last error. A null
-    // staging buffer is reported as no memory before any receive is made.
+    // last error set; a would-block only clears the last error. A large
+    // chunk is queued in the staging buffer itself, which the queue replaces
+    // with another of the same size. A null staging buffer is reported as
+    // no memory before any receive is made.
     void FinishReceive(int n, const SocketAddress& from, WPARAM received, WPARAM failed);
     // True when there is no staging buffer to receive into; the owner has
     // then been told `failed` and the last error is 2.
@@ -119,10 +121,12 @@ protected:
     // when there is no window or its queue is full.
     bool PostSocketEvent(long event);
     // Sending runs as a chain with one FD_WRITE under way per endpoint: a
-    // write into an empty queue starts it, each FD_WRITE sends from the head
-    // chunk, and the step that finishes (or drops) a chunk posts the next
-    // FD_WRITE while chunks wait. SendSoon posts it, or falls back to the
-    // retry timer when the post fails, so the chain never breaks.
+    // write into an empty queue starts it; each FD_WRITE sends what it may
+    // (a UDP endpoint one datagram, a stream as many chunks as the socket
+    // takes within its share) and, while chunks wait, either posts the next
+    // FD_WRITE or, when a send would block, leaves it to WinSock and the
+    // retry timer. SendSoon posts it, or falls back to the retry timer when
+    // the post fails, so the chain never breaks.
     void SendSoon();
     // A send that would block is tried again on WinSock's next FD_WRITE, or
     // at the latest after kSendRetryMs by a timer of the event window (its

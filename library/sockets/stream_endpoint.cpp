@@ -146,10 +146,34 @@ void StreamEndpoint::OnSocketEvent(SOCKET, LPARAM selectReply) {
 
 int StreamEndpoint::OnReadable() {
     if (NoStagingFor(ZENK_STREAM_RECEIVE_ERROR)) return SOCKET_ERROR;
-    int n = Ws().recv(socket_, reinterpret_cast<char*>(staging_), static_cast<int>(bufferSize_), 0);
-    // n is 0 when the peer has closed: the empty chunk marks the end.
-    FinishReceive(n, SocketAddress{}, ZENK_STREAM_RECEIVED, ZENK_STREAM_RECEIVE_ERROR);
-    return n;
+    // One event takes what the socket holds, up to a full staging buffer,
+    // and announces it as one chunk: the owner hears one 15005 per buffer
+    // rather than one per segment that happened to be there.
+    std::uint32_t filled = 0;
+    int n = 0;
+    do {
+        n = Ws().recv(socket_, reinterpret_cast<char*>(staging_ + filled),
+                      static_cast<int>(bufferSize_ - filled), 0);
+        if (n > 0) filled += static_cast<std::uint32_t>(n);
+    } while (n > 0 && filled < bufferSize_ && filled < kReceiveDrainLimit);
+    if (filled == 0) {
+        // n is 0 when the peer has closed: the empty chunk marks the end.
+        FinishReceive(n, SocketAddress{}, ZENK_STREAM_RECEIVED, ZENK_STREAM_RECEIVE_ERROR);
+        return n;
+    }
+    const int failure = n == SOCKET_ERROR ? Ws().WSAGetLastError() : 0;
+    FinishReceive(static_cast<int>(filled), SocketAddress{}, ZENK_STREAM_RECEIVED,
+                  ZENK_STREAM_RECEIVE_ERROR);
+    if (n == 0) {
+        // The peer closed right behind the data: its empty chunk follows.
+        FinishReceive(0, SocketAddress{}, ZENK_STREAM_RECEIVED, ZENK_STREAM_RECEIVE_ERROR);
+    } else if (n == SOCKET_ERROR && failure != WSAEWOULDBLOCK) {
+        // The data went first; now the failure. (A would-block that only
+        // ends the drain is no news and leaves the last error alone.)
+        Ws().WSASetLastError(failure);
+        FinishReceive(SOCKET_ERROR, SocketAddress{}, ZENK_STREAM_RECEIVED, ZENK_STREAM_RECEIVE_ERROR);
+    }
+    return static_cast<int>(filled);
 }
 
 // WinSock may report the close while data is still unread. That data comes
@@ -164,36 +188,54 @@ void StreamEndpoint::OnClosed() {
     owner_.Post(ZENK_STREAM_CLOSED);
 }
 
+// One FD_WRITE sends chunk after chunk, straight from the queue, until the
+// queue is empty or WinSock would block (then its next FD_WRITE, or the
+// retry timer, carries on). So that one endpoint neither floods its owner's
+// message queue nor keeps the thread from its other sockets, an event stops
+// after kSendChunksPerEvent chunks or kSendBytesPerEvent bytes and posts
+// the next FD_WRITE itself.
 void StreamEndpoint::SendStep() {
-    sendQueue_.Rewind();
-    std::uint32_t chunk = 0;
-    if (!sendQueue_.Peek(&chunk)) return;
-    if (!staging_ || chunk > bufferSize_) {
-        // The buffer went away (no memory when it was remade): the chunk
-        // cannot be sent, which the owner hears like any send failure.
-        lastError_ = ZENK_ERR_NO_MEMORY;
-        owner_.Post(ZENK_STREAM_SEND_ERROR);
-        DropHeadChunk();
-        return;
-    }
-    sendQueue_.Take(staging_, chunk, nullptr, false);
-    SendProgress::Step step = progress_.Next(chunk);
-    int n = Ws().send(socket_, reinterpret_cast<const char*>(staging_ + step.offset),
-                      static_cast<int>(step.length), 0);
-    if (n == SOCKET_ERROR) {
-        if (NoteWinSockFailure()) {
-            RetrySendLater();  // the chunk stays in progress
+    std::uint32_t chunks = 0;
+    std::uint32_t bytes = 0;
+    for (;;) {
+        sendQueue_.Rewind();
+        std::uint32_t chunk = 0;
+        const std::uint8_t* data = nullptr;
+        if (!sendQueue_.Peek(&chunk, &data)) return;
+        if (chunks >= kSendChunksPerEvent || bytes >= kSendBytesPerEvent) {
+            SendSoon();
             return;
         }
-        owner_.Post(ZENK_STREAM_SEND_ERROR);
-        DropHeadChunk();
-        return;
-    }
-    if (progress_.Advance(static_cast<std::uint32_t>(n))) {
-        owner_.Post(ZENK_STREAM_SENT, n);  // the bytes of the chunk's final send
-        DropHeadChunk();
-    } else {
-        SendSoon();  // the rest goes on a later FD_WRITE
+        if (!staging_ || chunk > bufferSize_) {
+            // The buffer went away (no memory when it was remade): the chunk
+            // cannot be sent, which the owner hears like any send failure.
+            lastError_ = ZENK_ERR_NO_MEMORY;
+            owner_.Post(ZENK_STREAM_SEND_ERROR);
+            DropHeadChunk();
+            ++chunks;
+            continue;
+        }
+        SendProgress::Step step = progress_.Next(chunk);
+        int n = Ws().send(socket_, reinterpret_cast<const char*>(data + step.offset),
+                          static_cast<int>(step.length), 0);
+        if (n == SOCKET_ERROR) {
+            if (NoteWinSockFailure()) {
+                RetrySendLater();  // the chunk stays in progress
+                return;
+            }
+            owner_.Post(ZENK_STREAM_SEND_ERROR);
+            DropHeadChunk();
+            ++chunks;
+            continue;
+        }
+        bytes += static_cast<std::uint32_t>(n);
+        if (progress_.Advance(static_cast<std::uint32_t>(n))) {
+            owner_.Post(ZENK_STREAM_SENT, n);  // the bytes of the chunk's final send
+            DropHeadChunk();
+            ++chunks;
+        }
+        // A partial send goes on at once: the send that then would block is
+        // what makes WinSock report FD_WRITE again when there is room.
     }
 }
 
@@ -201,7 +243,6 @@ void StreamEndpoint::DropHeadChunk() {
     progress_.Reset();
     sendQueue_.Rewind();
     sendQueue_.Take(nullptr, 0, nullptr, true);
-    ContinueSending();
 }
 
 }  // namespace zenk

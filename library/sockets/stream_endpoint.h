@@ -66,15 +66,28 @@ private:
     int Connect(const char* host, u_short networkPort);
     // 0 when a connect may start; else last error 1 or 2, as for writes.
     bool CanConnect() { return CheckWritable() == ZENK_ERR_NONE; }
-    // One receive (FD_READ's work); the recv result, SOCKET_ERROR without
-    // a staging buffer.
+    // FD_READ's work: receives until the staging buffer is full, the socket
+    // has nothing more, or kReceiveDrainLimit bytes came, and queues that as
+    // one chunk. Returns the chunk's length, else the last recv result
+    // (SOCKET_ERROR also without a staging buffer).
     int OnReadable();
     // FD_CLOSE: unread data first, then 15011.
     void OnClosed();
-    // Sends from the head chunk of the send queue: one FD_WRITE's work.
+    // FD_WRITE's work: sends queued chunks in order until WinSock would
+    // block, the queue is empty or the event's share is used up.
     void SendStep();
     // Removes the head chunk of the send queue and forgets its progress.
     void DropHeadChunk();
+
+    // One FD_WRITE finishes at most this many chunks (each posts its 15006):
+    // the owner's message queue is bounded (10000 messages on Windows).
+    static constexpr std::uint32_t kSendChunksPerEvent = 64;
+    // ...and hands over at most about this many bytes before the other
+    // sockets of the thread get their turn.
+    static constexpr std::uint32_t kSendBytesPerEvent = 4u << 20;
+    // One FD_READ stops receiving once this many bytes came, for the same
+    // reason (a chunk is never larger than the buffer size either).
+    static constexpr std::uint32_t kReceiveDrainLimit = 4u << 20;
 
     SendProgress progress_;  // the head chunk, across partial sends
 };

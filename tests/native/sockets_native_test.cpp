@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <deque>
+#include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -157,6 +160,188 @@ TEST(PacketQueue, ClearFreesEverything) {
     EXPECT_FALSE(q.Peek(&length));  // the cursor does not dangle
     q.Append("x", 1, {});
     EXPECT_EQ(TakeHead(q, 4), "x");
+}
+
+// Tracks every block the queue holds through Mem(): how many bytes are
+// live, and how many large blocks were ever allocated.
+std::map<void*, std::size_t> g_live;
+std::size_t g_largeAllocations = 0;
+bool g_refuse = false;
+void* TrackingAllocate(std::size_t bytes) {
+    if (g_refuse) return nullptr;
+    void* block = zenk::RealMemoryApi().allocate(bytes);
+    if (block) g_live[block] = bytes;
+    if (bytes >= PacketQueue::kSpareMinimum) ++g_largeAllocations;
+    return block;
+}
+void TrackingRelease(void* block) {
+    if (block) g_live.erase(block);
+    zenk::RealMemoryApi().release(block);
+}
+
+class QueueBlocks : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_live.clear();
+        g_largeAllocations = 0;
+        g_refuse = false;
+        zenk::Mem() = {TrackingAllocate, TrackingRelease};
+    }
+    void TearDown() override {
+        zenk::Mem() = zenk::RealMemoryApi();
+        g_live.clear();
+    }
+    static std::size_t LiveBytes() {
+        std::size_t n = 0;
+        for (const auto& [block, bytes] : g_live) n += bytes;
+        return n;
+    }
+    // A block allocated as a caller's staging buffer would be, filled with
+    // `length` bytes of the pattern starting at `seed`.
+    // Takes the head chunk whole (its length known from Peek).
+    static std::string TakeWhole(PacketQueue& q) {
+        q.Rewind();
+        std::uint32_t length = 0;
+        EXPECT_TRUE(q.Peek(&length));
+        std::string out(length, '\0');
+        EXPECT_TRUE(q.Take(out.data(), length, nullptr, true));
+        return out;
+    }
+    static std::uint8_t* Staging(std::uint32_t capacity, std::uint32_t length, unsigned seed) {
+        auto* block = static_cast<std::uint8_t*>(zenk::Mem().allocate(capacity));
+        for (std::uint32_t i = 0; i < length; ++i) block[i] = static_cast<std::uint8_t>(seed + i * 7);
+        return block;
+    }
+};
+
+constexpr std::uint32_t kLarge = PacketQueue::kSpareMinimum;
+
+// Which chunks travel in their caller's block and which are copied.
+TEST_F(QueueBlocks, AnInPlaceAppendTakesOnlyBlocksItFillsAtLeastHalf) {
+    struct Case {
+        std::uint32_t capacity, length;
+        bool taken;  // the queue keeps the block itself
+    } const cases[] = {
+        {kLarge, kLarge, true},          {kLarge * 4, kLarge * 2, true},
+        {kLarge * 4, kLarge * 2 - 1, false}, {kLarge - 2, kLarge - 2, false},  // small: copied
+        {kLarge * 2, 0, false},           {kLarge * 2, 1, false},
+    };
+    for (const Case& c : cases) {
+        PacketQueue q;
+        std::uint8_t* block = Staging(c.capacity, c.length, c.length);
+        std::uint8_t* const original = block;
+        ASSERT_TRUE(q.AppendInPlace(&block, c.capacity, c.length, Address(3))) << c.length;
+        q.Rewind();
+        std::uint32_t length = 0;
+        const std::uint8_t* data = nullptr;
+        ASSERT_TRUE(q.Peek(&length, &data));
+        EXPECT_EQ(length, c.length);
+        EXPECT_EQ(data == original, c.taken) << c.capacity << "/" << c.length;
+        EXPECT_EQ(block != original, c.taken);
+        ASSERT_NE(block, nullptr);
+        EXPECT_GE(g_live[block], c.capacity) << "the block handed back is smaller";
+        std::vector<std::uint8_t> out(c.length + 1);
+        SocketAddress from{};
+        ASSERT_TRUE(q.Take(out.data(), c.length, &from, true));
+        for (std::uint32_t i = 0; i < c.length; ++i)
+            ASSERT_EQ(out[i], static_cast<std::uint8_t>(c.length + i * 7)) << i;
+        EXPECT_EQ(from.bytes[0], 3);
+        zenk::Mem().release(block);
+    }
+    EXPECT_EQ(LiveBytes(), 0u);
+}
+
+// Streaming large chunks through a queue reuses its one spare block: no
+// fresh large block per chunk, in either direction.
+TEST_F(QueueBlocks, AStreamOfLargeChunksReusesOneSpareBlock) {
+    PacketQueue sendQueue, receiveQueue;
+    std::vector<char> data(1 << 20, 'd');
+    std::uint8_t* staging = Staging(1 << 20, 0, 0);
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_TRUE(sendQueue.Append(data.data(), 1 << 20, {}));
+        ASSERT_TRUE(receiveQueue.AppendInPlace(&staging, 1 << 20, (1 << 20) - i * 1000, {}));
+        sendQueue.Rewind();
+        receiveQueue.Rewind();
+        ASSERT_TRUE(sendQueue.Take(nullptr, 0, nullptr, true));
+        ASSERT_TRUE(receiveQueue.Take(data.data(), 1 << 20, nullptr, true));
+    }
+    EXPECT_LE(g_largeAllocations, 4u);  // the staging buffer, one block per queue, one spare
+    // Only the spares and the staging buffer are left, and Clear frees the spares.
+    sendQueue.Clear();
+    receiveQueue.Clear();
+    EXPECT_EQ(LiveBytes(), g_live[staging]);
+    zenk::Mem().release(staging);
+}
+
+TEST_F(QueueBlocks, AnInPlaceAppendWithoutMemoryChangesNothing) {
+    PacketQueue q;
+    std::uint8_t* block = Staging(kLarge, kLarge, 1);
+    std::uint8_t* const original = block;
+    ASSERT_TRUE(q.Append("keep", 4, {}));
+    g_refuse = true;
+    EXPECT_FALSE(q.AppendInPlace(&block, kLarge, kLarge, {}));
+    EXPECT_FALSE(q.AppendInPlace(&block, kLarge, 10, {}));  // the copying path, too
+    g_refuse = false;
+    EXPECT_EQ(block, original);
+    EXPECT_EQ(q.Count(), 1u);
+    EXPECT_FALSE(q.AppendInPlace(&block, kLarge, kLarge + 1, {}));  // more than the block holds
+    EXPECT_FALSE(q.AppendInPlace(nullptr, kLarge, 1, {}));
+    EXPECT_EQ(TakeHead(q, 8), "keep");
+    zenk::Mem().release(block);
+}
+
+// Random appends (copied and in place) and takes of many sizes against a
+// model: every chunk comes out whole, in order, and the queue never holds
+// more than twice its chunks' bytes plus its bounded spares.
+TEST_F(QueueBlocks, RandomTrafficKeepsOrderAndBoundsMemory) {
+    const std::uint32_t sizes[] = {0, 1, 700, kLarge - 1, kLarge, kLarge + 5000, 3 * kLarge, 5 * kLarge};
+    for (unsigned seed = 1; seed <= 8; ++seed) {
+        std::mt19937 rng(seed);
+        PacketQueue q;
+        std::deque<std::string> model;
+        std::uint32_t biggest = 0;
+        std::uint8_t* staging = nullptr;
+        std::uint32_t stagingCapacity = 0;
+        for (int step = 0; step < 400; ++step) {
+            std::uint32_t length = sizes[rng() % (sizeof sizes / sizeof sizes[0])];
+            std::string chunk(length, '\0');
+            for (char& c : chunk) c = static_cast<char>(rng());
+            switch (rng() % 3) {
+            case 0:
+                ASSERT_TRUE(q.Append(chunk.data(), length, {}));
+                model.push_back(chunk);
+                break;
+            case 1: {
+                if (stagingCapacity < length || !staging) {
+                    zenk::Mem().release(staging);
+                    stagingCapacity = length + length / 3 + 1;
+                    staging = static_cast<std::uint8_t*>(zenk::Mem().allocate(stagingCapacity));
+                }
+                if (length) std::memcpy(staging, chunk.data(), length);
+                ASSERT_TRUE(q.AppendInPlace(&staging, stagingCapacity, length, {}));
+                model.push_back(chunk);
+                break;
+            }
+            default:
+                if (model.empty()) break;
+                ASSERT_TRUE(TakeWhole(q) == model.front()) << "seed " << seed << " step " << step;
+                model.pop_front();
+            }
+            biggest = std::max(biggest, std::max(length, stagingCapacity));
+            std::size_t bound = g_live.count(staging) ? g_live[staging] : 0;
+            bound += std::max<std::size_t>(PacketQueue::kMaxSpareBytes, biggest);  // the spares
+            for (const std::string& c : model) bound += std::max<std::size_t>(2 * c.size(), 1) + 128;
+            ASSERT_LE(LiveBytes(), bound) << "seed " << seed << " step " << step;
+        }
+        ASSERT_EQ(q.Count(), model.size());
+        while (!model.empty()) {
+            ASSERT_TRUE(TakeWhole(q) == model.front());
+            model.pop_front();
+        }
+        zenk::Mem().release(staging);
+        q.Clear();
+        EXPECT_EQ(LiveBytes(), 0u) << "seed " << seed;
+    }
 }
 
 TEST(SendProgress, AWholeSendCompletesTheChunk) {

@@ -18,3 +18,9 @@ zenk_add_wine_test(NAME sockets_peer_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/sockets_peer_test.cpp
   LIBS zenk32_objs zenk_portable wsock32 comctl32 mpr gdi32 user32
   RUNNER /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/sockets_peers.py run)
+
+# A hundred connections on one thread, 1 MiB each way each, every byte checked.
+zenk_add_wine_test(NAME sockets_scale_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/sockets_scale_test.cpp
+  LIBS zenk32_import psapi user32
+  TIMEOUT 300)

@@ -320,6 +320,98 @@ TEST_F(Faults, AFailedSendDropsItsChunkAndLaterChunksStillGo) {
     EXPECT_EQ(Received(), one.substr(0, 300) + two + three);
 }
 
+// One FD_READ takes what the socket holds, up to a full buffer, as one
+// chunk; what ended the receiving (the peer's close, a failure) is
+// announced after the data.
+TEST_F(Faults, OneReadEventAnnouncesWhatTheSocketHoldsAsOneChunk) {
+    struct Case {
+        const char* name;
+        std::vector<Action> script;      // for the comm's recv calls
+        std::size_t bytes;               // the client writes this much first
+        std::vector<WPARAM> codes;       // the comm's notifications, in order
+        std::vector<LPARAM> counts;
+        int lastError;
+    } const cases[] = {
+        {"segments gathered", {Partial(300), Partial(300), Partial(300)}, 900,
+         {ZENK_STREAM_RECEIVED}, {900}, 0},
+        {"cut at the buffer", {}, 3000,
+         {ZENK_STREAM_RECEIVED, ZENK_STREAM_RECEIVED, ZENK_STREAM_RECEIVED}, {1024, 1024, 952}, 0},
+        {"close behind the data", {Partial(200), Partial(0)}, 200,
+         {ZENK_STREAM_RECEIVED, ZENK_STREAM_RECEIVED}, {200, 0}, 0},
+        {"failure behind the data", {Partial(120), Fail(WSAECONNRESET)}, 120,
+         {ZENK_STREAM_RECEIVED, ZENK_STREAM_RECEIVE_ERROR}, {120, 0}, WSAECONNRESET},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        client = comm = server = nullptr;
+        Connect();
+        zenk::Ws().recv = ScriptedRecv;
+        g_script.assign(c.script.begin(), c.script.end());
+        std::string data = Block('r', c.bytes);
+        // All of it reaches the comm's socket before its FD_READ is handled:
+        // the client's sends run first, on this same thread.
+        ASSERT_EQ(ZENKStreamWrite(client, data.data(), static_cast<unsigned>(std::min<std::size_t>(c.bytes, 1024))), 0);
+        if (c.bytes > 1024) {
+            ASSERT_EQ(ZENKSetStreamBufferSize(client, 4096), 0);
+            ASSERT_EQ(ZENKStreamWrite(client, data.data() + 1024, static_cast<unsigned>(c.bytes - 1024)), 0);
+        }
+        ASSERT_TRUE(o.PumpUntil([&] { return o.For(kCommMsg).size() >= c.codes.size(); }));
+        o.Settle(100);
+        std::vector<Note> notes = o.For(kCommMsg);
+        ASSERT_EQ(notes.size(), c.codes.size());
+        std::string got;
+        for (std::size_t i = 0; i < notes.size(); ++i) {
+            EXPECT_EQ(notes[i].code, c.codes[i]) << i;
+            EXPECT_EQ(notes[i].count, c.counts[i]) << i;
+            if (notes[i].code != ZENK_STREAM_RECEIVED || !notes[i].count) continue;
+            char buf[1024];
+            ASSERT_EQ(ZENKStreamRead(comm, buf, sizeof buf), 0);
+            got.append(buf, static_cast<std::size_t>(notes[i].count));
+        }
+        EXPECT_EQ(got, data);
+        EXPECT_EQ(StreamError(comm), c.lastError);
+        zenk::Ws() = zenk::RealWinSockApi();
+    }
+}
+
+// Sending needs one FD_WRITE for many chunks, not one each; an event
+// finishes at most 64 chunks and then posts the next FD_WRITE itself.
+TEST_F(Faults, OneWriteEventSendsManyChunksInOrder) {
+    Connect();
+    HWND events = zenk::CurrentSession()->EventWindow();
+    const WPARAM socket = static_cast<WPARAM>(static_cast<zenk::StreamEndpoint*>(client)->Socket());
+    std::size_t offset = 0;
+    for (int writes : {1, 10, 64, 65, 200}) {
+        SCOPED_TRACE(writes);
+        o.notes.clear();
+        std::string expected;
+        for (int i = 0; i < writes; ++i) {
+            std::string chunk = Block(static_cast<char>('a' + i % 20), 1 + (offset++ * 37) % 900);
+            ASSERT_EQ(ZENKStreamWrite(client, chunk.data(), static_cast<unsigned>(chunk.size())), 0);
+            expected += chunk;
+        }
+        int writeEvents = 0;
+        MSG m;
+        DWORD start = GetTickCount();
+        while (o.Count(kClientMsg, ZENK_STREAM_SENT) < static_cast<std::size_t>(writes) &&
+               GetTickCount() - start < 5000) {
+            if (!PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+                continue;
+            }
+            writeEvents += m.hwnd == events && m.message == ZENK_SOCKET_EVENT && m.wParam == socket &&
+                           WSAGETSELECTEVENT(m.lParam) == FD_WRITE;
+            DispatchMessageA(&m);
+        }
+        ASSERT_EQ(o.Count(kClientMsg, ZENK_STREAM_SENT), static_cast<std::size_t>(writes));
+        EXPECT_EQ(writeEvents, (writes + 63) / 64);
+        EXPECT_EQ(ClientCodes(), std::vector<WPARAM>(writes, ZENK_STREAM_SENT));
+        EXPECT_EQ(Received(), expected);
+    }
+}
+
 TEST_F(Faults, ReceiveFailuresAndWouldBlock) {
     Connect();
     zenk::Ws().recv = ScriptedRecv;
