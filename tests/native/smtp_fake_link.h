@@ -25,6 +25,7 @@ public:
     std::deque<std::string> pendingWrites;     // writes whose completion is due
     std::vector<std::pair<int, long>> posts;   // (status, count)
     int writes = 0;
+    std::size_t largestWrite = 0;
     bool outboxOpen = false, streamOpen = false;
     std::string connectedTo;
 
@@ -44,6 +45,7 @@ public:
     bool Write(const void* data, std::size_t length) override {
         if (failWritesFrom >= 0 && writes >= failWritesFrom) return false;
         ++writes;
+        if (length > largestWrite) largestWrite = length;
         std::string bytes(static_cast<const char*>(data), length);
         wire += bytes;
         pendingWrites.push_back(bytes);
