@@ -178,6 +178,19 @@ std::vector<TextCase> TextCases() {
         for (char& c : line) c = static_cast<char>(next(256));
         binary += line + "\r\n";
     }
+    // The longest line on the wire (a dot and 999 bytes) just at the end
+    // of the first chunk: lines of 1002, then two lines that leave exactly
+    // its room.
+    std::string lastRoom;
+    std::size_t room = SmtpEngine::kDataChunkBytes;
+    while (room >= 3 * SmtpEngine::kMaxWireLine) {
+        lastRoom += "." + std::string(998, 'e') + "\n";  // the CR would count among the 999
+        room -= SmtpEngine::kMaxWireLine;
+    }
+    room -= SmtpEngine::kMaxWireLine;
+    lastRoom += std::string(room / 2 - 2, 'f') + "\r\n" + std::string(room - room / 2 - 2, 'g') + "\r\n";
+    lastRoom += "." + std::string(998, 'h') + "\ntail\r\n";
+    cases.push_back({"longest line in the last room", lastRoom});
     cases.push_back({"dot lines", dots});
     cases.push_back({"marker-like lines", markers});
     cases.push_back({"999-byte lines", longLines});
