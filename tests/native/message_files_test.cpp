@@ -140,11 +140,24 @@ ModelResult ModelReadLine(const std::string& bytes, std::size_t at, std::size_t 
     return {false, "", at};
 }
 
+// A source that offers only Read, Tell and Seek: the reader then goes
+// through ByteSource's own Span, one byte at a time.
+class PlainSource : public ByteSource {
+public:
+    explicit PlainSource(MemorySource& inner) : inner_(inner) {}
+    long Read(void* buffer, std::size_t size) override { return inner_.Read(buffer, size); }
+    std::uint64_t Tell() const override { return inner_.Tell(); }
+    bool Seek(std::uint64_t position) override { return inner_.Seek(position); }
+
+private:
+    MemorySource& inner_;
+};
+
 TEST(LineReader, AnySpanSizeGivesTheLinesAndPositionsOfByteReads) {
     std::uint32_t seed = 2024;
     auto next = [&seed](std::uint32_t n) { return (seed = seed * 1103515245u + 12345u) / 65536u % n; };
-    const std::size_t spans[] = {1, 2, 7, 64, 999, 1000, 1001, 4096, 0};
-    for (int round = 0; round < 60; ++round) {
+    const std::size_t spans[] = {1, 2, 7, 64, 999, 1000, 1001, 4096, 0};  // 2: through PlainSource
+    for (int round = 0; round < 30; ++round) {
         std::string bytes;
         while (bytes.size() < 20000) {
             std::size_t length = next(4) == 0 ? 995 + next(8) : next(90);
@@ -154,9 +167,11 @@ TEST(LineReader, AnySpanSizeGivesTheLinesAndPositionsOfByteReads) {
         bytes.resize(bytes.size() - next(3));  // maybe no LF at the end
         const std::size_t failAt = round % 3 == 0 ? next(static_cast<std::uint32_t>(bytes.size())) : SIZE_MAX;
         for (std::size_t span : spans) {
-            MemorySource src(bytes);
-            if (span) src.LimitSpans(span);
-            src.FailReadsFrom(failAt);
+            MemorySource memory(bytes);
+            if (span) memory.LimitSpans(span);
+            memory.FailReadsFrom(failAt);
+            PlainSource plain(memory);
+            ByteSource& src = span == 2 ? static_cast<ByteSource&>(plain) : memory;
             std::size_t at = 0;
             for (int n = 0;; ++n) {
                 ModelResult want = ModelReadLine(bytes, at, failAt);
