@@ -252,7 +252,8 @@ void SmtpEngine::OnDataReply(char c) {
 
 void SmtpEngine::OnChunkSent() { SendNextChunk(); }
 
-// Fills one chunk with the next text lines and writes it. Once the outbox
+// Fills one chunk with the next text lines, as many as fit the link's
+// write limit (at most kDataChunkBytes), and writes it. Once the outbox
 // reaches the "END DATA" line that ends this record's data, the chunk ends
 // with the end-of-data marker and the session waits for its reply. A text
 // line that reads "END DATA" is sent like any other (FindRecordEnd). A line
@@ -260,9 +261,12 @@ void SmtpEngine::OnChunkSent() { SendNextChunk(); }
 // gone out, as when each line was a write of its own.
 void SmtpEngine::SendNextChunk() {
     if (textFailed_) return Abort(kSmtpSendFailed);
+    std::size_t bound = link_.WriteLimit();
+    if (bound > sizeof chunk_) bound = sizeof chunk_;
+    if (bound < kMaxWireLine) bound = kMaxWireLine;  // links carry at least 1024 bytes
     std::size_t n = 0;
     bool ended = false;
-    while (n + kMaxWireLine <= sizeof chunk_) {
+    while (n + kMaxWireLine <= bound) {
         if (outbox_ && outbox_->Tell() == dataEnd_) {
             Read();  // past the marker
             chunk_[n++] = '.';
@@ -271,7 +275,7 @@ void SmtpEngine::SendNextChunk() {
             ended = true;
             break;
         }
-        std::size_t wrote = Read() ? FormatDataLine(line_, chunk_ + n, sizeof chunk_ - n) : 0;
+        std::size_t wrote = Read() ? FormatDataLine(line_, chunk_ + n, bound - n) : 0;
         if (wrote == 0) {  // a line always fits the room left; never drop one
             textFailed_ = true;
             break;

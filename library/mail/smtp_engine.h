@@ -52,9 +52,10 @@ public:
     static constexpr int kConnectLimitSeconds = 20;
     static constexpr int kSilenceLimitSeconds = 60;
     // The message text goes out in writes of whole lines, each at most this
-    // long; the next is filled when one has gone out, so at most one chunk
-    // waits in the stream whatever the message size. One write per line
-    // cost two window messages per 74-byte line (about 0.3 ms under Wine).
+    // long and at most the link's WriteLimit; the next is filled when one has
+    // gone out, so at most one chunk waits in the stream whatever the
+    // message size. One write per line cost two window messages per 74-byte
+    // line (about 0.3 ms under Wine).
     static constexpr std::size_t kDataChunkBytes = 32768;
     static constexpr std::size_t kMaxWireLine = 1 + kMaxLineBytes + 2;  // "." + line + CR LF
 

@@ -25,7 +25,6 @@ public:
     std::deque<std::string> pendingWrites;     // writes whose completion is due
     std::vector<std::pair<int, long>> posts;   // (status, count)
     int writes = 0;
-    std::size_t largestWrite = 0;
     bool outboxOpen = false, streamOpen = false;
     std::string connectedTo;
 
@@ -42,10 +41,15 @@ public:
         return canConnect;
     }
     void CloseStream() override { streamOpen = false; }
+    // Like a stream endpoint whose buffer was raised to writeLimit: a
+    // longer write would be cut, so it is refused and counted.
+    std::size_t writeLimit = zenk::SmtpEngine::kDataChunkBytes;
+    int oversizedWrites = 0;
+    std::size_t WriteLimit() const override { return writeLimit; }
     bool Write(const void* data, std::size_t length) override {
+        if (length > writeLimit) return ++oversizedWrites, false;
         if (failWritesFrom >= 0 && writes >= failWritesFrom) return false;
         ++writes;
-        if (length > largestWrite) largestWrite = length;
         std::string bytes(static_cast<const char*>(data), length);
         wire += bytes;
         pendingWrites.push_back(bytes);
