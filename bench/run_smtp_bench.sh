@@ -1,17 +1,33 @@
 #!/bin/sh
-# Delivery time of one message with a 10 MiB attachment to aiosmtpd
-# (127.0.2.8:25): zenk32.dll under Wine beside Python's smtplib sending the
-# same bytes. Needs build/win64 (targets zenk32, smtp_wine_bench); runs
-# itself through scripts/with-wine.sh when not already under it.
-#   bench/run_smtp_bench.sh [MIB]
+# One message with a 10 MiB (or $1 MiB) attachment to aiosmtpd (127.0.2.8:25)
+# through zenk32.dll under Wine, beside Python's smtplib sending the same
+# bytes, in rounds of both side by side; then the peak working set of
+# delivering 8 and 64 MiB attachments (bench/smtp_bench.py). Runs the x86_64
+# build, and the i686 one where this host can start the 32-bit Wine loader.
+#   bench/run_smtp_bench.sh [MIB] [ROUNDS]
+set -u
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-BUILD="$ROOT/build/win64"
-EXE="$BUILD/bin/smtp_wine_bench.exe"
-if [ ! -f "$EXE" ]; then
-    echo "run_smtp_bench: $EXE missing; build it: cmake --build build/win64 --target smtp_wine_bench" >&2
-    exit 1
+BUILD="${BUILD:-$ROOT/build}"
+status=0
+
+run_bench() {  # build folder name
+    dir="$BUILD/$1"
+    if [ ! -d "$dir" ]; then
+        echo "== SMTP delivery ($1): skipped, $dir is not configured"
+        return
+    fi
+    if ! out="$(cmake --build "$dir" --target zenk32 smtp_wine_bench 2>&1)"; then
+        echo "== SMTP delivery ($1): build failed"; echo "$out" | tail -20; status=1; return
+    fi
+    echo "== SMTP delivery ($1)"
+    "$ROOT/scripts/with-wine.sh" "$dir" \
+        sh -c "cd '$dir/bin' && /usr/bin/python3 '$ROOT/bench/smtp_bench.py' \"\$WINE\" ./smtp_wine_bench.exe $*" ||
+        status=1
+}
+run_bench win64
+if "$ROOT/scripts/can-run-32bit.sh"; then
+    run_bench win32
+else
+    echo "== SMTP delivery (win32): skipped, this host cannot run 32-bit Linux programs"
 fi
-if [ -z "${WINE:-}" ]; then
-    exec "$ROOT/scripts/with-wine.sh" "$BUILD" "$0" "$@"
-fi
-cd "$BUILD/bin" && exec /usr/bin/python3 "$ROOT/bench/smtp_bench.py" "$WINE" "$EXE" "$@"
+exit $status

@@ -1,10 +1,12 @@
 // How the SMTP engine's delivery scales with the message size.
 //
-// The engine sends one data line per write completion, so what is queued
-// for the socket at any time must stay a few lines long however large the
-// message is. The benchmark delivers messages of growing size to a scripted
-// server and reports the time per message, the byte rate, and the peak of
-// bytes queued but not yet sent ("peak_queued"), which must stay flat.
+// The engine sends the text in chunks of many lines, one chunk per write
+// completion, so what is queued for the socket at any time stays within one
+// chunk (SmtpEngine::kDataChunkBytes, 32 KiB) however large the message is.
+// The benchmark delivers messages of growing size to a scripted server and
+// reports the time per message, the byte rate, and the peak of bytes
+// queued but not yet sent ("peak_queued"), which must stay flat: it grows
+// with the message only up to the first full chunk.
 //
 // For meaningful times build without the sanitizers:
 //   cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZENK_SANITIZE=OFF

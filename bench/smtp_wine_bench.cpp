@@ -1,16 +1,22 @@
-// Delivery time of one composed message through zenk32.dll, under Wine.
+// Delivery time and memory of one composed message through zenk32.dll,
+// under Wine.
 //
-//   smtp_wine_bench ATTACHMENT OUTBOX SERVER
+//   smtp_wine_bench compose ATTACHMENT OUTBOX
+//   smtp_wine_bench send OUTBOX SERVER
 //
-// Composes one message (alice@example.org to bob@example.org) with the
-// attachment into OUTBOX through the composer's exports, untimed, then
-// delivers it to SERVER:25 with the window variant of the SMTP client and
-// prints "delivery_seconds=S" for the time from ZENKSMTPSendMail to the
-// final notification. Exit code 0 only when the server accepted it.
+// compose writes one message (alice@example.org to bob@example.org) with
+// the attachment into OUTBOX through the composer's exports. send delivers
+// OUTBOX to SERVER:25 with the window variant of the SMTP client and prints
+// "delivery_seconds=S" for the time from ZENKSMTPSendMail to the final
+// notification and "peak_working_set=BYTES" (GetProcessMemoryInfo) for the
+// sending process, which has done nothing else. Exit code 0 only when the
+// step succeeded (the server accepted the message).
 // bench/run_smtp_bench.sh runs it beside Python's smtplib.
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "zenk32.h"
 
@@ -49,19 +55,7 @@ bool Compose(const char* attachment, const char* outbox) {
     return ok;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: smtp_wine_bench ATTACHMENT OUTBOX SERVER\n");
-        return 2;
-    }
-    ZENKInit();
-    if (!ZENKStartWinSock(0x0101)) return 3;
-    if (!Compose(argv[1], argv[2])) {
-        std::fprintf(stderr, "smtp_wine_bench: composing failed\n");
-        return 3;
-    }
+int Send(const char* outbox, const char* server) {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = Proc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -71,20 +65,44 @@ int main(int argc, char** argv) {
     Outcome outcome;
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&outcome));
     void* session = nullptr;
-    if (!window || ZENKSMTPStartWindow(window, kNotify, argv[2], &session) != 0) return 3;
+    if (!window || ZENKSMTPStartWindow(window, kNotify, outbox, &session) != 0) return 3;
 
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    ZENKSMTPSendMail(session, argv[3]);
+    ZENKSMTPSendMail(session, server);
     MSG msg;
     while (!outcome.ended && GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
     QueryPerformanceCounter(&end);
 
     ZENKSMTPClose(session);
     DestroyWindow(window);
-    ZENKEndWinSock();
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory)) return 3;
     std::printf("delivery_seconds=%.3f\n", static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
+    std::printf("peak_working_set=%llu\n", static_cast<unsigned long long>(memory.PeakWorkingSetSize));
     if (outcome.failure) std::printf("failure=%d\n", outcome.failure);
     return outcome.accepted && !outcome.failure ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool compose = argc == 4 && std::strcmp(argv[1], "compose") == 0;
+    const bool send = argc == 4 && std::strcmp(argv[1], "send") == 0;
+    if (!compose && !send) {
+        std::fprintf(stderr, "usage: smtp_wine_bench compose ATTACHMENT OUTBOX | send OUTBOX SERVER\n");
+        return 2;
+    }
+    ZENKInit();
+    if (!ZENKStartWinSock(0x0101)) return 3;
+    int result = 0;
+    if (compose && !Compose(argv[2], argv[3])) {
+        std::fprintf(stderr, "smtp_wine_bench: composing failed\n");
+        result = 3;
+    }
+    if (send) result = Send(argv[2], argv[3]);
+    ZENKEndWinSock();
+    return result;
 }

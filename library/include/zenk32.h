@@ -208,6 +208,13 @@ int  ZENKAPI ZENKSMTPClose(void* handle);
  *    record's "Letters :" or "BEGIN MESSAGE HEADER" line (or the end of the
  *    file), so a text line reading "END DATA" is sent as text. Only a text
  *    holding such a line followed later by one of those two lines is cut.
+ *  - Message text goes out in writes of many whole lines, at most 32 KiB
+ *    each (the end-of-data line "." closes the last one); the next is
+ *    written when one has gone out, so at most one such chunk waits in the
+ *    stream whatever the message size. The bytes on the wire are those of
+ *    one write per line. An outbox line that cannot be read (a failed read,
+ *    or 1000 bytes without a line end) ends the run with 3 and QUIT once the
+ *    lines before it have gone out; the data is not ended.
  *  - A session carries one delivery: a second ZENKSMTPSendMail returns
  *    ZENK_FAILED and posts nothing. ZENKSMTPClose ends a session in any
  *    state (no QUIT is sent). */

@@ -33,12 +33,10 @@ void HeloName(const char* senderLine, char* out, std::size_t capacity) {
 }
 
 std::size_t FormatDataLine(const Line& line, char* out, std::size_t capacity) {
-    if (capacity < line.length + 3) return 0;
+    const bool stuffed = line.length > 0 && (line.text[0] & 0x7F) == '.';  // tested after masking
+    if (capacity < (stuffed ? 1 : 0) + line.length + 2) return 0;
     std::size_t n = 0;
-    if (line.length > 0 && (line.text[0] & 0x7F) == '.') {  // tested after masking
-        if (capacity < line.length + 4) return 0;
-        out[n++] = '.';
-    }
+    if (stuffed) out[n++] = '.';
     for (std::size_t i = 0; i < line.length; ++i) {
         char c = static_cast<char>(line.text[i] & 0x7F);
         // Only the CR LF appended below may break a line on the wire: a

@@ -20,8 +20,8 @@ void HeloName(const char* senderLine, char* out, std::size_t capacity);
 // bit 7 of every byte cleared, CR LF appended. A byte that clearing turns
 // into NUL, CR or LF (0x00, 0x80, 0x0D, 0x8D, 0x0A, 0x8A) is sent as "?",
 // so that no NUL and no line break but the final CR LF reaches the server
-// and the line keeps its length. out holds at least
-// line.length + 3 bytes. Returns the length.
+// and the line keeps its length. Returns the length (at most
+// line.length + 3), or 0 when it does not fit in capacity.
 std::size_t FormatDataLine(const Line& line, char* out, std::size_t capacity);
 
 }  // namespace zenk

@@ -18,7 +18,7 @@ const SmtpEngine::StateRow SmtpEngine::kStates[kSmtpStateCount] = {
     {"rcpt-reply", &SmtpEngine::OnRcptReply, nullptr},
     {"data-sent", nullptr, &SmtpEngine::OnCommandSent},
     {"data-reply", &SmtpEngine::OnDataReply, nullptr},
-    {"line-sent", nullptr, &SmtpEngine::OnLineSent},
+    {"chunk-sent", nullptr, &SmtpEngine::OnChunkSent},
     {"end-reply", &SmtpEngine::OnEndReply, nullptr},
     {"quit-sent", nullptr, &SmtpEngine::OnCommandSent},
     {"quit-reply", &SmtpEngine::OnQuitReply, nullptr},
@@ -245,22 +245,45 @@ void SmtpEngine::OnDataReply(char c) {
     if (c != '3') return Abort(kSmtpUnexpectedReply);
     if (!outbox_ || !SkipToMarker(*outbox_, line_, kBeginData)) return Abort(kSmtpNoMarker);
     dataEnd_ = FindRecordEnd(*outbox_, kEndData, StartsOutboxRecord, false);
-    EnterState(kSmtpLineSent);
-    SendNextLine();
+    textFailed_ = false;
+    EnterState(kSmtpChunkSent);
+    SendNextChunk();
 }
 
-void SmtpEngine::OnLineSent() { SendNextLine(); }
+void SmtpEngine::OnChunkSent() { SendNextChunk(); }
 
-// The next text line, or the end-of-data marker once the outbox reaches
-// the "END DATA" line that ends this record's data. A text line that reads
-// "END DATA" is sent like any other (FindRecordEnd).
-void SmtpEngine::SendNextLine() {
-    if (outbox_ && outbox_->Tell() == dataEnd_) {
-        Read();  // past the marker
-        if (!WriteText(".")) return Abort(kSmtpSendFailed);
-        return EnterState(kSmtpEndReply);
+// Fills one chunk with the next text lines, as many as fit the link's
+// write limit (at most kDataChunkBytes), and writes it. Once the outbox
+// reaches the "END DATA" line that ends this record's data, the chunk ends
+// with the end-of-data marker and the session waits for its reply. A text
+// line that reads "END DATA" is sent like any other (FindRecordEnd). A line
+// that cannot be read aborts the delivery after the lines before it have
+// gone out, as when each line was a write of its own.
+void SmtpEngine::SendNextChunk() {
+    if (textFailed_) return Abort(kSmtpSendFailed);
+    std::size_t bound = link_.WriteLimit();
+    if (bound > sizeof chunk_) bound = sizeof chunk_;
+    if (bound < kMaxWireLine) bound = kMaxWireLine;  // links carry at least 1024 bytes
+    std::size_t n = 0;
+    bool ended = false;
+    while (n + kMaxWireLine <= bound) {
+        if (outbox_ && outbox_->Tell() == dataEnd_) {
+            Read();  // past the marker
+            chunk_[n++] = '.';
+            chunk_[n++] = '\r';
+            chunk_[n++] = '\n';
+            ended = true;
+            break;
+        }
+        std::size_t wrote = Read() ? FormatDataLine(line_, chunk_ + n, bound - n) : 0;
+        if (wrote == 0) {  // a line always fits the room left; never drop one
+            textFailed_ = true;
+            break;
+        }
+        n += wrote;
     }
-    if (!SendDataLine()) Abort(kSmtpSendFailed);
+    if (n == 0 || !link_.Write(chunk_, n)) return Abort(kSmtpSendFailed);
+    if (ended) EnterState(kSmtpEndReply);
 }
 
 void SmtpEngine::OnEndReply(char c) {
@@ -307,12 +330,6 @@ bool SmtpEngine::WriteRecipient() {
     if (!Read() || !line_.StartsWith(kRecipientPrefix) || line_.length > kMaxRecipientLine) return false;
     std::size_t n = FormatCommand(out_, sizeof out_, "RCPT ", line_.text);
     return n > 0 && link_.Write(out_, n);
-}
-
-bool SmtpEngine::SendDataLine() {
-    if (!Read()) return false;
-    std::size_t n = FormatDataLine(line_, out_, sizeof out_);
-    return link_.Write(out_, n);
 }
 
 }  // namespace zenk

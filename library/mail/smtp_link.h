@@ -25,6 +25,12 @@ public:
     virtual void CloseStream() = 0;
     // Queues bytes for sending; true when queued (one completion follows).
     virtual bool Write(const void* data, std::size_t length) = 0;
+    // The most bytes one Write carries whole (at least kDefaultWriteLimit).
+    // A stream endpoint cuts a longer write at its buffer size, 1024 bytes
+    // unless the session raised it; a link whose stream takes more says so
+    // here, and the engine's text chunks grow up to SmtpEngine's bound.
+    static constexpr std::size_t kDefaultWriteLimit = 1024;
+    virtual std::size_t WriteLimit() const { return kDefaultWriteLimit; }
     // Posts (status, count) to the caller.
     virtual void Post(int status, long count) = 0;
 };

@@ -19,23 +19,38 @@ void FileSource::Close() {
     file_ = INVALID_HANDLE_VALUE;
 }
 
+bool FileSource::FillIfUsed() {
+    if (blockUsed_ < blockFilled_) return true;
+    // The file position is always at the end of the current block.
+    blockStart_ += blockFilled_;
+    blockFilled_ = blockUsed_ = 0;
+    DWORD got = 0;
+    if (!ReadFile(file_, block_, kBlockSize, &got, nullptr)) return false;
+    blockFilled_ = got;
+    return true;
+}
+
 long FileSource::Read(void* buffer, std::size_t size) {
     if (file_ == INVALID_HANDLE_VALUE) return -1;
     if (size == 0) return 0;
-    if (blockUsed_ == blockFilled_) {
-        // The file position is always at the end of the current block.
-        blockStart_ += blockFilled_;
-        blockFilled_ = blockUsed_ = 0;
-        DWORD got = 0;
-        if (!ReadFile(file_, block_, kBlockSize, &got, nullptr)) return -1;
-        blockFilled_ = got;
-        if (got == 0) return 0;
-    }
-    DWORD left = blockFilled_ - blockUsed_;
-    std::size_t n = size < left ? size : left;
-    std::memcpy(buffer, block_ + blockUsed_, n);
-    blockUsed_ += static_cast<DWORD>(n);
+    const unsigned char* span = nullptr;
+    long got = Span(&span);
+    if (got <= 0) return got;
+    std::size_t n = size < static_cast<std::size_t>(got) ? size : static_cast<std::size_t>(got);
+    std::memcpy(buffer, span, n);
+    Skip(n);
     return static_cast<long>(n);
+}
+
+long FileSource::Span(const unsigned char** data) {
+    if (file_ == INVALID_HANDLE_VALUE || !FillIfUsed()) return -1;
+    *data = block_ + blockUsed_;
+    return static_cast<long>(blockFilled_ - blockUsed_);
+}
+
+void FileSource::Skip(std::size_t count) {
+    DWORD left = blockFilled_ - blockUsed_;
+    blockUsed_ += count < left ? static_cast<DWORD>(count) : left;
 }
 
 bool FileSource::Seek(std::uint64_t position) {

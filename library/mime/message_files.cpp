@@ -6,33 +6,47 @@
 
 namespace zenk {
 
+long ByteSource::Span(const unsigned char** data) {
+    const std::uint64_t at = Tell();
+    long got = Read(&spanByte_, 1);
+    if (got > 0 && !Seek(at)) return -1;
+    *data = &spanByte_;
+    return got;
+}
+
+// The line is scanned in the source's own span for its LF and copied once;
+// only the bytes up to and including the LF are consumed, so the position
+// after a line is exactly the start of the next one.
 bool ReadLine(ByteSource& source, Line& line) {
-    line.length = 0;
-    line.text[0] = '\0';
     std::size_t count = 0;
-    // One byte per read: the position after a line is exactly the start of
-    // the next one, whatever the source does underneath.
+    auto noLine = [&line] {
+        line.length = 0;
+        line.text[0] = '\0';
+        return false;
+    };
     while (count < kLineCapacity) {
-        unsigned char byte;
-        long got = source.Read(&byte, 1);
-        if (got < 0) return false;
+        const unsigned char* span = nullptr;
+        long got = source.Span(&span);
+        if (got < 0) return noLine();
         if (got == 0) {
-            if (count == 0) return false;
+            if (count == 0) return noLine();
             break;  // a last line without LF
         }
-        if (byte == '\n') {
+        std::size_t room = kLineCapacity - count;
+        std::size_t take = static_cast<std::size_t>(got) < room ? static_cast<std::size_t>(got) : room;
+        const void* lf = std::memchr(span, '\n', take);
+        std::size_t bytes = lf ? static_cast<std::size_t>(static_cast<const unsigned char*>(lf) - span) : take;
+        std::memcpy(line.text + count, span, bytes);
+        count += bytes;
+        source.Skip(lf ? bytes + 1 : bytes);
+        if (lf) {
             if (count > 0 && line.text[count - 1] == '\r') --count;
             line.length = count;
             line.text[count] = '\0';
             return true;
         }
-        line.text[count++] = static_cast<char>(byte);
     }
-    if (count == kLineCapacity) {  // 1000 bytes without an LF
-        line.length = 0;
-        line.text[0] = '\0';
-        return false;
-    }
+    if (count == kLineCapacity) return noLine();  // 1000 bytes without an LF
     line.length = count;
     line.text[count] = '\0';
     return true;
@@ -119,13 +133,31 @@ bool IsSenderLine(const Line& line) {
     return line.length >= 5 && line.text[0] == 'F' && line.text[4] == ':';
 }
 
+std::size_t MemorySource::Available() const {
+    if (position_ >= failAt_) return 0;
+    std::size_t n = size_ - position_;
+    if (failAt_ - position_ < n) n = static_cast<std::size_t>(failAt_ - position_);
+    return n < spanLimit_ ? n : spanLimit_;
+}
+
 long MemorySource::Read(void* buffer, std::size_t size) {
     if (position_ >= failAt_) return -1;
-    std::size_t left = size_ - position_;
-    std::size_t n = size < left ? size : left;
+    std::size_t n = Available();
+    if (size < n) n = size;
     if (n > 0) std::memcpy(buffer, data_ + position_, n);
     position_ += n;
     return static_cast<long>(n);
+}
+
+long MemorySource::Span(const unsigned char** data) {
+    if (position_ >= failAt_) return -1;
+    *data = data_ + position_;
+    return static_cast<long>(Available());
+}
+
+void MemorySource::Skip(std::size_t count) {
+    std::size_t left = size_ - position_;
+    position_ += count < left ? count : left;
 }
 
 bool MemorySource::Seek(std::uint64_t position) {

@@ -31,6 +31,20 @@ public:
     virtual std::uint64_t Tell() const = 0;
     // Moves to an absolute position; false when that is impossible.
     virtual bool Seek(std::uint64_t position) = 0;
+
+    // The bytes from the current position on that the source holds in
+    // memory, reading more first when it holds none: *data points at them
+    // and the result is their count (0 at the end, -1 when the read fails).
+    // Nothing is consumed; Skip(n) then moves past n of them (n at most the
+    // count). The bytes stay valid until the next call on the source. The
+    // line reader scans them in place, so a line costs a few calls rather
+    // than one virtual call per byte. The default serves one byte through
+    // Read and Seek; buffered sources override both.
+    virtual long Span(const unsigned char** data);
+    virtual void Skip(std::size_t count) { Seek(Tell() + count); }
+
+private:
+    unsigned char spanByte_ = 0;  // the default Span's one byte
 };
 
 constexpr std::size_t kMaxLineBytes = 999;          // bytes before the LF, CR included
@@ -121,14 +135,22 @@ public:
     long Read(void* buffer, std::size_t size) override;
     std::uint64_t Tell() const override { return position_; }
     bool Seek(std::uint64_t position) override;
-    // The next read fails once the position has reached failAt (tests).
+    long Span(const unsigned char** data) override;
+    void Skip(std::size_t count) override;
+    // Reading fails once the position has reached failAt (tests): no byte
+    // at or after failAt is delivered.
     void FailReadsFrom(std::uint64_t failAt) { failAt_ = failAt; }
+    // At most this many bytes per Read or Span (tests of span boundaries).
+    void LimitSpans(std::size_t most) { spanLimit_ = most ? most : 1; }
 
 private:
+    std::size_t Available() const;
+
     const unsigned char* data_;
     std::size_t size_;
     std::size_t position_ = 0;
     std::uint64_t failAt_ = UINT64_MAX;
+    std::size_t spanLimit_ = SIZE_MAX;
 };
 
 }  // namespace zenk

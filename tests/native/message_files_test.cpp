@@ -3,6 +3,7 @@
 
 #include "line_maker.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,87 @@ TEST(LineReader, PeekRestoresThePosition) {
     EXPECT_EQ(line.View(), "two");
     EXPECT_FALSE(PeekLine(src, line));
     EXPECT_EQ(src.Tell(), 10u);
+}
+
+// The reader scans whatever span the source hands it. Against a plain
+// byte-by-byte model of the line rules, over lines of every kind (CRs, NULs,
+// 999 and 1000 bytes, a last line without LF, a failing read) and spans of
+// any size: the same lines, and after each the same position, so a peek or
+// a record search that seeks back lands exactly.
+struct ModelResult {
+    bool got;
+    std::string text;
+    std::size_t next;  // position after the call
+};
+
+ModelResult ModelReadLine(const std::string& bytes, std::size_t at, std::size_t failAt) {
+    std::string text;
+    while (text.size() < kLineCapacity) {
+        if (at >= failAt) return {false, "", at};
+        if (at == bytes.size()) return {!text.empty(), text, at};
+        char c = bytes[at++];
+        if (c == '\n') {
+            if (!text.empty() && text.back() == '\r') text.pop_back();
+            return {true, text, at};
+        }
+        text += c;
+    }
+    return {false, "", at};
+}
+
+// A source that offers only Read, Tell and Seek: the reader then goes
+// through ByteSource's own Span, one byte at a time.
+class PlainSource : public ByteSource {
+public:
+    explicit PlainSource(MemorySource& inner) : inner_(inner) {}
+    long Read(void* buffer, std::size_t size) override { return inner_.Read(buffer, size); }
+    std::uint64_t Tell() const override { return inner_.Tell(); }
+    bool Seek(std::uint64_t position) override { return inner_.Seek(position); }
+
+private:
+    MemorySource& inner_;
+};
+
+TEST(LineReader, AnySpanSizeGivesTheLinesAndPositionsOfByteReads) {
+    std::uint32_t seed = 2024;
+    auto next = [&seed](std::uint32_t n) { return (seed = seed * 1103515245u + 12345u) / 65536u % n; };
+    const std::size_t spans[] = {1, 2, 7, 64, 999, 1000, 1001, 4096, 0};  // 2: through PlainSource
+    for (int round = 0; round < 30; ++round) {
+        std::string bytes;
+        while (bytes.size() < 20000) {
+            std::size_t length = next(4) == 0 ? 995 + next(8) : next(90);
+            for (std::size_t i = 0; i < length; ++i) bytes += static_cast<char>(next(6) == 0 ? "\r\0\x8a."[next(4)] : 'a' + next(26));
+            bytes += next(3) == 0 ? "\n" : "\r\n";
+        }
+        bytes.resize(bytes.size() - next(3));  // maybe no LF at the end
+        const std::size_t failAt = round % 3 == 0 ? next(static_cast<std::uint32_t>(bytes.size())) : SIZE_MAX;
+        for (std::size_t span : spans) {
+            MemorySource memory(bytes);
+            if (span) memory.LimitSpans(span);
+            memory.FailReadsFrom(failAt);
+            PlainSource plain(memory);
+            ByteSource& src = span == 2 ? static_cast<ByteSource&>(plain) : memory;
+            std::size_t at = 0;
+            for (int n = 0;; ++n) {
+                ModelResult want = ModelReadLine(bytes, at, failAt);
+                Line line;
+                if (n % 5 == 0) {  // a peek first: same line, position kept
+                    ASSERT_EQ(PeekLine(src, line), want.got);
+                    ASSERT_EQ(src.Tell(), at);
+                }
+                ASSERT_EQ(ReadLine(src, line), want.got) << "round " << round << " span " << span << " at " << at;
+                ASSERT_EQ(src.Tell(), want.next) << "round " << round << " span " << span;
+                if (!want.got) {
+                    ASSERT_EQ(line.length, 0u);
+                    if (want.next == at) break;  // the end, or the failing read
+                } else {
+                    ASSERT_EQ(line.View(), want.text);
+                    ASSERT_EQ(line.text[line.length], '\0');
+                }
+                at = want.next;
+            }
+        }
+    }
 }
 
 TEST(Markers, ComparedAsWholeLinesCaseSensitively) {

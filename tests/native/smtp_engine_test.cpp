@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -122,6 +123,128 @@ TEST(SmtpDelivery, EndDataLinesInTheTextAreSentAsText) {
     EXPECT_NE(s.link.wire.find("<c@y>\r\nDATA \r\n.\r\nQUIT \r\n"), std::string::npos) << s.link.wire;
 }
 
+// ---- The text in chunks ---------------------------------------------------
+
+const std::string kHead =
+    "Letters : 001\r\nFROM:<a@x>\r\nBEGIN MESSAGE HEADER\r\nTO:<b@y>\r\nEND MESSAGE HEADER\r\nBEGIN DATA\r\n";
+const std::string kCommands = "HELO a\r\nMAIL FROM:<a@x>\r\nRCPT TO:<b@y>\r\nDATA \r\n";
+
+// The text lines as a server must receive them, from the line rules alone:
+// the text split at each LF, a CR before it dropped; bit 7 cleared, a
+// leading "." doubled, NUL, CR and LF as "?"; CR LF after each line.
+std::string TextOnTheWire(const std::string& text) {
+    std::string wire;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t lf = text.find('\n', at);
+        std::string line = text.substr(at, lf == std::string::npos ? std::string::npos : lf - at);
+        at = lf == std::string::npos ? text.size() : lf + 1;
+        if (lf != std::string::npos && !line.empty() && line.back() == '\r') line.pop_back();
+        for (char& c : line) {
+            c = static_cast<char>(c & 0x7F);
+            if (c == '\0' || c == '\r' || c == '\n') c = '?';
+        }
+        if (!line.empty() && line[0] == '.') wire += '.';
+        wire += line + "\r\n";
+    }
+    return wire;
+}
+
+struct TextCase {
+    const char* name;
+    std::string text;  // between "BEGIN DATA" and the record's "END DATA"
+};
+
+std::vector<TextCase> TextCases() {
+    std::uint32_t seed = 77;
+    auto next = [&seed](std::uint32_t n) { return (seed = seed * 1103515245u + 12345u) / 65536u % n; };
+    std::vector<TextCase> cases = {{"empty text", ""}, {"one empty line", "\r\n"}};
+    std::string dots, markers, longLines, binary;
+    const char* dotLines[] = {".", "..", ".x", "\xae", "\xae\xae", "x.", ""};
+    for (int i = 0; i < 9000; ++i) dots += std::string(dotLines[next(7)]) + "\r\n";
+    const char* markerLines[] = {"END DATA", "END DATAX", " END DATA", "BEGIN DATA", "END MESSAGE HEADER",
+                                 "END DATA ", "\xc5ND DATA", "text"};
+    for (int i = 0; i < 6000; ++i) markers += std::string(markerLines[next(8)]) + "\r\n";
+    markers += "END DATA\r\n";  // the text's last line reads like the marker too
+    // Lines of 997 to 999 bytes, some with a leading dot (1002 bytes on the
+    // wire), so that chunk ends fall at every offset.
+    for (int i = 0; i < 300; ++i) {
+        std::string line(997 + next(3), static_cast<char>('a' + next(26)));
+        if (next(2)) line[0] = '.';
+        longLines += line + (line.size() == 999 ? "\n" : "\r\n");
+    }
+    for (int i = 0; i < 4000; ++i) {
+        std::string line(next(200), '\0');
+        for (char& c : line) c = static_cast<char>(next(256));
+        binary += line + "\r\n";
+    }
+    // The longest line on the wire (a dot and 999 bytes) just at the end
+    // of the first chunk: lines of 1002, then two lines that leave exactly
+    // its room.
+    std::string lastRoom;
+    std::size_t room = SmtpEngine::kDataChunkBytes;
+    while (room >= 3 * SmtpEngine::kMaxWireLine) {
+        lastRoom += "." + std::string(998, 'e') + "\n";  // the CR would count among the 999
+        room -= SmtpEngine::kMaxWireLine;
+    }
+    room -= SmtpEngine::kMaxWireLine;
+    lastRoom += std::string(room / 2 - 2, 'f') + "\r\n" + std::string(room - room / 2 - 2, 'g') + "\r\n";
+    lastRoom += "." + std::string(998, 'h') + "\ntail\r\n";
+    cases.push_back({"longest line in the last room", lastRoom});
+    cases.push_back({"dot lines", dots});
+    cases.push_back({"marker-like lines", markers});
+    cases.push_back({"999-byte lines", longLines});
+    cases.push_back({"binary", binary});
+    return cases;
+}
+
+// The text goes out in writes of many lines, none above the chunk size,
+// and the server receives exactly the bytes of one write per line: the
+// same lines, dot-stuffing, masking and end marker, however the outbox
+// reader's spans fall.
+TEST(SmtpText, ChunksCarryExactlyTheBytesOfTheLines) {
+    for (const TextCase& c : TextCases()) {
+        const std::string text = TextOnTheWire(c.text);
+        // Reader spans (0: whole) with write limits: a raised stream buffer,
+        // the default one, one between.
+        const std::pair<std::size_t, std::size_t> runs[] = {
+            {0, SmtpEngine::kDataChunkBytes}, {1, SmtpLink::kDefaultWriteLimit}, {4096, 5000}};
+        for (const auto& [span, limit] : runs) {
+            Session s(kHead + c.text + "END DATA\r\n");
+            s.link.writeLimit = limit;
+            if (span) s.link.source.LimitSpans(span);
+            ASSERT_EQ(s.engine.SendMail("h"), 0);
+            s.server.Greet();
+            EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {15, 1}, {18, 0}, {0, 0}})) << c.name << " span " << span;
+            EXPECT_TRUE(s.link.wire == kCommands + text + ".\r\nQUIT \r\n") << c.name << " span " << span;
+            EXPECT_EQ(s.link.oversizedWrites, 0) << c.name << " limit " << limit;
+            // Every chunk but the last is filled to within one line of the bound.
+            const std::size_t chunks = text.size() / (limit - SmtpEngine::kMaxWireLine + 1) + 1;
+            EXPECT_LE(static_cast<std::size_t>(s.link.writes), 5 + chunks) << c.name;
+        }
+    }
+}
+
+// A text line that cannot be read (1000 bytes without an LF, a failing
+// read) ends the delivery with 3 and QUIT after exactly the lines before it
+// have gone out, whether it comes in the first chunk or a later one.
+TEST(SmtpText, UnreadableLineAbortsAfterTheLinesBeforeIt) {
+    for (int count : {0, 2, 3000}) {
+        std::string lines;
+        for (int i = 0; i < count; ++i) lines += (i % 7 ? "line " : ".dot ") + std::to_string(i) + "\r\n";
+        for (bool overlong : {true, false}) {
+            std::string outbox = kHead + lines + (overlong ? std::string(1000, 'z') + "\r\n" : "never read\r\n") +
+                                 "after\r\nEND DATA\r\n";
+            Session s(outbox);
+            if (!overlong) s.link.source.FailReadsFrom(kHead.size() + lines.size() + 3);
+            ASSERT_EQ(s.engine.SendMail("h"), 0);
+            s.server.Greet();
+            EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {3, 0}, {0, 0}})) << count << overlong;
+            EXPECT_TRUE(s.link.wire == kCommands + TextOnTheWire(lines) + "QUIT \r\n") << count << overlong;
+        }
+    }
+}
+
 // Composer, SMTP client and scanner together: the text of a composed
 // message, marker lines of both files included, comes back line for line
 // from an inbox made of what went over the wire.
@@ -188,7 +311,7 @@ TEST(SmtpReplies, MultiLineGreetingInOneOrTwoChunks) {
 
 TEST(SmtpStates, ThirteenNamedStates) {
     EXPECT_STREQ(SmtpStateName(kSmtpGreeting), "greeting");
-    EXPECT_STREQ(SmtpStateName(kSmtpLineSent), "line-sent");
+    EXPECT_STREQ(SmtpStateName(kSmtpChunkSent), "chunk-sent");
     EXPECT_STREQ(SmtpStateName(kSmtpQuitReply), "quit-reply");
     EXPECT_EQ(kSmtpStateCount, 13);
     EXPECT_STREQ(SmtpStateName(13), "?");

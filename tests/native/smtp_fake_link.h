@@ -41,7 +41,13 @@ public:
         return canConnect;
     }
     void CloseStream() override { streamOpen = false; }
+    // Like a stream endpoint whose buffer was raised to writeLimit: a
+    // longer write would be cut, so it is refused and counted.
+    std::size_t writeLimit = zenk::SmtpEngine::kDataChunkBytes;
+    int oversizedWrites = 0;
+    std::size_t WriteLimit() const override { return writeLimit; }
     bool Write(const void* data, std::size_t length) override {
+        if (length > writeLimit) return ++oversizedWrites, false;
         if (failWritesFrom >= 0 && writes >= failWritesFrom) return false;
         ++writes;
         std::string bytes(static_cast<const char*>(data), length);

@@ -76,17 +76,24 @@ TEST_F(SmtpTest, AiosmtpdStoresEveryMessageByteForByte) {
     Message first{{"bob@example.org"}, {"carol@example.org"}, {folder + "\\blob.bin"}, "first",
                   "Hello\r\n.\r\n..two\r\ncaf\xe9 \x80 end\r\nlast line without end"};
     Message second{{"dave@example.org"}, {}, {}, "second", std::string(900, 'x') + "\r\n"};
-    ASSERT_TRUE(Compose(outbox, kSender, {first, second}));
+    // A text of many chunks: dot lines, lines reading like the end marker,
+    // long lines with and without a leading dot, 8-bit bytes.
+    const std::string pieces[] = {".", "..two", "END DATA", ".END DATA", std::string(900, 'y'),
+                                  "." + std::string(900, 'z'), "caf\xe9", ""};
+    Message third{{"erin@example.org"}, {}, {}, "third", ""};
+    for (int i = 0; i < 3000; ++i) third.text += pieces[(i * 7 + i / 8) % 8] + "\r\n";
+    ASSERT_TRUE(Compose(outbox, kSender, {first, second, third}));
     Collector c;
     EXPECT_EQ(Deliver(c, "127.0.2.1"), 0);
-    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {15, 1}, {15, 2}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {15, 1}, {15, 2}, {15, 3}, {18, 0}, {0, 0}}));
 
     std::string maildir = WinPath(Env("ZENK_SMTP_MAILDIR"));
     std::vector<std::string> stored = ListFiles(maildir + "\\new");
     std::vector<std::string> expected = ExpectedTexts(ReadAll(outbox));
-    ASSERT_EQ(stored.size(), 2u);
-    ASSERT_EQ(expected.size(), 2u);
-    for (int i = 0; i < 2; ++i) EXPECT_EQ(ReadAll(maildir + "\\new\\" + stored[i]), expected[i]) << i;
+    ASSERT_EQ(stored.size(), 3u);
+    ASSERT_EQ(expected.size(), 3u);
+    EXPECT_GT(expected[2].size(), 500000u);
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(ReadAll(maildir + "\\new\\" + stored[i]) == expected[i]) << i;
     EXPECT_NE(expected[0].find("\r\n.\r\n..two\r\ncafi ? end\r\n"), std::string::npos);
     EXPECT_EQ(ReadAll(maildir + "\\" + stored[0] + ".envelope"),
               "alice@example.org\nbob@example.org carol@example.org\n");

@@ -88,29 +88,33 @@ inline bool Compose(const std::string& outbox, const char* sender, const std::ve
 }
 
 // The message texts of an outbox as the server should store them: the
-// lines between "BEGIN DATA" and "END DATA" of each record, 7-bit.
+// lines after "BEGIN DATA" of each record up to its last "END DATA" line
+// before the next record ("Letters :" or "BEGIN MESSAGE HEADER") or the
+// end of the file, 7-bit, NUL as "?".
 inline std::vector<std::string> ExpectedTexts(const std::string& outbox) {
     std::vector<std::string> texts;
     std::istringstream in(outbox);
-    std::string line, text;
-    bool inData = false;
+    std::string line, text, upToMarker;
+    bool inData = false, sawMarker = false;
+    auto close = [&] {
+        if (inData && sawMarker) texts.push_back(upToMarker);
+        inData = sawMarker = false;
+    };
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (inData && sawMarker && (line.rfind("Letters :", 0) == 0 || line == "BEGIN MESSAGE HEADER")) close();
         if (!inData) {
             if (line == "BEGIN DATA") inData = true, text.clear();
             continue;
         }
-        if (line == "END DATA") {
-            texts.push_back(text);
-            inData = false;
-            continue;
-        }
+        if (line == "END DATA") sawMarker = true, upToMarker = text;
         for (char& c : line) {
             c = static_cast<char>(c & 0x7F);
             if (!c) c = '?';
         }
         text += line + "\r\n";
     }
+    close();
     return texts;
 }
 
