@@ -8,6 +8,11 @@
 #include "mime/message_files.h"
 
 namespace zenk {
+
+// The assembler keeps the line without its LF: kReplyLimit bytes with CR LF.
+static_assert(kPop3LineRules.capacity + 1 == Pop3Engine::kReplyLimit && kPop3LineRules.crlfOnly,
+              "POP3 reply line limit");
+
 namespace {
 
 // The state a "written" state moves to once its command has gone out.

@@ -118,7 +118,7 @@ enum class Pop3State : int {
 
 class Pop3Engine {
 public:
-    static constexpr std::size_t kReplyCapacity = 1024;  // the reply buffer
+    static constexpr std::size_t kReplyCapacity = 1024;  // longest command line written
     static constexpr std::size_t kReplyLimit = 1000;     // longest reply line, CR LF included
     static constexpr std::size_t kUserCapacity = 64;     // 63 characters
     static constexpr std::size_t kPasswordCapacity = 16; // 15 characters
