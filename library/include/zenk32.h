@@ -239,24 +239,36 @@ int  ZENKAPI ZENKSMTPClose(void* handle);
 /* ---- POP3 client --------------------------------------------------------- */
 /* Notifications: wParam = status, lParam = 0 unless noted. 17 connected,
  * 18 count known (lParam = count), 16 message stored (lParam = its number),
- * 9 mailbox empty, 19 QUIT acknowledged; failures 1-6, 8, 10-15 (13: the
- * server closed the connection). Every run ends with 0, posted once; nothing
- * follows it.
+ * 9 mailbox empty, 19 QUIT acknowledged; failures 1-6, 8, 10-15 (2: receiving
+ * failed or the server fell silent; 13: the server closed the connection).
+ * Every run ends with 0, posted once; nothing follows it.
  *  - The inbox file gets the line "Letters : n", then per message
  *    "BEGIN MESSAGE", the text as the server sent it (with its "." line) and
  *    "END MESSAGE". Text that arrives with the RETR status line, chunks
  *    without CR LF and an end line split across chunks are all stored whole.
+ *  - The text is received in chunks of up to 256 KiB and written through a
+ *    256 KiB buffer: when 16 is posted, the message and its "END MESSAGE"
+ *    are in the file. What a run that fails leaves in the buffer is written
+ *    at its end; if that write fails, 8 is posted (unless a failure code
+ *    already was). Memory use does not grow with the message size.
  *  - With deleteAfter, DELE n is sent only after message n and its
- *    "END MESSAGE" are written and flushed; a failed write (status 8) ends
- *    the run with QUIT and no DELE.
+ *    "END MESSAGE" are written and flushed to disk; a failed write (status
+ *    8) ends the run with QUIT and no DELE.
  *  - One transaction per session: once a connection has been requested, a
  *    further IsThereMail/PullMail returns ZENK_FAILED and posts nothing
  *    (after a start failure the call may be repeated).
  *  - ZENKPOP3NumMail gives -1 until the server has reported the count.
  *  - An inbox path of 256 characters or more is not taken: retrieval then
  *    fails with status 6.
- *  - A connection that fails after it was requested, or a server whose
- *    greeting line is not complete within 30 s, gives status 4 and the end (0).
+ *  - A connection that fails after it was requested (noticed within about
+ *    0.2 s), or a server whose greeting line is not complete within 30 s,
+ *    gives status 4 and the end (0).
+ *  - After the greeting, a server that sends nothing for 60 s while the
+ *    session waits for it (also in the middle of a message) ends the run
+ *    with 2 and 0: the connection is dropped without QUIT, so the server
+ *    commits none of the run's DELEs (RFC 1939 deletes only on QUIT), and
+ *    a message cut off is not reported as stored; what had arrived of it
+ *    stays in the inbox after its "BEGIN MESSAGE", without "END MESSAGE".
  *  - A reply line is at most 1000 bytes with its CR LF. A longer one is read
  *    up to its CR LF (however long) and counts as one reply that is not
  *    "+OK": status 5 where a positive reply is needed. So a greeting that

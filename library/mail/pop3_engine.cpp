@@ -8,6 +8,11 @@
 #include "mime/message_files.h"
 
 namespace zenk {
+
+// The assembler keeps the line without its LF: kReplyLimit bytes with CR LF.
+static_assert(kPop3LineRules.capacity + 1 == Pop3Engine::kReplyLimit && kPop3LineRules.crlfOnly,
+              "POP3 reply line limit");
+
 namespace {
 
 // The state a "written" state moves to once its command has gone out.
@@ -43,12 +48,45 @@ int StatCount(const char* line, std::size_t length) {
 
 }  // namespace
 
-void Pop3Engine::SetUser(const char* user) {
-    if (user && std::strlen(user) < sizeof user_) std::strcpy(user_, user);
+namespace {
+
+// Copies text into a field of `capacity` bytes when it fits; a longer (or
+// null) text leaves the field as it was.
+void TakeIfFits(char* field, std::size_t capacity, const char* text) {
+    if (text && std::strlen(text) < capacity) std::strcpy(field, text);
 }
 
-void Pop3Engine::SetPassword(const char* password) {
-    if (password && std::strlen(password) < sizeof password_) std::strcpy(password_, password);
+}  // namespace
+
+void Pop3Engine::SetServer(const char* server) { TakeIfFits(server_, sizeof server_, server); }
+void Pop3Engine::SetUser(const char* user) { TakeIfFits(user_, sizeof user_, user); }
+void Pop3Engine::SetPassword(const char* password) { TakeIfFits(password_, sizeof password_, password); }
+
+// The start sequence: the first failing step is posted and ends the run.
+int Pop3Engine::Transaction(const char* server, const char* user, const char* password, bool checkOnly,
+                            bool deleteAfter) {
+    if (started_) return kTransactionRefused;
+    SetServer(server);
+    SetUser(user);
+    SetPassword(password);
+    int failure = 0;
+    if (!port_.HasSessionWindow()) failure = kPop3NoWindow;
+    else if (!server_[0]) failure = kPop3NoServer;
+    else if (!user_[0]) failure = kPop3NoUser;
+    else if (!password_[0]) failure = kPop3NoPassword;
+    else if (!port_.HasBuffers()) failure = kPop3NoBuffer;
+    else if (!checkOnly && !port_.CreateInbox()) failure = kPop3InboxCreate;
+    else if (!port_.CreateStream()) failure = kPop3NoStream;
+    else if (!port_.Connect(server_)) {
+        port_.CloseStream();
+        failure = kPop3ConnectFailed;
+    }
+    if (failure) {
+        FailStart(failure);
+        return kTransactionRefused;
+    }
+    Begin(checkOnly, deleteAfter);
+    return 0;
 }
 
 void Pop3Engine::Begin(bool checkOnly, bool deleteAfter) {
@@ -57,11 +95,11 @@ void Pop3Engine::Begin(bool checkOnly, bool deleteAfter) {
     started_ = true;
     finished_ = false;
     status_ = 0;
-    replyLength_ = 0;
-    replyOverLong_ = false;
-    skippedCR_ = false;
+    replyLines_.Reset();
     lastCommand_[0] = '\0';
     refusal_[0] = '\0';
+    clockRunning_ = false;
+    activity_ = false;
     EnterState(Pop3State::kGreeting);
 }
 
@@ -78,6 +116,7 @@ void Pop3Engine::FailStart(int status) {
 
 void Pop3Engine::OnReceived(const char* data, std::size_t length) {
     if (finished_ || !started_) return;
+    activity_ = true;
     if (state_ == Pop3State::kMessageText)
         StoreText(data, length);
     else
@@ -91,11 +130,14 @@ void Pop3Engine::OnReadFailed() {
 }
 
 void Pop3Engine::OnSent() {
-    if (!finished_) EnterState(AfterSent(state_));
+    if (finished_) return;
+    activity_ = true;
+    EnterState(AfterSent(state_));
 }
 
 void Pop3Engine::OnConnected() {
     if (finished_) return;
+    activity_ = true;
     status_ = kPop3Connected;
     Post(status_);
     status_ = 0;
@@ -108,47 +150,39 @@ void Pop3Engine::OnClosed() {
     Finish();
 }
 
-void Pop3Engine::OnConnectFailed() {
-    if (finished_ || !started_ || state_ != Pop3State::kGreeting) return;
-    status_ = kPop3ConnectFailed;
-    Post(status_);
-    Finish();
+// Until the greeting line is whole, the connect limit runs from the first
+// tick whatever arrives; after it, the silence limit from the last tick
+// that saw a stream event.
+void Pop3Engine::OnTick(int streamLastError, std::uint32_t nowMs) {
+    if (!Running()) return;
+    if (!clockRunning_) {
+        clockRunning_ = true;
+        startedMs_ = quietSinceMs_ = nowMs;
+    }
+    if (activity_) {
+        activity_ = false;
+        quietSinceMs_ = nowMs;
+    }
+    if (state_ == Pop3State::kGreeting) {
+        if (streamLastError != 0 || nowMs - startedMs_ >= connectLimitMs_) EndRun(kPop3ConnectFailed);
+    } else if (nowMs - quietSinceMs_ >= silenceLimitMs_) {
+        EndRun(kPop3ReceiveFailed);
+    }
 }
 
 /* ---- Replies ------------------------------------------------------------- */
 
-// Collects bytes up to CR LF. A line is handled as soon as it is whole;
-// after the RETR status line the rest of the chunk is message text. Other
-// surplus bytes of the chunk are dropped (a server sends one reply per
-// command). A line that reaches kReplyLimit bytes without its CR LF is
-// skipped up to that CR LF, over as many chunks as it takes, and is then
-// one reply that is not positive: a piece of it must never pass for a
-// reply of its own.
+// One reply per chunk: a line is handled as soon as it is whole; after the
+// RETR status line the rest of the chunk is message text. Other surplus
+// bytes of the chunk are dropped (a server sends one reply per command).
 void Pop3Engine::TakeReplyBytes(const char* data, std::size_t length) {
-    for (std::size_t i = 0; i < length && !finished_; ++i) {
-        const char c = data[i];
-        bool lineEnd;
-        if (replyOverLong_) {
-            lineEnd = skippedCR_ && c == '\n';
-            skippedCR_ = c == '\r';
-        } else {
-            reply_[replyLength_++] = c;
-            lineEnd = c == '\n' && replyLength_ >= 2 && reply_[replyLength_ - 2] == '\r';
-            if (!lineEnd && replyLength_ >= kReplyLimit) {
-                replyOverLong_ = true;  // reply_ keeps the line's first bytes
-                skippedCR_ = c == '\r';
-            }
-        }
-        if (!lineEnd) continue;
-        const bool overLong = replyOverLong_;
-        const std::size_t lineLength = overLong ? replyLength_ : replyLength_ - 2;
-        replyLength_ = 0;
-        replyOverLong_ = false;
-        skippedCR_ = false;
-        OnReplyLine(reply_, lineLength, overLong);
-        if (state_ == Pop3State::kMessageText && !finished_) StoreText(data + i + 1, length - i - 1);
-        return;
-    }
+    bool handled = false;
+    const std::size_t taken = replyLines_.Take(data, length, [&](std::string_view line, bool overLong) {
+        handled = true;
+        OnReplyLine(line.data(), line.size(), overLong);
+        return false;
+    });
+    if (handled && state_ == Pop3State::kMessageText && !finished_) StoreText(data + taken, length - taken);
 }
 
 void Pop3Engine::OnReplyLine(const char* line, std::size_t length, bool overLong) {
@@ -275,15 +309,24 @@ void Pop3Engine::StoreText(const char* data, std::size_t length) {
 // including the end line "." CR LF (*ended set). The search carries its
 // state from chunk to chunk.
 std::size_t Pop3Engine::FindEndMark(const char* data, std::size_t length, bool* ended) {
-    for (std::size_t i = 0; i < length; ++i) {
-        const char c = data[i];
+    std::size_t i = 0;
+    while (i < length) {
+        if (textEndMatch_ == 0 && !textAtLineStart_) {
+            // Nothing can start before the next line: skip to it.
+            const void* lf = std::memchr(data + i, '\n', length - i);
+            if (!lf) return length;
+            i = static_cast<std::size_t>(static_cast<const char*>(lf) - data) + 1;
+            textAtLineStart_ = true;
+            continue;
+        }
+        const char c = data[i++];
         if (textEndMatch_ == 0 && textAtLineStart_ && c == '.')
             textEndMatch_ = 1;
         else if (textEndMatch_ == 1 && c == '\r')
             textEndMatch_ = 2;
         else if (textEndMatch_ == 2 && c == '\n') {
             *ended = true;
-            return i + 1;
+            return i;
         } else
             textEndMatch_ = 0;
         textAtLineStart_ = c == '\n';
@@ -293,7 +336,9 @@ std::size_t Pop3Engine::FindEndMark(const char* data, std::size_t length, bool* 
 
 void Pop3Engine::MessageStored() {
     if (!WriteRecord("END MESSAGE\r\n")) return Abort(kPop3InboxWrite);
-    if (deleteAfter_ && !port_.FlushInbox()) return Abort(kPop3InboxWrite);
+    // Status 16 means the message is in the file; before DELE it is also
+    // on the disk.
+    if (!port_.FlushInbox(deleteAfter_)) return Abort(kPop3InboxWrite);
     status_ = kPop3Stored;
     Post(status_, current_);
     status_ = 0;
@@ -340,9 +385,21 @@ void Pop3Engine::Abort(int code) {
     if (!Command("QUIT\r\n")) Finish();
 }
 
+void Pop3Engine::EndRun(int code) {
+    status_ = code;
+    Post(status_);
+    Finish();
+    port_.CloseStream();
+}
+
+// What is still buffered for the inbox goes out with the close; a failure
+// there is reported unless the run has already failed.
 void Pop3Engine::Finish() {
     if (finished_) return;
-    port_.CloseInbox();
+    if (!port_.CloseInbox() && status_ == 0) {
+        status_ = kPop3InboxWrite;
+        Post(status_);
+    }
     if (status_ == 0) {
         status_ = kPop3QuitDone;
         Post(status_);

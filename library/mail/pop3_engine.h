@@ -1,22 +1,33 @@
 // Pop3Engine: the POP3 client's state machine (RFC 1939: USER, PASS, STAT,
 // RETR, DELE, QUIT), with no Windows header.
 //
-// The OS layer (pop3_session.cpp) feeds it the stream endpoint's events and
-// does what it asks through Pop3Port: write a command, tell the caller,
-// write the inbox file. One named state per row of the table below; one
-// handler per waiting state; EnterState is the only way to change state.
+// The OS layer (pop3_session.cpp, over the shared MailSession) feeds it the
+// stream endpoint's events and a clock tick, and does what it asks through
+// Pop3Port: open the inbox and the connection, write a command, tell the
+// caller, write the inbox file. The start sequence and the time limits are
+// the engine's. One named state per row of the table below; one handler
+// per waiting state; EnterState is the only way to change state.
 //
-// Message text is stored chunk by chunk as it arrives. What this engine
-// guarantees beyond the plain table:
-//  - reply lines are assembled across chunks (a reply split over two chunks
-//    is one reply); text that follows the RETR status line in the same
-//    chunk is message text and is stored;
+// Message text is stored chunk by chunk as it arrives (through the port's
+// buffer). What this engine guarantees beyond the plain table:
+//  - reply lines are assembled across chunks by the mail clients' shared
+//    ReplyLines (a reply split over two chunks is one reply); text that
+//    follows the RETR status line in the same chunk is message text and
+//    is stored;
 //  - message text needs no CR LF in a chunk (lines longer than a chunk are
 //    stored whole), and the end line "." is found even when it is split
 //    across chunks;
 //  - with the delete flag, DELE is written only after the message text and
 //    "END MESSAGE" have been written and flushed to the inbox file; a failed
-//    write or flush aborts (status 8) without DELE;
+//    write or flush aborts (status 8) without DELE; without the delete flag
+//    each message is still written out of the port's buffer before its
+//    status 16, and a failure to write out the rest at the close is
+//    status 8 unless the run has already failed;
+//  - a connection that fails, or a greeting line not whole within
+//    kConnectLimitSeconds, ends the run with status 4; a server silent for
+//    kSilenceLimitSeconds after that (also in the middle of a message) ends
+//    it with status 2: the connection is dropped without QUIT, so a server
+//    commits no DELE of this run, and the message is not counted as stored;
 //  - every run ends with status 0 exactly once: a connection closed by the
 //    server (13) ends the run, and nothing is posted after the 0;
 //  - a reply line longer than the limit is dropped up to its CR LF and
@@ -28,6 +39,9 @@
 //    stay on the server untouched.
 #pragma once
 #include <cstddef>
+#include <cstdint>
+
+#include "mail/reply_lines.h"
 
 namespace zenk {
 
@@ -35,15 +49,30 @@ namespace zenk {
 class Pop3Port {
 public:
     virtual ~Pop3Port() = default;
+    // Start steps, in the order the engine takes them.
+    virtual bool HasSessionWindow() const = 0;
+    virtual bool HasBuffers() const = 0;
+    // Creates the inbox file anew (retrieval only). False when it cannot.
+    virtual bool CreateInbox() = 0;
+    // Creates the stream client endpoint. False when it cannot.
+    virtual bool CreateStream() = 0;
+    // Requests the connection to server, port 110. False when it cannot.
+    virtual bool Connect(const char* server) = 0;
+    // Drops the connection (no further stream event comes).
+    virtual void CloseStream() = 0;
     // Queues one command line on the connection. False when it cannot be written.
     virtual bool WriteCommand(const char* text, std::size_t length) = 0;
     // Tells the caller: wParam = status, lParam = count.
     virtual void Notify(int status, long count) = 0;
-    // Appends to the inbox file. False when it fails or there is no inbox.
+    // Appends to the inbox file (perhaps only to a buffer in front of it).
+    // False when it fails or there is no inbox.
     virtual bool WriteInbox(const void* bytes, std::size_t length) = 0;
-    // Makes what was written durable. False when that fails.
-    virtual bool FlushInbox() = 0;
-    virtual void CloseInbox() = 0;
+    // Writes everything appended so far to the file; durable: also makes
+    // it durable on disk. False when that fails.
+    virtual bool FlushInbox(bool durable) = 0;
+    // Writes out what is left and closes the inbox (none: true). False
+    // when the last write failed.
+    virtual bool CloseInbox() = 0;
 };
 
 // Status codes posted to the caller (wParam); lParam is 0 unless noted.
@@ -89,26 +118,40 @@ enum class Pop3State : int {
 
 class Pop3Engine {
 public:
-    static constexpr std::size_t kReplyCapacity = 1024;  // the reply buffer
+    static constexpr std::size_t kReplyCapacity = 1024;  // longest command line written
     static constexpr std::size_t kReplyLimit = 1000;     // longest reply line, CR LF included
     static constexpr std::size_t kUserCapacity = 64;     // 63 characters
     static constexpr std::size_t kPasswordCapacity = 16; // 15 characters
     static constexpr int kMaxMessages = 1000000;         // most messages one run handles
     static constexpr std::size_t kRefusalCapacity = 160; // refused command and reply, NUL included
+    static constexpr std::size_t kServerCapacity = 48;   // 47 characters
+    static constexpr int kConnectLimitSeconds = 30;      // until the greeting line is whole
+    static constexpr int kSilenceLimitSeconds = 60;      // without a stream event, once greeted
+    static constexpr int kTransactionRefused = -2;       // ZENK_FAILED
 
     explicit Pop3Engine(Pop3Port& port) : port_(port) {}
 
     // Takes a name only when it fits (a longer one leaves the field as it was).
+    void SetServer(const char* server);
     void SetUser(const char* user);
     void SetPassword(const char* password);
     const char* User() const { return user_; }
     const char* Password() const { return password_; }
 
-    // Starts a transaction whose connection has been requested: state 0.
-    // Also after a start that failed (FailStart), so a caller may retry.
-    void Begin(bool checkOnly, bool deleteAfter);
-    // A start step failed: post status, then the finish step.
-    void FailStart(int status);
+    // ZENKPOP3IsThereMail (checkOnly) and ZENKPOP3PullMail: takes the names,
+    // then the start sequence (window, server, user, password, buffers,
+    // inbox, stream, connection request). 0 when the connection has been
+    // requested; kTransactionRefused when a start step failed (posted with
+    // its 0; the call may be repeated) or this engine has already run a
+    // transaction (nothing is posted then).
+    int Transaction(const char* server, const char* user, const char* password, bool checkOnly,
+                    bool deleteAfter);
+
+    // Time limits; the defaults above (tests shorten them).
+    void SetLimits(int connectSeconds, int silenceSeconds) {
+        connectLimitMs_ = static_cast<std::uint32_t>(connectSeconds) * 1000u;
+        silenceLimitMs_ = static_cast<std::uint32_t>(silenceSeconds) * 1000u;
+    }
 
     // Stream events.
     void OnReceived(const char* data, std::size_t length);
@@ -118,16 +161,17 @@ public:
     void OnReceiveError() { if (!finished_) Abort(kPop3ReceiveFailed); }
     void OnConnected();
     void OnClosed();
-    // The connection failed after it was requested (the stream reports no
-    // event for that), or the greeting did not come whole within the time
-    // limit: status 4 and the end, unless the greeting has been taken.
-    void OnConnectFailed();
+    // The clock, a few times a second while the run is active: nowMs from a
+    // millisecond counter that may wrap, and the stream's last error (a
+    // connection that failed after it was requested shows only there).
+    void OnTick(int streamLastError, std::uint32_t nowMs);
 
     int MessageCount() const { return count_; }
     int CurrentMessage() const { return current_; }
     Pop3State State() const { return state_; }
     bool Finished() const { return finished_; }
     bool Started() const { return started_; }
+    bool Running() const { return started_ && !finished_; }
     // "COMMAND: reply" for the first reply of this run that refused a
     // command ("greeting" for the greeting, "PASS" without its argument);
     // empty while nothing has been refused.
@@ -137,7 +181,10 @@ private:
     void EnterState(Pop3State next) { state_ = next; }
     void Post(int status, long count = 0) { port_.Notify(status, count); }
 
-    // Reply intake: assembles lines, hands each to the state's handler.
+    void Begin(bool checkOnly, bool deleteAfter);
+    void FailStart(int status);
+
+    // Reply intake: hands each line to the state's handler.
     void TakeReplyBytes(const char* data, std::size_t length);
     void OnReplyLine(const char* line, std::size_t length, bool overLong);
     void Refused(const char* line, std::size_t length, bool overLong);
@@ -164,6 +211,8 @@ private:
     void SendOrAbort(bool written, Pop3State next);
 
     void Abort(int code);
+    // Ends the run at once, without QUIT, and drops the connection.
+    void EndRun(int code);
     void Finish();
 
     Pop3Port& port_;
@@ -176,12 +225,16 @@ private:
     bool started_ = false;           // a connection has been requested
     bool finished_ = false;          // status 0 has been posted
     bool quitRepeated_ = false;      // a negative QUIT reply was answered once
+    bool activity_ = false;          // a stream event came since the last tick
+    bool clockRunning_ = false;      // the first tick of the run has come
+    std::uint32_t startedMs_ = 0;    // first tick of the run
+    std::uint32_t quietSinceMs_ = 0; // the tick that last saw a stream event
+    std::uint32_t connectLimitMs_ = kConnectLimitSeconds * 1000u;
+    std::uint32_t silenceLimitMs_ = kSilenceLimitSeconds * 1000u;
+    char server_[kServerCapacity] = {};
     char user_[kUserCapacity] = {};
     char password_[kPasswordCapacity] = {};
-    char reply_[kReplyCapacity] = {};// bytes of the reply line being assembled
-    std::size_t replyLength_ = 0;
-    bool replyOverLong_ = false;     // the line passed kReplyLimit: skip to its CR LF
-    bool skippedCR_ = false;         // while skipping: the last byte was CR
+    ReplyLines replyLines_{kPop3LineRules};  // the reply line being assembled
     char lastCommand_[80] = {};        // the command last written, as Refusal() names it
     char refusal_[kRefusalCapacity] = {};
     bool textAtLineStart_ = true;    // end-mark search: the next text byte starts a line

@@ -1,22 +1,31 @@
-// Pop3Session: the POP3 client's Windows side - its hidden window
-// "ZENK_POP3WIND", the stream client endpoint, the inbox file and the
-// caller's notifications - around the portable Pop3Engine.
+// Pop3Session: the POP3 client behind a ZENKPOP3Start* handle - the shared
+// MailSession (hidden window "ZENK_POP3WIND", stream client endpoint, tick)
+// around the portable Pop3Engine, the inbox file and the caller's
+// notifications.
+//
+// Message text arrives in chunks of up to kChunkSize bytes (the endpoint's
+// receive buffer), so one window message brings many KiB, and goes to the
+// inbox through a buffer of kInboxBufferSize bytes that the engine has
+// written out before every status 16, before every DELE (then also flushed
+// to disk) and at the end of the run. Memory stays the same whatever the
+// message size.
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+
 #include "core/owner_notify.h"
+#include "mail/mail_session.h"
 #include "mail/pop3_engine.h"
-#include "mail/session_window.h"
 
 namespace zenk {
 
-class Pop3Session : public Pop3Port, public SessionWindowClient {
+class Pop3Session final : public Pop3Port {
 public:
-    static constexpr std::size_t kServerCapacity = 48;    // 47 characters
-    static constexpr std::size_t kInboxPathCapacity = 256;// 255 characters
-    static constexpr std::size_t kBufferSize = 1024;      // work and reply buffers
-    static constexpr DWORD kConnectLimitMs = 30000;       // time for the whole greeting line
-    static constexpr UINT kConnectPollMs = 200;           // how often a pending connect is checked
+    static constexpr std::size_t kInboxPathCapacity = 256;     // 255 characters
+    static constexpr std::uint32_t kChunkSize = 256 * 1024;    // one received chunk
+    static constexpr std::size_t kInboxBufferSize = 256 * 1024;
+    static constexpr UINT kTickMs = 200;  // a refused connection shows within this
 
     // inboxPath: copied when it has at most 255 characters; a longer (or
     // null) path makes every retrieval fail with status 6.
@@ -25,44 +34,47 @@ public:
     Pop3Session(const Pop3Session&) = delete;
     Pop3Session& operator=(const Pop3Session&) = delete;
 
-    // ZENKPOP3IsThereMail (checkOnly) and ZENKPOP3PullMail: 0 when the
-    // connection has been requested, ZENK_FAILED when a start step failed
-    // (already notified), or when this session has already run a
-    // transaction (nothing is posted then: one transaction per session).
+    // ZENKPOP3IsThereMail (checkOnly) and ZENKPOP3PullMail; see Pop3Engine.
     int Transaction(const char* server, const char* user, const char* password, bool checkOnly,
-                    bool deleteAfter);
+                    bool deleteAfter) {
+        return engine_.Transaction(server, user, password, checkOnly, deleteAfter);
+    }
     int MessageCount() const { return engine_.MessageCount(); }
     // ZENKPOP3LastRefusal: copies the run's first refusal, cut to size - 1
     // characters; ZENK_FAILED (with "" copied) while nothing was refused.
     int LastRefusal(char* text, int size) const;
-
-    // SessionWindowClient
-    void OnStreamEvent(WPARAM code, LPARAM count) override;
-    void OnTimer(UINT_PTR timerId) override;
+    Pop3Engine& Engine() { return engine_; }
 
     // Pop3Port
-    bool WriteCommand(const char* text, std::size_t length) override;
+    bool HasSessionWindow() const override { return mail_.HasWindow(); }
+    bool HasBuffers() const override { return inboxBuffer_ != nullptr; }
+    bool CreateInbox() override;
+    bool CreateStream() override { return mail_.CreateStream(kChunkSize); }
+    bool Connect(const char* server) override { return mail_.Connect(server, 110); }
+    void CloseStream() override { mail_.CloseStream(); }
+    bool WriteCommand(const char* text, std::size_t length) override { return mail_.Write(text, length); }
     void Notify(int status, long count) override { notify_.Post(status, count); }
     bool WriteInbox(const void* bytes, std::size_t length) override;
-    bool FlushInbox() override;
-    void CloseInbox() override;
+    bool FlushInbox(bool durable) override;
+    bool CloseInbox() override;
 
 private:
-    int Start(bool checkOnly, bool deleteAfter);
-    void CloseStream();
-    void StopTimer();
+    static void Tick(Pop3Engine& engine, int streamLastError, std::uint32_t nowMs) {
+        engine.OnTick(streamLastError, nowMs);
+    }
+    // Writes bytes to the inbox file, all of them or false.
+    bool WriteFileWhole(const char* bytes, std::size_t length);
+    // Empties the buffer into the file; false (buffer emptied) on failure.
+    bool WriteOut();
 
     OwnerNotify notify_;                      // where the caller hears from us
-    HWND window_ = nullptr;                   // the hidden "ZENK_POP3WIND" window
-    void* stream_ = nullptr;                  // the stream client endpoint, or none
     HANDLE inbox_ = INVALID_HANDLE_VALUE;     // the open inbox file, or none
-    char server_[kServerCapacity] = {};       // server name or dotted address
     char inboxPath_[kInboxPathCapacity] = {}; // empty: no usable path
-    char* workBuffer_ = nullptr;              // formatted commands (owned)
-    char* replyBuffer_ = nullptr;             // the last chunk received (owned)
-    bool timerRunning_ = false;               // the connect check is running
-    DWORD connectStarted_ = 0;                // tick count of the connection request
+    char* inboxBuffer_ = nullptr;             // kInboxBufferSize bytes (owned), or none
+    std::size_t buffered_ = 0;                // bytes waiting in inboxBuffer_
     Pop3Engine engine_{*this};
+    EngineEvents<Pop3Engine, &Pop3Session::Tick> events_{engine_};
+    MailSession mail_;                        // last: gone before the engine and the inbox
 };
 
 }  // namespace zenk

@@ -1,28 +1,32 @@
 // SmtpSession: the SMTP client behind a ZENKSMTPStart* handle.
 //
-// A hidden window of class "ZENK_SMTPWIND" receives the stream client
-// endpoint's notifications as message 1025 and hands each to the engine;
-// a one-second timer on the same window lets the engine notice a
-// connection that failed or a server that stays silent. The engine's
-// notifications go to the caller's window or thread.
+// The shared MailSession gives it a hidden window of class "ZENK_SMTPWIND"
+// that receives the stream client endpoint's notifications (message 1025)
+// and hands each to the engine, and a one-second tick on the same window
+// that lets the engine notice a connection that failed or a server that
+// stays silent. The engine's notifications go to the caller's window or
+// thread.
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+
 #include "core/owner_notify.h"
+#include "mail/mail_session.h"
 #include "mail/smtp_engine.h"
-#include "mail/session_window.h"
 #include "mail/smtp_link.h"
 #include "mime/file_source.h"
 
 namespace zenk {
 
-class SmtpSession : public SmtpLink, public SessionWindowClient {
+class SmtpSession final : public SmtpLink {
 public:
-    static constexpr UINT kStreamMessage = kSessionStreamMessage;  // 1025: the stream's notifications
-    static constexpr UINT_PTR kTimerId = 1;
-    static constexpr UINT kTimerMs = 1000;
+    static constexpr UINT kTickMs = 1000;                  // the engine counts seconds
     static constexpr std::size_t kPathCapacity = 256;      // outbox path: 255 characters
-    static constexpr std::size_t kReplyBufferSize = 1024;  // one received chunk
+    // One received chunk, or one written chunk of text lines: the stream
+    // buffer is as large as the engine's data chunk, so each write
+    // completion moves tens of KiB instead of one line.
+    static constexpr std::uint32_t kChunkSize = SmtpEngine::kDataChunkBytes;
 
     // Creates the session window on the calling thread. Without it the
     // session still exists; SendMail then reports status 9.
@@ -31,34 +35,29 @@ public:
     SmtpSession(const SmtpSession&) = delete;
     SmtpSession& operator=(const SmtpSession&) = delete;
 
-    int SendMail(const char* server);
-    // SessionWindowClient
-    void OnStreamEvent(WPARAM code, LPARAM count) override;
-    void OnTimer(UINT_PTR timerId) override;
+    int SendMail(const char* server) { return engine_.SendMail(server); }
     SmtpEngine& Engine() { return engine_; }
-    HWND Window() const { return window_; }
 
     // SmtpLink
-    bool HasSessionWindow() const override { return window_ != nullptr; }
+    bool HasSessionWindow() const override { return mail_.HasWindow(); }
     ByteSource* OpenOutbox() override;
     void CloseOutbox() override { outbox_.Close(); }
-    bool CreateStream() override;
-    bool Connect(const char* server) override;
-    void CloseStream() override;
-    bool Write(const void* data, std::size_t length) override;
+    bool CreateStream() override { return mail_.CreateStream(kChunkSize); }
+    bool Connect(const char* server) override { return mail_.Connect(server, 25); }
+    void CloseStream() override { mail_.CloseStream(); }
+    bool Write(const void* data, std::size_t length) override { return mail_.Write(data, length); }
+    std::size_t WriteLimit() const override { return kChunkSize; }
     void Post(int status, long count) override { notify_.Post(static_cast<WPARAM>(status), count); }
 
 private:
-    void StopTimer();
+    static void Tick(SmtpEngine& engine, int streamLastError, std::uint32_t) { engine.OnSecond(streamLastError); }
 
-    OwnerNotify notify_;                  // the caller's window or thread and message
-    HWND window_ = nullptr;               // "ZENK_SMTPWIND", never shown
-    void* stream_ = nullptr;              // stream client endpoint, or none
-    FileSource outbox_;                   // the outbox, open during the delivery
+    OwnerNotify notify_;                   // the caller's window or thread and message
+    FileSource outbox_;                    // the outbox, open during the delivery
     char outboxPath_[kPathCapacity] = {};  // empty when none or too long was given
-    bool timerRunning_ = false;
-    char reply_[kReplyBufferSize];        // the last chunk received
     SmtpEngine engine_{*this};
+    EngineEvents<SmtpEngine, &SmtpSession::Tick> events_{engine_};
+    MailSession mail_;                     // last: gone before the engine and the outbox
 };
 
 }  // namespace zenk

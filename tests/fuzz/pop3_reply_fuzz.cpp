@@ -2,8 +2,9 @@
 // start. The first input byte picks the mode (count only, delete after
 // storing). Checks that nothing is posted or written after the final 0,
 // that count-only runs never touch the inbox, that DELE only follows a
-// flushed message, and that USER and PASS only answer a whole "+OK" line
-// that fits the reply limit.
+// message flushed to disk, that nothing is written once the connection has
+// been dropped, and that USER and PASS only answer a whole "+OK" line that
+// fits the reply limit. Each clock event of the input moves time 10 s on.
 //
 // Besides the control bytes of fuzz_events.h, \x07 followed by a byte b
 // stands for kRun copies of b, so short inputs reach lines far longer than
@@ -21,7 +22,15 @@ namespace {
 
 class CheckingPort : public zenk::Pop3Port {
 public:
+    bool HasSessionWindow() const override { return true; }
+    bool HasBuffers() const override { return true; }
+    bool CreateInbox() override { return !checkOnly; }
+    bool CreateStream() override { return true; }
+    bool Connect(const char*) override { return true; }
+    void CloseStream() override { dropped = true; }
+
     bool checkOnly = false;
+    bool dropped = false;        // the connection has been dropped
     bool ended = false;          // status 0 posted
     bool flushedSinceRetr = true;
 
@@ -31,7 +40,7 @@ public:
     std::size_t lineLength = 0;  // CR LF included
 
     bool WriteCommand(const char* text, std::size_t length) override {
-        if (ended || length < 2 || text[length - 2] != '\r' || text[length - 1] != '\n') __builtin_trap();
+        if (ended || dropped || length < 2 || text[length - 2] != '\r' || text[length - 1] != '\n') __builtin_trap();
         if (length >= 4 && (std::memcmp(text, "USER", 4) == 0 || std::memcmp(text, "PASS", 4) == 0) &&
             (!lineCompleted || !linePositive || lineLength > zenk::Pop3Engine::kReplyLimit))
             __builtin_trap();
@@ -50,11 +59,11 @@ public:
         for (std::size_t i = 0; i < length; ++i) sum = sum + static_cast<const std::uint8_t*>(bytes)[i];
         return true;
     }
-    bool FlushInbox() override {
-        flushedSinceRetr = true;
+    bool FlushInbox(bool durable) override {
+        if (durable) flushedSinceRetr = true;
         return true;
     }
-    void CloseInbox() override {}
+    bool CloseInbox() override { return true; }
     int pending = 0;
 };
 
@@ -94,10 +103,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckingPort port;
     port.checkOnly = data[0] & 1;
     zenk::Pop3Engine engine(port);
-    engine.SetUser("bob");
-    engine.SetPassword("secret");
-    engine.Begin(port.checkOnly, data[0] & 2);
+    if (engine.Transaction("pop.example", "bob", "secret", port.checkOnly, data[0] & 2) != 0) __builtin_trap();
     engine.OnConnected();
+    std::uint32_t now = 0;
     auto pump = [&] {
         for (int limit = 10000; port.pending > 0 && limit > 0; --limit) {
             --port.pending;
@@ -125,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         [&](fuzzutil::Event e) {
             switch (e) {
             case fuzzutil::Event::kClosed: engine.OnClosed(); break;
-            case fuzzutil::Event::kSecond: engine.OnConnectFailed(); break;
+            case fuzzutil::Event::kSecond: engine.OnTick(0, now += 10000); break;
             case fuzzutil::Event::kSendError: engine.OnSendError(); break;
             case fuzzutil::Event::kReceiveError: engine.OnReceiveError(); break;
             case fuzzutil::Event::kReadFailed: engine.OnReadFailed(); break;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
@@ -15,37 +16,65 @@ namespace {
 
 class RecordingPort : public Pop3Port {
 public:
-    std::vector<std::string> log;  // "> CMD", "! status[:count]", "flush", "close"
-    std::string inbox;
-    bool failWrites = false, failFlush = false, failCommands = false;
+    // "> CMD", "! status[:count]", "flush", "sync" (flush to disk), "close",
+    // "disconnect", and the start steps "inbox", "stream", "connect HOST".
+    std::vector<std::string> log;
+    std::string inbox;     // bytes on "disk": written out by a flush or the close
+    std::string buffered;  // bytes appended and not yet written out
+    bool failWrites = false, failFlush = false, failClose = false, failCommands = false;
+    bool window = true, buffers = true, canCreateInbox = true, canStream = true, canConnect = true;
 
+    bool HasSessionWindow() const override { return window; }
+    bool HasBuffers() const override { return buffers; }
+    bool CreateInbox() override {
+        log.push_back("inbox");
+        return canCreateInbox;
+    }
+    bool CreateStream() override {
+        log.push_back("stream");
+        return canStream;
+    }
+    bool Connect(const char* server) override {
+        log.push_back(std::string("connect ") + server);
+        return canConnect;
+    }
+    void CloseStream() override { log.push_back("disconnect"); }
     bool WriteCommand(const char* text, std::size_t length) override {
         if (failCommands) return false;
         log.push_back("> " + std::string(text, length - 2));  // without CR LF
         return true;
     }
     void Notify(int status, long count) override {
+        if (status == 16 && !buffered.empty()) log.push_back("16 while buffered");
         log.push_back("! " + std::to_string(status) + (count ? ":" + std::to_string(count) : ""));
     }
     bool WriteInbox(const void* bytes, std::size_t length) override {
         if (failWrites) return false;
-        inbox.append(static_cast<const char*>(bytes), length);
+        buffered.append(static_cast<const char*>(bytes), length);
         return true;
     }
-    bool FlushInbox() override {
-        log.push_back("flush");
-        return !failFlush;
+    bool FlushInbox(bool durable) override {
+        log.push_back(durable ? "sync" : "flush");
+        if (failFlush) return false;
+        inbox += buffered;
+        buffered.clear();
+        return true;
     }
-    void CloseInbox() override { log.push_back("close"); }
+    bool CloseInbox() override {
+        log.push_back("close");
+        if (failClose) return false;
+        inbox += buffered;
+        buffered.clear();
+        return true;
+    }
 };
 
 struct Session {
     RecordingPort port;
     Pop3Engine engine{port};
     Session(bool checkOnly = false, bool deleteAfter = false) {
-        engine.SetUser("bob");
-        engine.SetPassword("secret");
-        engine.Begin(checkOnly, deleteAfter);
+        EXPECT_EQ(engine.Transaction("pop.example", "bob", "secret", checkOnly, deleteAfter), 0);
+        port.log.clear();  // the start steps are checked on their own
         engine.OnConnected();
     }
     // A reply line, then the sent event of the command it provokes.
@@ -105,7 +134,7 @@ TEST(Pop3Engine, StatCountsAreClampedToWhatOneRunHandles) {
             const std::string posted = c.count ? "! 18:" + std::to_string(c.count) : checkOnly ? "! 18" : "! 9";
             EXPECT_NE(std::find(l.begin(), l.end(), posted), l.end()) << c.reply;
             const std::string inbox = "Letters : " + std::to_string(c.count) + "\r\nBEGIN MESSAGE\r\n";
-            EXPECT_EQ(s.port.inbox, checkOnly || c.count == 0 ? "" : inbox) << c.reply;
+            EXPECT_EQ(s.port.inbox + s.port.buffered, checkOnly || c.count == 0 ? "" : inbox) << c.reply;
         }
     }
 }
@@ -173,7 +202,7 @@ TEST(Pop3Engine, DeletesOnlyAfterTheMessageIsFlushed) {
                                  "> RETR 2", "> DELE 2", "> QUIT"}));
     const Log& l = s.port.log;
     auto at = [&](const std::string& e) { return std::find(l.begin(), l.end(), e) - l.begin(); };
-    EXPECT_LT(at("flush"), at("> DELE 1"));
+    EXPECT_LT(at("sync"), at("> DELE 1"));
     EXPECT_LT(at("! 16:1"), at("> DELE 1"));
 }
 
@@ -360,31 +389,213 @@ TEST(Pop3Engine, RefusalsNameTheCommandAndHideThePassword) {
     }
 }
 
-// Start failures may repeat (a failed start may be retried): each one ends
-// with its own 0 and closes the inbox the attempt may have created.
-TEST(Pop3Engine, EveryFailedStartEndsWithZeroAndClosesTheInbox) {
-    RecordingPort port;
-    Pop3Engine engine{port};
-    engine.FailStart(11);
-    engine.FailStart(12);
-    EXPECT_EQ(port.log, (Log{"! 11", "close", "! 0", "! 12", "close", "! 0"}));
-    EXPECT_FALSE(engine.Started());
+// The start sequence: the first failing step is posted with its 0, later
+// steps are not taken, and a failed start may be tried again; a second
+// transaction after a successful start is refused without a post.
+TEST(Pop3Engine, StartStepsFailInOrderAndMayBeRetried) {
+    const struct {
+        const char* what;
+        void (*spoil)(RecordingPort&, std::string& server, std::string& password);
+        bool checkOnly;
+        Log log;
+    } cases[] = {
+        {"no window", [](RecordingPort& p, std::string&, std::string&) { p.window = false; }, false,
+         {"! 10", "close", "! 0"}},
+        {"no server", [](RecordingPort&, std::string& s, std::string&) { s.clear(); }, false,
+         {"! 11", "close", "! 0"}},
+        {"server too long", [](RecordingPort&, std::string& s, std::string&) { s.assign(48, 'h'); }, false,
+         {"! 11", "close", "! 0"}},
+        {"no password", [](RecordingPort&, std::string&, std::string& w) { w.clear(); }, false,
+         {"! 15", "close", "! 0"}},
+        {"no buffers", [](RecordingPort& p, std::string&, std::string&) { p.buffers = false; }, false,
+         {"! 1", "close", "! 0"}},
+        {"no inbox", [](RecordingPort& p, std::string&, std::string&) { p.canCreateInbox = false; }, false,
+         {"inbox", "! 6", "close", "! 0"}},
+        {"no inbox needed", [](RecordingPort& p, std::string&, std::string&) { p.canCreateInbox = false; }, true,
+         {"stream", "connect pop.example"}},
+        {"no stream", [](RecordingPort& p, std::string&, std::string&) { p.canStream = false; }, false,
+         {"inbox", "stream", "! 12", "close", "! 0"}},
+        {"no connection", [](RecordingPort& p, std::string&, std::string&) { p.canConnect = false; }, false,
+         {"inbox", "stream", "connect pop.example", "disconnect", "! 4", "close", "! 0"}},
+        {"all well", [](RecordingPort&, std::string&, std::string&) {}, false,
+         {"inbox", "stream", "connect pop.example"}},
+    };
+    for (const auto& c : cases) {
+        RecordingPort port;
+        Pop3Engine engine{port};
+        std::string server = "pop.example", password = "secret";
+        c.spoil(port, server, password);
+        const bool fails = c.log.back() == "! 0";
+        EXPECT_EQ(engine.Transaction(server.c_str(), "bob", password.c_str(), c.checkOnly, false),
+                  fails ? Pop3Engine::kTransactionRefused : 0) << c.what;
+        EXPECT_EQ(port.log, c.log) << c.what;
+        EXPECT_EQ(engine.Started(), !fails) << c.what;
+        port.log.clear();
+        port = RecordingPort{};
+        // Retried with everything in order: the server kept from before, if it fitted.
+        const int again = engine.Transaction("pop.example", "bob", "secret", c.checkOnly, false);
+        EXPECT_EQ(again, fails ? 0 : Pop3Engine::kTransactionRefused) << c.what;
+        EXPECT_EQ(port.log.empty(), !fails) << c.what;
+    }
 }
 
-// The time limit covers the whole greeting line: a server that sends part
-// of it and stops is given up too.
-TEST(Pop3Engine, ConnectTimeLimitUntilTheGreetingIsWhole) {
+// Until the greeting line is whole the connect limit runs from the first
+// tick, whatever arrives; a failure recorded by the stream ends it at once.
+TEST(Pop3Engine, ConnectLimitRunsUntilTheGreetingIsWhole) {
     for (const char* sent : {"", "+OK", "+OK ready\r"}) {
         Session waiting;
+        waiting.engine.SetLimits(30, 60);
+        waiting.engine.OnTick(0, 0xFFFFF000u);  // the counter wraps in between
         waiting.Chunk(sent);
-        waiting.engine.OnConnectFailed();
-        EXPECT_EQ(waiting.port.log, (Log{"! 17", "! 4", "close", "! 0"})) << sent;
+        waiting.engine.OnTick(0, 0xFFFFF000u + 29999u);
+        EXPECT_FALSE(waiting.engine.Finished()) << sent;
+        waiting.Chunk(sent);
+        waiting.engine.OnTick(0, 0xFFFFF000u + 30000u);
+        EXPECT_EQ(waiting.port.log, (Log{"! 17", "! 4", "close", "! 0", "disconnect"})) << sent;
     }
+    Session refused;
+    refused.engine.OnTick(0, 5);
+    refused.engine.OnTick(10061, 205);
+    EXPECT_EQ(refused.port.log, (Log{"! 17", "! 4", "close", "! 0", "disconnect"}));
     Session greeted;
+    greeted.engine.OnTick(0, 0);
     greeted.Chunk("+OK ready\r\n");
-    greeted.engine.OnConnectFailed();
+    greeted.engine.OnTick(10061, 40000);  // the last error no longer matters
     EXPECT_FALSE(greeted.engine.Finished());
     EXPECT_EQ(greeted.Commands(), (Log{"> USER bob"}));
+}
+
+// Once greeted, a server that sends nothing for the silence limit ends the
+// run with 2 wherever it stops: the connection is dropped without QUIT (so
+// no DELE of the run is committed), a message cut off is not counted as
+// stored, and what had arrived of it is kept in the inbox. Any stream
+// event restarts the limit.
+TEST(Pop3Engine, SilentServerEndsTheRunWithoutQuitOrDelete) {
+    const struct {
+        const char* where;
+        std::vector<std::string> replies;  // after the greeting, each followed by a sent event
+        std::string inbox;                 // the inbox at the end
+    } cases[] = {
+        {"after the greeting", {}, ""},
+        {"waiting for STAT", {"+OK\r\n", "+OK\r\n"}, ""},
+        {"mid-message", {"+OK\r\n", "+OK\r\n", "+OK 2 9\r\n", "+OK\r\nSubject: cut\r\n\r\nhalf"},
+         "Letters : 2\r\nBEGIN MESSAGE\r\nSubject: cut\r\n\r\nhalf"},
+        {"mid-message after a stored one",
+         {"+OK\r\n", "+OK\r\n", "+OK 2 9\r\n", "+OK\r\na\r\n.\r\n", "+OK\r\n", "+OK\r\nb\r\n."},
+         "Letters : 2\r\nBEGIN MESSAGE\r\na\r\n.\r\nEND MESSAGE\r\nBEGIN MESSAGE\r\nb\r\n."},
+    };
+    for (const auto& c : cases) {
+        Session s(false, true);
+        s.engine.SetLimits(30, 60);
+        std::uint32_t now = 1000;
+        s.engine.OnTick(0, now);
+        s.Reply("+OK ready\r\n");
+        for (const auto& r : c.replies) {
+            now += 59000;  // each event comes just inside the limit
+            s.engine.OnTick(0, now);
+            s.Reply(r);
+        }
+        s.engine.OnTick(0, now += 200);  // the tick that sees the last event
+        s.engine.OnTick(0, now + 59999);
+        EXPECT_FALSE(s.engine.Finished()) << c.where;
+        s.engine.OnTick(0, now + 60000);
+        EXPECT_TRUE(s.engine.Finished()) << c.where;
+        const Log& l = s.port.log;
+        EXPECT_EQ(Log(l.end() - 4, l.end()), (Log{"! 2", "close", "! 0", "disconnect"})) << c.where;
+        EXPECT_EQ(s.Commands().back().find("QUIT"), std::string::npos) << c.where;
+        const int stored = static_cast<int>(std::count(l.begin(), l.end(), "! 16:1"));
+        const int deleted = static_cast<int>(std::count(l.begin(), l.end(), "> DELE 1"));
+        EXPECT_EQ(stored, deleted) << c.where;
+        EXPECT_EQ(std::find(l.begin(), l.end(), "! 16:2"), l.end()) << c.where;
+        EXPECT_EQ(std::find(l.begin(), l.end(), "> DELE 2"), l.end()) << c.where;
+        EXPECT_EQ(s.port.inbox, c.inbox) << c.where;
+        s.Chunk("\r\n.\r\n");  // nothing moves after the end
+        s.engine.OnTick(0, now + 200000);
+        EXPECT_EQ(Log(l.end() - 2, l.end()), (Log{"! 0", "disconnect"})) << c.where;
+    }
+}
+
+// The inbox holds the server's bytes exactly, however the text is cut into
+// chunks (up to the session's 256 KiB): dot-stuffed and dot lines, lines
+// that read like the inbox's own markers or like replies, long lines,
+// bytes of every value, an empty message. Each message is written out
+// before its 16 is posted, and flushed to disk before its DELE.
+TEST(Pop3Engine, InboxHoldsTheServerBytesExactly) {
+    std::string binary;
+    for (int i = 0; i < 4096; ++i) binary += static_cast<char>(i % 256 == 10 ? 'n' : i % 256);
+    const std::vector<std::string> messages = {
+        "Subject: dots\r\n\r\n..\r\n...leading\r\n.x\r\n..\r\n",
+        "Subject: markers\r\n\r\nEND MESSAGE\r\nBEGIN MESSAGE\r\nLetters : 9\r\n+OK 1 2\r\n-ERR\r\n",
+        "Subject: long\r\n\r\n" + std::string(300000, 'L') + "\r\n" + std::string(70000, 'M') + "\r\n",
+        "Subject: binary\r\n\r\n" + binary + "\r\n\r\r\n\n.\n\r\n",
+        "",  // an empty message: the end line alone
+    };
+    std::string server, expected = "Letters : 5\r\n";
+    std::vector<std::size_t> ends;  // where the server stops to wait for the next command
+    for (const auto& m : messages) {
+        server += "+OK " + std::to_string(m.size()) + " octets\r\n" + m + ".\r\n";
+        ends.push_back(server.size());
+        expected += "BEGIN MESSAGE\r\n" + m + ".\r\nEND MESSAGE\r\n";
+    }
+    std::mt19937 random(11);
+    for (std::size_t limit : {std::size_t{1}, std::size_t{7}, std::size_t{1024}, std::size_t{262144}}) {
+        for (bool deleteAfter : {false, true}) {
+            Session s(false, deleteAfter);
+            s.Login();
+            s.Reply("+OK 5 1\r\n");
+            std::size_t at = 0;
+            int storedSoFar = 0;
+            while (at < server.size() && !s.engine.Finished()) {
+                std::size_t n = limit == 1 ? 1 : 1 + random() % limit;
+                n = std::min(n, *std::upper_bound(ends.begin(), ends.end(), at) - at);
+                s.Chunk(server.substr(at, n));
+                at += n;
+                const Log& l = s.port.log;
+                const int posted = static_cast<int>(std::count_if(l.begin(), l.end(),
+                    [](const std::string& e) { return e.rfind("! 16:", 0) == 0; }));
+                if (posted > storedSoFar) {
+                    storedSoFar = posted;
+                    s.engine.OnSent();                    // DELE, the next RETR or QUIT has gone out
+                    if (deleteAfter) s.Reply("+OK\r\n");  // the DELE reply; then RETR or QUIT
+                }
+            }
+            s.Reply("+OK bye\r\n");
+            EXPECT_EQ(s.port.inbox, expected) << limit << " " << deleteAfter;
+            EXPECT_EQ(storedSoFar, 5) << limit;
+            const Log& l = s.port.log;
+            EXPECT_EQ(std::find(l.begin(), l.end(), "16 while buffered"), l.end()) << limit;
+            for (std::size_t i = 0; i < l.size(); ++i) {
+                if (l[i].rfind("! 16:", 0) != 0) continue;
+                EXPECT_EQ(l[i - 1], deleteAfter ? "sync" : "flush") << limit;
+                if (deleteAfter) {
+                    EXPECT_EQ(l[i + 1], "> DELE " + l[i].substr(5)) << limit;
+                }
+            }
+            EXPECT_EQ(Log(l.end() - 2, l.end()), (Log{"! 19", "! 0"})) << limit;
+        }
+    }
+}
+
+// A failure to write out the inbox is reported, never hidden behind 16 or
+// 19: when a message is written out, or when the rest goes out at the close.
+TEST(Pop3Engine, InboxWriteOutFailuresAreReported) {
+    for (bool atClose : {false, true}) {
+        Session s;
+        s.Login();
+        s.Reply("+OK 1 1\r\n");
+        s.Reply("+OK\r\n");
+        s.port.failFlush = !atClose;
+        s.port.failClose = atClose;
+        s.Chunk("a\r\n.\r\n");
+        s.engine.OnSent();
+        s.Reply("+OK bye\r\n");
+        const Log& l = s.port.log;
+        EXPECT_EQ(std::find(l.begin(), l.end(), "! 19"), l.end()) << atClose;
+        EXPECT_EQ(std::find(l.begin(), l.end(), "! 16:1") != l.end(), atClose) << atClose;
+        EXPECT_EQ(Log(l.end() - 3, l.end()), atClose ? (Log{"close", "! 8", "! 0"}) : (Log{"> QUIT", "close", "! 0"}))
+            << atClose;
+        EXPECT_EQ(std::count(l.begin(), l.end(), "! 8"), 1) << atClose;
+    }
 }
 
 TEST(Pop3Engine, NamesAreTakenOnlyWhenTheyFit) {

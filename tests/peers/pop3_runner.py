@@ -13,6 +13,8 @@ Peers, all on the POP3 family's loopback range, port 110:
   127.0.3.12 scripted peer, mode retrerr
   127.0.3.13 scripted peer, mode huge
   127.0.3.14 scripted peer, mode junk
+  127.0.3.15 scripted peer, mode stall
+  127.0.3.16 scripted peer, mode corpus
 The test finds its work folder in ZENK_POP3_WORK (a Linux path; Z: under Wine).
 """
 import os
@@ -56,13 +58,15 @@ def main():
                                   ("127.0.3.4", "badpass"), ("127.0.3.5", "drop"),
                                   ("127.0.3.6", "silent"), ("127.0.3.11", "longerr"),
                                   ("127.0.3.12", "retrerr"), ("127.0.3.13", "huge"),
-                                  ("127.0.3.14", "junk")):
+                                  ("127.0.3.14", "junk"), ("127.0.3.15", "stall"),
+                                  ("127.0.3.16", "corpus")):
                 args = [peerlib.PY, peer, address, "110", mode, os.path.join(work, mode + ".record")]
-                if mode in ("split", "retrerr", "huge"):
+                if mode in ("split", "retrerr", "huge", "stall", "corpus"):
                     args.append(os.path.join(work, mode + "-inbox.txt"))
                 peers.start(mode, args, wait=(address, 110))
             # The scripted peers record the probe connections of wait_port: start clean.
-            for mode in ("split", "refuse", "badpass", "drop", "silent", "longerr", "retrerr", "huge", "junk"):
+            for mode in ("split", "refuse", "badpass", "drop", "silent", "longerr", "retrerr", "huge", "junk",
+                         "stall", "corpus"):
                 path = os.path.join(work, mode + ".record")
                 if os.path.exists(path):
                     os.remove(path)

@@ -25,7 +25,18 @@ appended to RECORD exactly as received. Modes:
           1 MiB; RETR 2 is answered "-ERR no such message". With DELE it
           checks the inbox as split does.
   junk    answers PASS with "OK fine", which is neither +OK nor -ERR.
+  stall   two messages; message 1 whole, then RETR 2 gets its status line
+          and part of the text, and the server goes silent; records
+          "#closed" when the client closes. With DELE it checks the inbox
+          as split does.
+  corpus  messages that test the inbox bytes: dot lines, lines reading
+          like the inbox's markers or replies, a 300 KB line, every byte
+          value, an empty message; each sent dot-stuffed in pieces of
+          random size. With DELE it checks the inbox as split does. At
+          start it writes the inbox the client must produce to INBOX
+          with ".expected" appended.
 """
+import random
 import os
 import socket
 import sys
@@ -41,6 +52,21 @@ MESSAGES = [
 ]
 if MODE == "huge":
     MESSAGES = [b"Subject: huge\r\n\r\n" + bytes(range(33, 127)) * 11155 + b"\r\n-ERR not a reply\r\n"]
+if MODE == "corpus":
+    BINARY = bytes(b for b in range(256) if b not in (10, 13)) * 40
+    MESSAGES = [
+        b"Subject: dots\r\n\r\n.\r\n..\r\n.leading dot\r\n. \r\nlast\r\n",
+        b"Subject: markers\r\n\r\nEND MESSAGE\r\nBEGIN MESSAGE\r\nLetters : 7\r\n+OK 1 2\r\n-ERR no\r\n",
+        b"Subject: long\r\n\r\n" + b"L" * 300000 + b"\r\nshort\r\n" + b"M" * 70000 + b"\r\n",
+        b"Subject: binary\r\n\r\n" + BINARY + b"\r\nCR\ronly\r\nLF\nonly\r\n",
+        b"",
+    ]
+
+
+def stuffed(text):
+    """The message as a POP3 server sends it: lines starting "." get another."""
+    lines = text.split(b"\r\n")
+    return b"\r\n".join(b"." + l if l.startswith(b".") else l for l in lines)
 GAP = 0.08  # seconds between pieces: long enough to arrive as separate chunks
 
 
@@ -63,7 +89,8 @@ def stored(n):
             data = f.read()
     except OSError:
         return False
-    return (MESSAGES[n - 1] + b".\r\nEND MESSAGE\r\n") in data
+    sent = stuffed(MESSAGES[n - 1]) if MODE == "corpus" else MESSAGES[n - 1]
+    return (sent + b".\r\nEND MESSAGE\r\n") in data
 
 
 def serve(conn):
@@ -105,6 +132,24 @@ def serve(conn):
                 send_pieces(conn, b"+OK %d" % count, b" %d\r\n" % size)
             elif cmd == b"RETR" and (MODE in ("retrerr", "huge") and int(words[1]) == 2):
                 conn.sendall(b"-ERR no such message\r\n")
+            elif cmd == b"RETR" and MODE == "stall" and int(words[1]) == 2:
+                conn.sendall(b"+OK %d octets\r\n" % len(MESSAGES[1]) + MESSAGES[1][:9])
+                while True:  # silent from here on; the client has to give up
+                    data = conn.recv(4096)
+                    if not data:
+                        record(b"#closed\r\n")
+                        return
+                    record(data)
+            elif cmd == b"RETR" and MODE == "corpus":
+                text = stuffed(MESSAGES[int(words[1]) - 1]) + b".\r\n"
+                status = b"+OK %d octets\r\n" % len(text)
+                data, at = status + text, 0
+                while at < len(data):
+                    n = RANDOM.randint(1, 200000)
+                    conn.sendall(data[at:at + n])
+                    at += n
+                    if RANDOM.random() < 0.2:
+                        time.sleep(0.01)
             elif cmd == b"RETR" and MODE == "huge":
                 conn.sendall(b"+OK %d octets\r\n" % len(MESSAGES[0]) + MESSAGES[0] + b".\r\n")
             elif cmd == b"RETR":
@@ -130,7 +175,15 @@ def serve(conn):
                 conn.sendall(b"-ERR unknown\r\n")
 
 
+RANDOM = random.Random(1939)
+
+
 def main():
+    if MODE == "corpus" and INBOX:
+        with open(INBOX + ".expected", "wb") as f:
+            f.write(b"Letters : %d\r\n" % len(MESSAGES))
+            for m in MESSAGES:
+                f.write(b"BEGIN MESSAGE\r\n" + stuffed(m) + b".\r\nEND MESSAGE\r\n")
     srv = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     srv.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     srv.bind((HOST, PORT))

@@ -15,3 +15,11 @@ if(ZENK_CROSS)
   set_tests_properties(wine.zenkmail_fetch PROPERTIES
     FAIL_REGULAR_EXPRESSION "${ZENK_CRASH_REGEX}" TIMEOUT 120 WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endif()
+
+# The session's silence limit, white-box: Pop3Session linked into the test
+# with shortened limits, against the scripted peer that stalls mid-message.
+zenk_add_wine_test(NAME pop3_session_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/pop3_session_test.cpp
+  LIBS zenk32_objs zenk_portable wsock32 comctl32 mpr gdi32 user32
+  TIMEOUT 60
+  RUNNER /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/pop3_runner.py)

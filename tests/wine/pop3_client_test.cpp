@@ -127,6 +127,27 @@ TEST_F(Pop3Client, SplitRepliesAreStoredWholeAndDeleteFollowsTheStore) {
               "RETR 2\r\nDELE 2\r\n#DELE 2 stored\r\nQUIT\r\n");
 }
 
+// The inbox holds the server's bytes exactly, as they arrive in pieces of
+// random size: dot-stuffed and dot lines, lines reading like the inbox's
+// markers or like replies, a 300 KB line, every byte value, an empty
+// message. Each DELE follows the message's storing (the peer checks the
+// file when it gets DELE).
+TEST_F(Pop3Client, InboxHoldsEveryKindOfTextByteForByte) {
+    const std::string inbox = Work("corpus-inbox.txt");
+    SessionRun run = Transaction("127.0.3.16", "bob", "secret", false, 1, inbox, 30000);
+    EXPECT_EQ(run.notes, (Notes{{17, 0}, {18, 5}, {16, 1}, {16, 2}, {16, 3}, {16, 4}, {16, 5}, {19, 0}, {0, 0}}));
+    const std::string expected = inboxtest::ReadWholeFile(Work("corpus-inbox.txt.expected"));
+    ASSERT_GT(expected.size(), 370000u);
+    const std::string got = inboxtest::ReadWholeFile(inbox);
+    EXPECT_EQ(got.size(), expected.size());
+    EXPECT_TRUE(got == expected) << "the inbox differs from the server's bytes";
+    std::string record = "USER bob\r\nPASS secret\r\nSTAT\r\n";
+    for (int n = 1; n <= 5; ++n)
+        record += "RETR " + std::to_string(n) + "\r\nDELE " + std::to_string(n) + "\r\n#DELE " + std::to_string(n) +
+                  " stored\r\n";
+    EXPECT_EQ(inboxtest::ReadWholeFile(Work("corpus.record")), record + "QUIT\r\n");
+}
+
 TEST_F(Pop3Client, RefusedGreetingQuits) {
     SessionRun run = Transaction("127.0.3.3", "bob", "secret", false, 0, Work("refuse-inbox.txt"));
     EXPECT_EQ(run.notes, (Notes{{17, 0}, {5, 0}, {0, 0}}));

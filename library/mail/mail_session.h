@@ -1,0 +1,105 @@
+// MailSession: the Windows side that the SMTP and POP3 clients share - the
+// hidden session window, the stream client endpoint, the clock tick and the
+// dispatch of stream events to the client's engine.
+//
+// The endpoint is used directly (StreamEndpoint), not through the stream
+// exports: an export's gate per chunk and per line buys nothing inside the
+// library. Each engine keeps its own start sequence and time limits; this
+// piece only runs what they ask for and hands them every event, in order,
+// on the thread that created the session.
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "mail/session_window.h"
+
+namespace zenk {
+
+class StreamEndpoint;
+
+// What a mail session's engine hears.
+class MailEvents {
+public:
+    virtual void OnReceived(const char* data, std::size_t length) = 0;  // 15005
+    virtual void OnReadFailed() = 0;    // a 15005 whose chunk could not be read
+    virtual void OnSent() = 0;          // 15006
+    virtual void OnSendError() = 0;     // 15007
+    virtual void OnReceiveError() = 0;  // 15008
+    virtual void OnConnected() = 0;     // 15009
+    virtual void OnClosed() = 0;        // 15011
+    // The session's tick: the stream's last error, GetTickCount().
+    virtual void OnTick(int streamLastError, std::uint32_t nowMs) = 0;
+    virtual bool Finished() const = 0;  // the run's final 0 has been posted
+
+protected:
+    ~MailEvents() = default;
+};
+
+// MailEvents for an engine with the usual On* handlers; Tick adapts the
+// engine's own clock handler.
+template <class Engine, void (*Tick)(Engine&, int, std::uint32_t)>
+class EngineEvents final : public MailEvents {
+public:
+    explicit EngineEvents(Engine& engine) : engine_(engine) {}
+    void OnReceived(const char* data, std::size_t length) override { engine_.OnReceived(data, length); }
+    void OnReadFailed() override { engine_.OnReadFailed(); }
+    void OnSent() override { engine_.OnSent(); }
+    void OnSendError() override { engine_.OnSendError(); }
+    void OnReceiveError() override { engine_.OnReceiveError(); }
+    void OnConnected() override { engine_.OnConnected(); }
+    void OnClosed() override { engine_.OnClosed(); }
+    void OnTick(int streamLastError, std::uint32_t nowMs) override { Tick(engine_, streamLastError, nowMs); }
+    bool Finished() const override { return engine_.Finished(); }
+
+private:
+    Engine& engine_;
+};
+
+class MailSession final : public SessionWindowClient {
+public:
+    // Creates the session window of windowClass on the calling thread (none
+    // when it cannot be made: HasWindow() is then false). tickMs: period of
+    // the clock tick while a connection is under way.
+    MailSession(SessionWindowClass& windowClass, MailEvents& events, UINT tickMs);
+    ~MailSession();
+    MailSession(const MailSession&) = delete;
+    MailSession& operator=(const MailSession&) = delete;
+
+    bool HasWindow() const { return window_ != nullptr; }
+
+    // Creates the stream client endpoint, notifying the session window
+    // with kSessionStreamMessage, whose received chunks are at most
+    // chunkSize bytes (at least the endpoint's default). False, with no
+    // endpoint kept, without a WinSock session, window or memory.
+    bool CreateStream(std::uint32_t chunkSize);
+    // Requests the connection and starts the tick. False when it cannot be
+    // requested.
+    bool Connect(const char* server, int port);
+    // Closes and forgets the endpoint (none: nothing happens).
+    void CloseStream();
+    // Queues bytes as one chunk. False when there is no endpoint, when the
+    // bytes do not fit one chunk (they would be cut) or cannot be queued.
+    bool Write(const void* data, std::size_t length);
+    // The endpoint's last error (0 without an endpoint).
+    int StreamLastError() const;
+
+    // SessionWindowClient
+    void OnStreamEvent(WPARAM code, LPARAM count) override;
+    void OnTimer(UINT_PTR timerId) override;
+
+private:
+    static constexpr UINT_PTR kTickTimer = 1;
+    void StopTick();
+
+    MailEvents& events_;                // the engine
+    HWND window_ = nullptr;             // the hidden session window, never shown
+    StreamEndpoint* stream_ = nullptr;  // the client endpoint, or none
+    char* chunk_ = nullptr;             // one received chunk (owned)
+    std::uint32_t chunkSize_ = 0;       // bytes of chunk_, the endpoint's buffer size
+    UINT tickMs_;                       // tick period
+    bool ticking_ = false;              // the tick timer is set
+};
+
+}  // namespace zenk

@@ -1,0 +1,66 @@
+// Pop3Session white-box: the silence limit, shortened, against the scripted
+// peer on 127.0.3.15 that sends message 1 whole and stops in the middle of
+// message 2.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/library_state.h"
+#include "inbox_test_files.h"
+#include "mail/pop3_session.h"
+#include "wine_test_util.h"
+#include "zenk32.h"
+
+namespace {
+
+constexpr UINT kNotify = WM_APP + 9;
+using Notes = std::vector<std::pair<int, long>>;
+
+std::string Work(const std::string& leaf) {
+    const char* linux = std::getenv("ZENK_POP3_WORK");
+    std::string path = std::string("Z:") + (linux ? linux : "/tmp") + "/" + leaf;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+// A server that stops sending in the middle of a message: the run ends with
+// 2 and 0 once the limit has passed, the cut message is not reported as
+// stored, nothing more is deleted and no QUIT is sent, so the server
+// commits none of the run's DELEs; the inbox keeps what had arrived.
+TEST(Pop3SessionLimits, ServerSilentMidMessageEndsTheRunWithoutQuit) {
+    zenk::OnProcessEntry(GetModuleHandleA(nullptr), DLL_PROCESS_ATTACH);
+    ZENKInit();
+    ASSERT_EQ(ZENKStartWinSock(0x0101), 1);
+    MSG peek;
+    PeekMessageA(&peek, nullptr, 0, 0, PM_NOREMOVE);
+    const std::string inbox = Work("stall-inbox.txt");
+    auto* session = new zenk::Pop3Session(zenk::OwnerNotify::ToThread(GetCurrentThreadId(), kNotify), inbox.c_str());
+    session->Engine().SetLimits(2, 2);
+    const DWORD start = GetTickCount();
+    ASSERT_EQ(session->Transaction("127.0.3.15", "bob", "secret", false, true), 0);
+    Notes notes;
+    bool ended = false;
+    testutil::PumpUntil([&] { return ended; }, 15000, [&](const MSG& m) {
+        if (m.hwnd == nullptr && m.message == kNotify) {
+            notes.push_back({int(m.wParam), long(m.lParam)});
+            ended = m.wParam == 0;
+        }
+    });
+    const DWORD took = GetTickCount() - start;
+    EXPECT_EQ(notes, (Notes{{17, 0}, {18, 2}, {16, 1}, {2, 0}, {0, 0}}));
+    EXPECT_GE(took, 1800u);
+    EXPECT_LT(took, 8000u);
+    const std::string one = "Subject: one\r\n\r\n..dotted\r\n" + std::string(1500, 'x') + "\r\nend one\r\n";
+    EXPECT_EQ(inboxtest::ReadWholeFile(inbox),
+              "Letters : 2\r\nBEGIN MESSAGE\r\n" + one + ".\r\nEND MESSAGE\r\nBEGIN MESSAGE\r\nSubject: ");
+    const std::string record = "USER bob\r\nPASS secret\r\nSTAT\r\nRETR 1\r\nDELE 1\r\n#DELE 1 stored\r\nRETR 2\r\n#closed\r\n";
+    testutil::PumpUntil([&] { return inboxtest::ReadWholeFile(Work("stall.record")) == record; }, 3000);
+    EXPECT_EQ(inboxtest::ReadWholeFile(Work("stall.record")), record);
+    delete session;
+    ZENKEndWinSock();
+}
+
+}  // namespace
