@@ -18,7 +18,7 @@ for dir in "$@"; do
             continue 2
         fi
     done
-    if [ "$name" = win32 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    if [ "$name" = win32 ] && ! "$ROOT/scripts/can-run-32bit.sh"; then
         echo "Scan benchmark, win32 build: skipped (this host cannot run 32-bit programs)"
         continue
     fi
