@@ -397,6 +397,13 @@ int  ZENKAPI ZENKMimePrepFinish(void* handle);
  *    of the file.
  *  - A multipart type without a usable boundary (none, empty, or longer than
  *    127 characters) is read as one text part: its body comes back as text.
+ *  - Input and output go in blocks of 64 KiB: the inbox is read once, from
+ *    front to back (only a record holding an "END MESSAGE" line that follows
+ *    no end mark is read ahead in to find its end), and attachment bytes are
+ *    written a block at a time; each file is complete and closed before its
+ *    record is returned. Memory per handle is about 128 KiB, plus the
+ *    message text and buffers in proportion to the longest line read,
+ *    whatever the size of an attachment.
  *  - A bad record: when an attachment file cannot be created (a generated
  *    name that cannot be opened) or written (a full disk), when memory runs
  *    out, or at a line of more than 64 MiB, ZENKMimeScanGetFirst or

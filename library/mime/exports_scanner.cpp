@@ -2,7 +2,8 @@
 #include <new>
 
 #include "core/gate.h"
-#include "mime/file_source.h"
+#include <windows.h>
+
 #include "mime/mime_scanner.h"
 #include "mime/win_attachment_store.h"
 #include "zenk32.h"
@@ -11,14 +12,55 @@ using namespace zenk;
 
 namespace {
 
+// The inbox file as the scanner reads it: each Read is one ReadFile of the
+// size asked for (the scanner asks for whole blocks, ScanReader).
+class InboxFile : public ByteSource {
+public:
+    InboxFile() = default;
+    ~InboxFile() override {
+        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    }
+    InboxFile(const InboxFile&) = delete;
+    InboxFile& operator=(const InboxFile&) = delete;
+
+    // Opens an existing file for reading, no sharing, with the
+    // sequential-scan hint. False when it cannot be opened.
+    bool Open(const char* path) {
+        file_ = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        return file_ != INVALID_HANDLE_VALUE;
+    }
+
+    long Read(void* buffer, std::size_t size) override {
+        if (file_ == INVALID_HANDLE_VALUE) return -1;
+        const DWORD ask = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+        DWORD got = 0;
+        if (!ReadFile(file_, buffer, ask, &got, nullptr)) return -1;
+        position_ += got;
+        return static_cast<long>(got);
+    }
+    std::uint64_t Tell() const override { return position_; }
+    bool Seek(std::uint64_t position) override {
+        LARGE_INTEGER to;
+        to.QuadPart = static_cast<LONGLONG>(position);
+        if (file_ == INVALID_HANDLE_VALUE || !SetFilePointerEx(file_, to, nullptr, FILE_BEGIN)) return false;
+        position_ = position;
+        return true;
+    }
+
+private:
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+    std::uint64_t position_ = 0;
+};
+
 // What a scanner handle points to: the inbox, the attachment files and the
 // scanner over them. The inbox is opened for reading only, without sharing.
 struct ScanSession {
-    FileSource inbox;
+    InboxFile inbox;
     WinAttachmentStore attachments;
     MimeScanner scanner;
     ScanSession(const char* inboxPath, const char* attachmentDir)
-        : scanner(inboxPath && inbox.OpenExisting(inboxPath, true) ? &inbox : nullptr, attachments,
+        : scanner(inboxPath && inbox.Open(inboxPath) ? &inbox : nullptr, attachments,
                   attachmentDir) {}
 };
 

@@ -9,14 +9,14 @@
 namespace zenk {
 
 MimeScanner::MimeScanner(ByteSource* inbox, AttachmentStore& store, const char* attachmentDir)
-    : inbox_(inbox), store_(store) {
+    : inbox_(inbox), reader_(inbox), store_(store) {
     if (attachmentDir && std::strlen(attachmentDir) < kAttachmentDirCapacity)
         std::strcpy(attachmentDir_, attachmentDir);
     if (!inbox_) return;
     Line first;
-    if (ReadLine(*inbox_, first)) ParseCountLine(first, kInboxCountAt, &count_);
+    if (ReadLine(reader_, first)) ParseCountLine(first, kInboxCountAt, &count_);
     if (count_ < 0) count_ = 0;
-    firstMessageAt_ = inbox_->Tell();
+    firstMessageAt_ = reader_.Tell();
     if (count_ > 0) {
         index_ = 1;
         content_.NewText(kInitialText);
@@ -41,7 +41,7 @@ void MimeScanner::FreeMessage() {
 MimeMessageRecord* MimeScanner::GetFirst() {
     if (!inbox_ || count_ <= 0) return nullptr;
     FreeMessage();
-    if (parsedAny_ && !inbox_->Seek(firstMessageAt_)) return nullptr;
+    if (parsedAny_ && !reader_.Seek(firstMessageAt_)) return nullptr;
     index_ = 1;
     return ParseRecord();
 }
@@ -69,8 +69,11 @@ void MimeScanner::ParseMessage() {
     parsedAny_ = true;
     messageEnded_ = false;
     endAt_ = kNoRecordEnd;
+    endKnown_ = false;
+    afterDotAt_ = kNoRecordEnd;
+    attachmentHeld_ = 0;
     if (!SkipToRecordStart()) return;
-    endAt_ = FindRecordEnd(*inbox_, kEndMessage, StartsInboxRecord, true, ReadLineSkippingRest);
+    recordAt_ = reader_.Tell();
     while (!error_ && ReadMessageLine()) {
         if (inHeader_)
             HeaderLine();
@@ -87,13 +90,15 @@ void MimeScanner::ParseMessage() {
 MimeMessageRecord* MimeScanner::Deliver() {
     if (!error_) return &record_;
     DropAttachments();
-    if (!messageEnded_ && endAt_ != kNoRecordEnd && inbox_->Seek(endAt_)) ReadScanLine(*inbox_, line_);
+    if (!messageEnded_ && !endKnown_) LearnRecordEnd();
+    if (!messageEnded_ && endAt_ != kNoRecordEnd && reader_.Seek(endAt_)) reader_.ReadLine(line_);
     messageEnded_ = true;
     return nullptr;
 }
 
 void MimeScanner::DropAttachments() {
     int closed = record_.attachmentCount;
+    attachmentHeld_ = 0;
     if (inAttachment_) {
         store_.Discard();  // the open file is the last one listed
         inAttachment_ = false;
@@ -103,7 +108,7 @@ void MimeScanner::DropAttachments() {
 }
 
 bool MimeScanner::SkipToRecordStart() {
-    while (ReadScanLine(*inbox_, line_))
+    while (reader_.ReadLine(line_))
         if (line_.Equals(kBeginMessage)) return true;
     return false;
 }
@@ -114,11 +119,26 @@ bool MimeScanner::SkipToRecordStart() {
 // long to keep makes the record bad.
 bool MimeScanner::ReadMessageLine() {
     if (messageEnded_) return false;
-    lineStart_ = inbox_->Tell();
-    if (!ReadScanLine(*inbox_, line_) || lineStart_ == endAt_) {
+    lineStart_ = reader_.Tell();
+    if (!reader_.ReadLine(line_)) {
         messageEnded_ = true;
         return false;
     }
+    if (!endKnown_ && line_.Equals(kEndMessage)) {
+        // Right after the end mark it ends the record, as FindRecordEnd
+        // would decide; anywhere else only a look-ahead can tell.
+        if (lineStart_ == afterDotAt_) {
+            endAt_ = lineStart_;
+            endKnown_ = true;
+        } else {
+            LearnRecordEnd();
+        }
+    }
+    if (endKnown_ && lineStart_ == endAt_) {
+        messageEnded_ = true;
+        return false;
+    }
+    if (line_.Equals(".")) afterDotAt_ = reader_.Tell();
     if (line_.cut) {
         error_ = true;
         return false;
@@ -129,12 +149,24 @@ bool MimeScanner::ReadMessageLine() {
 // True when the next line of the message begins with a blank or a tab: it
 // continues the header field before it (RFC 5322 folding).
 bool MimeScanner::NextLineContinues() {
-    const std::uint64_t at = inbox_->Tell();
-    if (messageEnded_ || at == endAt_) return false;
-    unsigned char first = 0;
-    const long got = inbox_->Read(&first, 1);
-    inbox_->Seek(at);
-    return got == 1 && (first == ' ' || first == '\t');
+    if (messageEnded_ || (endKnown_ && reader_.Tell() == endAt_)) return false;
+    const int first = reader_.PeekByte();
+    return first == ' ' || first == '\t';
+}
+
+// Decides where the current record ends with FindRecordEnd, reading ahead
+// from its first line, and returns to where reading stood. A position that
+// cannot be returned to makes the record bad.
+void MimeScanner::LearnRecordEnd() {
+    const std::uint64_t at = reader_.Tell();
+    endKnown_ = true;
+    endAt_ = kNoRecordEnd;
+    if (!reader_.Seek(recordAt_)) {
+        error_ = true;
+        return;
+    }
+    endAt_ = FindRecordEnd(reader_, kEndMessage, StartsInboxRecord, true, ReadReaderLineSkippingRest);
+    if (!reader_.Seek(at)) error_ = true;
 }
 
 // Makes field_ the header field that begins with the current line, its

@@ -14,6 +14,13 @@
 //
 // Every record is read from a clean state, so its result never depends on
 // the records before it; lines of any length are read whole (scan_line.h).
+// The inbox is read once, in blocks (ScanReader): a record ends at the
+// first "END MESSAGE" right after the end mark, which is seen as it is
+// read. Only a record holding an "END MESSAGE" line that follows no end
+// mark is looked ahead in (FindRecordEnd) to learn where it ends.
+// Attachment bytes gather in a block of kAttachmentBlock bytes and go to
+// the store a block at a time, so memory stays the same whatever the size
+// of an attachment; only the message text is held whole.
 // A record that cannot be delivered whole (an attachment file that cannot
 // be made or written, no memory, a line beyond kMaxScanLine) is reported as
 // bad: its attachment files are removed and the next request goes on with
@@ -45,6 +52,7 @@ public:
     static constexpr std::size_t kAttachmentDirCapacity = 160;  // 159 characters
     static constexpr std::size_t kFileNameCapacity = 144;       // 143 characters
     static constexpr std::size_t kInitialText = 512;            // bytes of a new text
+    static constexpr std::size_t kAttachmentBlock = 64 * 1024;  // bytes per attachment write
     // A header field with its folded lines joined keeps at most this many
     // bytes; the rest of a longer one is left out.
     static constexpr std::size_t kMaxHeaderField = 65535;
@@ -99,9 +107,13 @@ private:
     bool OpenAttachment();
     void CopyAttachment();
     bool WriteAttachmentLine(std::string_view line, int encoding, bool* lineEndOwed);
+    bool AttachmentBytes(const void* bytes, std::size_t n);
+    bool FlushAttachment();
     void FinishAttachment();
+    void LearnRecordEnd();
 
     ByteSource* inbox_;               // null: no inbox file
+    ScanReader reader_;               // the inbox, read in blocks
     AttachmentStore& store_;          // where attachment files are made
     MimeMessageRecord record_{};      // the current message, handed to the caller
     MessageRecordContent content_{record_};
@@ -112,7 +124,11 @@ private:
     GrowBuffer decoded_;              // bytes of one decoded attachment line
     std::uint64_t lineStart_ = 0;     // inbox position where line_ began
     std::uint64_t firstMessageAt_ = 0;// inbox position after the count line
+    std::uint64_t recordAt_ = 0;      // inbox position after the record's "BEGIN MESSAGE"
     std::uint64_t endAt_ = kNoRecordEnd;  // inbox position of the line that ends the message
+    bool endKnown_ = false;           // endAt_ is decided (kNoRecordEnd: the file's end)
+    std::uint64_t afterDotAt_ = kNoRecordEnd;  // inbox position after the last end mark "." read
+    std::size_t attachmentHeld_ = 0;  // bytes in attachmentBlock_ not yet written
     char attachmentDir_[kAttachmentDirCapacity] = {};
     int count_ = 0;                   // from the count line
     int index_ = 0;                   // 1-based number of the message last asked for
@@ -126,6 +142,7 @@ private:
     bool inAttachment_ = false;       // the lines of an attachment are being copied
     bool partStart_ = true;           // the next body step first skips empty lines
     bool messageEnded_ = false;       // END MESSAGE or the end of the file was met
+    unsigned char attachmentBlock_[kAttachmentBlock];  // attachment bytes on their way to the store
 };
 
 }  // namespace zenk

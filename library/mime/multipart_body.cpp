@@ -22,6 +22,7 @@ void MimeScanner::MultipartStep() {
     bool closing = false;
     if (MimePart* owner = DelimiterOwner(&closing)) {
         if (inAttachment_) FinishAttachment();
+        if (error_) return;
         if (closing) {
             partStart_ = true;
             current_ = owner->parent;
@@ -155,7 +156,7 @@ void MimeScanner::CopyAttachment() {
     auto settle = [&](bool write) {
         const bool owed = lineEndOwed;
         lineEndOwed = false;
-        if (owed && write && !store_.Write("\r\n", 2)) error_ = true;
+        if (owed && write) AttachmentBytes("\r\n", 2);
         return !error_;
     };
     for (;;) {
@@ -166,7 +167,7 @@ void MimeScanner::CopyAttachment() {
         const bool delimiter = DelimiterOwner(&closing) != nullptr;
         if (base64End || text == "." || delimiter) {
             settle(!delimiter);
-            inbox_->Seek(lineStart_);
+            if (!reader_.Seek(lineStart_)) error_ = true;
             break;
         }
         if (!settle(true) || !WriteAttachmentLine(text, encoding, &lineEndOwed)) break;
@@ -182,30 +183,60 @@ void MimeScanner::CopyAttachment() {
 // Decodes one line into the open file, whatever its length. Lines of
 // unencoded and "other" parts owe a CR LF after them; quoted-printable
 // lines too, except after a soft line break ("=" at the end), which joins
-// them to the next line. False when a write fails (the record is then bad).
+// them to the next line. A line short enough is decoded straight into the
+// attachment block. False when a write fails (the record is then bad).
 bool MimeScanner::WriteAttachmentLine(std::string_view line, int encoding, bool* lineEndOwed) {
     *lineEndOwed = false;
-    if (encoding == kEncodingBase64) {
-        if (!decoded_.Reserve(Base64LineBytes(line.size()))) return !(error_ = true);
-        const std::size_t n = DecodeBase64Line(line, reinterpret_cast<unsigned char*>(decoded_.Data()));
-        if (n && !store_.Write(decoded_.Data(), n)) return !(error_ = true);
+    if (encoding != kEncodingBase64 && line.substr(0, 2) == "..") line.remove_prefix(1);
+    if (encoding != kEncodingBase64 && encoding != kEncodingQuotedPrintable) {
+        *lineEndOwed = true;
+        return AttachmentBytes(line.data(), line.size());
+    }
+    // Both decoders give at most line.size() bytes.
+    const std::size_t most = encoding == kEncodingBase64 ? Base64LineBytes(line.size()) : line.size();
+    if (kAttachmentBlock - attachmentHeld_ < most && !FlushAttachment()) return false;
+    unsigned char* out = attachmentBlock_ + attachmentHeld_;
+    const bool inBlock = most <= kAttachmentBlock - attachmentHeld_;
+    if (!inBlock) {
+        if (!decoded_.Reserve(most)) return !(error_ = true);
+        out = reinterpret_cast<unsigned char*>(decoded_.Data());
+    }
+    bool softBreak = false;
+    const std::size_t n = encoding == kEncodingBase64 ? DecodeBase64Line(line, out)
+                                                      : DecodeQuotedPrintableLine(line, out, &softBreak);
+    *lineEndOwed = encoding == kEncodingQuotedPrintable && !softBreak;
+    if (inBlock) {
+        attachmentHeld_ += n;
         return true;
     }
-    if (line.substr(0, 2) == "..") line.remove_prefix(1);
-    bool softBreak = false;
-    if (encoding == kEncodingQuotedPrintable) {
-        if (!decoded_.Reserve(line.size())) return !(error_ = true);
-        const std::size_t n =
-            DecodeQuotedPrintableLine(line, reinterpret_cast<unsigned char*>(decoded_.Data()), &softBreak);
-        if (n && !store_.Write(decoded_.Data(), n)) return !(error_ = true);
-    } else if (!line.empty() && !store_.Write(line.data(), line.size())) {
-        return !(error_ = true);
+    return AttachmentBytes(out, n);
+}
+
+// Adds bytes to the open attachment file through the attachment block.
+// False (the record is bad) when a write fails.
+bool MimeScanner::AttachmentBytes(const void* bytes, std::size_t n) {
+    if (kAttachmentBlock - attachmentHeld_ < n && !FlushAttachment()) return false;
+    if (n > kAttachmentBlock) {
+        if (!store_.Write(bytes, n)) return !(error_ = true);
+        return true;
     }
-    *lineEndOwed = !softBreak;
+    if (n) std::memcpy(attachmentBlock_ + attachmentHeld_, bytes, n);
+    attachmentHeld_ += n;
     return true;
 }
 
+bool MimeScanner::FlushAttachment() {
+    const std::size_t n = attachmentHeld_;
+    attachmentHeld_ = 0;
+    if (n && !store_.Write(attachmentBlock_, n)) return !(error_ = true);
+    return true;
+}
+
+// Ends the open attachment: its last bytes are written and the file is
+// closed. When they cannot be written the record is bad, and the file
+// stays open to be discarded with the record.
 void MimeScanner::FinishAttachment() {
+    if (!FlushAttachment()) return;
     inAttachment_ = false;
     partStart_ = true;
     store_.Close();

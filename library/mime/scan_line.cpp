@@ -39,65 +39,108 @@ void GrowBuffer::Truncate(std::size_t n) {
     if (data_) data_[size_] = '\0';
 }
 
-bool ReadScanLine(ByteSource& source, ScanLine& line) {
+long ScanReader::Fill() {
+    if (!source_) return -1;
+    blockStart_ += filled_;
+    filled_ = used_ = 0;
+    const long got = source_->Read(block_, sizeof block_);
+    if (got > 0) filled_ = static_cast<std::size_t>(got);
+    return got;
+}
+
+bool ScanReader::Seek(std::uint64_t position) {
+    if (position >= blockStart_ && position <= blockStart_ + filled_) {
+        used_ = static_cast<std::size_t>(position - blockStart_);
+        return true;
+    }
+    if (!source_ || !source_->Seek(position)) return false;
+    blockStart_ = position;
+    filled_ = used_ = 0;
+    return true;
+}
+
+long ScanReader::Read(void* buffer, std::size_t size) {
+    if (size == 0) return 0;
+    if (used_ == filled_) {
+        const long got = Fill();
+        if (got <= 0) return got;
+    }
+    const std::size_t n = size < filled_ - used_ ? size : filled_ - used_;
+    std::memcpy(buffer, block_ + used_, n);
+    used_ += n;
+    return static_cast<long>(n);
+}
+
+int ScanReader::PeekByte() {
+    if (used_ == filled_ && Fill() <= 0) return -1;
+    return block_[used_];
+}
+
+bool ScanReader::ReadLine(ScanLine& line) {
     line.bytes.Clear();
     line.cut = false;
     bool any = false;
-    char chunk[256];
-    std::size_t held = 0;
-    // One byte per read: the position after a line is exactly the start of
-    // the next one. Bytes gather in chunk and go to the buffer in blocks.
-    auto flush = [&] {
-        if (held && !line.cut) {
-            if (line.bytes.Size() + held > kMaxScanLine || !line.bytes.Append(chunk, held)) line.cut = true;
-        }
-        held = 0;
-    };
     for (;;) {
-        unsigned char byte;
-        const long got = source.Read(&byte, 1);
-        if (got < 0) return false;
-        if (got == 0) {
-            if (!any) return false;
-            break;  // a last line without LF
+        if (used_ == filled_) {
+            const long got = Fill();
+            if (got < 0) return false;
+            if (got == 0) {
+                if (!any) return false;
+                break;  // a last line without LF
+            }
         }
         any = true;
-        if (byte == '\n') break;
-        chunk[held++] = static_cast<char>(byte);
-        if (held == sizeof chunk) flush();
+        const unsigned char* from = block_ + used_;
+        const std::size_t left = filled_ - used_;
+        const void* lf = std::memchr(from, '\n', left);
+        const std::size_t n = lf ? static_cast<std::size_t>(static_cast<const unsigned char*>(lf) - from) : left;
+        if (n && !line.cut &&
+            (line.bytes.Size() + n > kMaxScanLine || !line.bytes.Append(reinterpret_cast<const char*>(from), n)))
+            line.cut = true;
+        used_ += lf ? n + 1 : n;
+        if (lf) break;
     }
-    flush();
     const std::string_view text = line.View();
     if (!text.empty() && text.back() == '\r') line.bytes.Truncate(text.size() - 1);
     return true;
 }
 
-bool ReadLineSkippingRest(ByteSource& source, Line& line) {
+bool ScanReader::ReadLineSkippingRest(Line& line) {
     line.length = 0;
     line.text[0] = '\0';
     std::size_t count = 0;  // bytes kept, at most kMaxLineBytes
     bool any = false, cut = false;
     for (;;) {
-        unsigned char byte;
-        const long got = source.Read(&byte, 1);
-        if (got < 0) return false;
-        if (got == 0) {
-            if (!any) return false;
-            break;
+        if (used_ == filled_) {
+            const long got = Fill();
+            if (got < 0) return false;
+            if (got == 0) {
+                if (!any) return false;
+                break;
+            }
         }
         any = true;
-        if (byte == '\n') {
+        const unsigned char* from = block_ + used_;
+        const std::size_t left = filled_ - used_;
+        const void* lf = std::memchr(from, '\n', left);
+        const std::size_t n = lf ? static_cast<std::size_t>(static_cast<const unsigned char*>(lf) - from) : left;
+        const std::size_t keep = n < kMaxLineBytes - count ? n : kMaxLineBytes - count;
+        std::memcpy(line.text + count, from, keep);
+        count += keep;
+        if (keep < n) cut = true;
+        used_ += lf ? n + 1 : n;
+        if (lf) {
             if (!cut && count > 0 && line.text[count - 1] == '\r') --count;
             break;
         }
-        if (count < kMaxLineBytes)
-            line.text[count++] = static_cast<char>(byte);
-        else
-            cut = true;
     }
     line.length = count;
     line.text[count] = '\0';
     return true;
+}
+
+bool ReadReaderLineSkippingRest(ByteSource& source, Line& line) {
+    return static_cast<ScanReader&>(source).ReadLineSkippingRest(line);
 }
 
 }  // namespace zenk

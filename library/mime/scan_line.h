@@ -7,6 +7,7 @@
 // never reads a long line as several short ones. Portable.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "mime/message_files.h"
@@ -58,13 +59,51 @@ struct ScanLine {
     bool Equals(std::string_view text) const { return View() == text; }
 };
 
-// Reads the next line whole. False: no line (the end of the file with
-// nothing read, or a failed read). A last line without LF is a line.
-bool ReadScanLine(ByteSource& source, ScanLine& line);
+// The scanner's reading path over the inbox: the source is read in
+// blocks of kBlockSize and lines are cut out of the block with memchr, so
+// a file is read with one system call per block, not per byte. Tell and
+// Seek work on the logical position (the next byte a read delivers), so a
+// look-ahead returns exactly to where it began; a seek inside the block in
+// hand costs no read. It is itself a ByteSource, so the shared line
+// readers (message_files.h) work on it too.
+class ScanReader : public ByteSource {
+public:
+    static constexpr std::size_t kBlockSize = 64 * 1024;
 
-// Reads the next line as ReadLine does, except that a line of 1000 bytes
-// and more delivers its first 999 and the rest is skipped up to its LF:
-// for finding marker lines, which are never that long.
-bool ReadLineSkippingRest(ByteSource& source, Line& line);
+    // source: where the bytes come from (null: reads fail); read only
+    // through this reader from now on, from its position at the start.
+    explicit ScanReader(ByteSource* source) : source_(source), blockStart_(source ? source->Tell() : 0) {}
+    ScanReader(const ScanReader&) = delete;
+    ScanReader& operator=(const ScanReader&) = delete;
+
+    // Reads the next line whole. False: no line (the end of the file with
+    // nothing read, or a failed read). A last line without LF is a line.
+    bool ReadLine(ScanLine& line);
+    // Reads the next line as ReadLine (message_files.h) does, except that a
+    // line of 1000 bytes and more delivers its first 999 and the rest is
+    // skipped up to its LF: for finding marker lines, never that long.
+    bool ReadLineSkippingRest(Line& line);
+    // The next byte without consuming it; -1 at the end or on a failed read.
+    int PeekByte();
+
+    long Read(void* buffer, std::size_t size) override;
+    std::uint64_t Tell() const override { return blockStart_ + used_; }
+    bool Seek(std::uint64_t position) override;
+
+private:
+    // Reads the next block once the one in hand is used up: its byte count,
+    // 0 at the end, -1 when the read fails.
+    long Fill();
+
+    ByteSource* source_;
+    std::uint64_t blockStart_;      // source position of block_[0]
+    std::size_t filled_ = 0;        // valid bytes in block_
+    std::size_t used_ = 0;          // bytes of block_ already delivered
+    unsigned char block_[kBlockSize];
+};
+
+// For FindRecordEnd (message_files.h) over a ScanReader: reads its marker
+// lines in blocks. source must be a ScanReader.
+bool ReadReaderLineSkippingRest(ByteSource& source, Line& line);
 
 }  // namespace zenk

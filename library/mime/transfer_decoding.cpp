@@ -4,15 +4,22 @@
 namespace zenk {
 namespace {
 
-// Value of a base64 alphabet character, -1 for anything else ("=" too).
-int Base64Value(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') return c - 'A';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-    if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '+') return 62;
-    if (c == '/') return 63;
-    return -1;
-}
+// Value of each byte in the base64 alphabet, -1 for anything else ("="
+// too): one table look-up per character, as attachments are megabytes.
+struct Base64Table {
+    signed char value[256];
+    constexpr Base64Table() : value() {
+        for (int c = 0; c < 256; ++c) value[c] = -1;
+        for (int c = 'A'; c <= 'Z'; ++c) value[c] = static_cast<signed char>(c - 'A');
+        for (int c = 'a'; c <= 'z'; ++c) value[c] = static_cast<signed char>(c - 'a' + 26);
+        for (int c = '0'; c <= '9'; ++c) value[c] = static_cast<signed char>(c - '0' + 52);
+        value[static_cast<int>('+')] = 62;
+        value[static_cast<int>('/')] = 63;
+    }
+};
+constexpr Base64Table kBase64;
+
+int Base64Value(unsigned char c) { return kBase64.value[c]; }
 
 int HexValue(unsigned char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -26,9 +33,19 @@ int HexValue(unsigned char c) {
 std::size_t DecodeBase64Line(std::string_view line, unsigned char* out) {
     while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
     if (line.size() % 4 != 0) return 0;
+    const unsigned char* in = reinterpret_cast<const unsigned char*>(line.data());
     std::size_t n = 0;
     for (std::size_t i = 0; i < line.size(); i += 4) {
-        const int a = Base64Value(line[i]), b = Base64Value(line[i + 1]);
+        const int a = Base64Value(in[i]), b = Base64Value(in[i + 1]);
+        const int c3 = Base64Value(in[i + 2]), d4 = Base64Value(in[i + 3]);
+        if ((a | b | c3 | d4) >= 0) {  // four alphabet characters: three bytes
+            const unsigned v = (unsigned(a) << 18) | (unsigned(b) << 12) | (unsigned(c3) << 6) | unsigned(d4);
+            out[n] = static_cast<unsigned char>(v >> 16);
+            out[n + 1] = static_cast<unsigned char>(v >> 8);
+            out[n + 2] = static_cast<unsigned char>(v);
+            n += 3;
+            continue;
+        }
         const bool pad3 = line[i + 2] == '=';
         const bool pad4 = line[i + 3] == '=';
         const int c = pad3 ? 0 : Base64Value(line[i + 2]);

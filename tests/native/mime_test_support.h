@@ -2,6 +2,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -21,6 +22,7 @@ public:
     int generated = 0;
     bool failUnique = false;
     int writesLeft = -1;  // writes that succeed before all fail (a full disk); -1: none fails
+    std::map<std::string, std::vector<std::size_t>> writeSizes;  // each file's writes, in order
 
     bool CreateNew(const char* path) override {
         if (files.count(path)) return false;
@@ -42,6 +44,7 @@ public:
         if (writesLeft == 0) return false;
         if (writesLeft > 0) --writesLeft;
         files[open].append(static_cast<const char*>(bytes), count);
+        writeSizes[open].push_back(count);
         return true;
     }
     void Close() override { open.clear(); }
@@ -65,6 +68,26 @@ inline std::string Lines(std::initializer_list<std::string> lines) {
     for (const auto& l : lines) s += l + "\r\n";
     return s;
 }
+
+// A source that hands out at most `most` bytes per read and counts them.
+class CountingSource : public ByteSource {
+public:
+    CountingSource(const std::string& data, std::size_t most = SIZE_MAX) : inner_(data), most_(most) {}
+    long Read(void* buffer, std::size_t size) override {
+        ++reads;
+        const long got = inner_.Read(buffer, size < most_ ? size : most_);
+        if (got > 0) bytesRead += static_cast<std::size_t>(got);
+        return got;
+    }
+    std::uint64_t Tell() const override { return inner_.Tell(); }
+    bool Seek(std::uint64_t position) override { return inner_.Seek(position); }
+    std::size_t reads = 0;
+    std::size_t bytesRead = 0;
+
+private:
+    MemorySource inner_;
+    std::size_t most_;
+};
 
 struct Scan {
     std::string data;

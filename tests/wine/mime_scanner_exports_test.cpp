@@ -207,4 +207,53 @@ TEST(MimeScanExports, RealMailComesBackWhole) {
     RemoveDirectoryA(dir.c_str());
 }
 
+// An attachment of many blocks through real files, with a line reading
+// "END MESSAGE" amid its base64 lines (text, since no end mark precedes it):
+// finding the record's end reads ahead and returns to blocks already
+// passed, and the file still comes back byte for byte, also when
+// ZENKMimeScanGetFirst starts over.
+TEST(MimeScanExports, ManyBlockAttachmentWithAMarkerLineInsideComesBackWhole) {
+    std::string dir = TempFolder("zenkscan5");
+    std::string inbox = dir + "\\inbox.txt";
+    const char* groups[] = {"AP8A", "AAEC", "AwQF"};
+    const char* groupBytes[] = {"\0\xff\0", "\0\1\2", "\3\4\5"};
+    std::string encoded, bytes;
+    for (int line = 0; line < 6000; ++line) {
+        for (int g = 0; g < 19; ++g) {
+            encoded += groups[(line + g) % 3];
+            bytes.append(groupBytes[(line + g) % 3], 3);
+        }
+        encoded += "\r\n";
+        if (line == 4000) encoded += "END MESSAGE\r\n";
+    }
+    const std::string record =
+        "BEGIN MESSAGE\r\nSubject: many\r\nMIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"b\"\r\n\r\n"
+        "--b\r\nContent-Type: text/plain\r\n\r\nhere\r\n--b\r\nContent-Transfer-Encoding: base64\r\n"
+        "Content-Disposition: attachment; filename=\"many.bin\"\r\n\r\n" + encoded + "--b--\r\n.\r\nEND MESSAGE\r\n";
+    WriteFileBytes(inbox, "Letters : 2\r\n" + record + "BEGIN MESSAGE\r\nSubject: two\r\n\r\nt\r\n.\r\nEND MESSAGE\r\n");
+    void* h = nullptr;
+    ASSERT_EQ(ZENKMimeScanStart(inbox.c_str(), dir.c_str(), &h), 0);
+    for (int pass = 0; pass < 2; ++pass) {
+        MimeMessageRecord* r = ZENKMimeScanGetFirst(h);
+        ASSERT_NE(r, nullptr) << pass;
+        EXPECT_STREQ(r->text, "here\r\n");
+        ASSERT_EQ(r->attachmentCount, 1);
+        const std::string path = r->attachments[0];
+        if (pass == 0)
+            EXPECT_EQ(path, dir + "\\many.bin");
+        else
+            EXPECT_EQ(path.rfind(dir + "\\QDF", 0), 0u) << path;  // the name is taken by then
+        EXPECT_TRUE(inboxtest::ReadWholeFile(path) == bytes) << pass;
+        r = ZENKMimeScanGetNext(h);
+        ASSERT_NE(r, nullptr);
+        EXPECT_STREQ(r->subject, "two");
+        EXPECT_EQ(ZENKMimeScanGetNext(h), nullptr);
+        if (pass == 1) DeleteFileA(path.c_str());
+    }
+    EXPECT_EQ(ZENKMimeScanClose(h), 0);
+    DeleteFileA((dir + "\\many.bin").c_str());
+    DeleteFileA(inbox.c_str());
+    RemoveDirectoryA(dir.c_str());
+}
+
 }  // namespace

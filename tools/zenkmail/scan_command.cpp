@@ -94,6 +94,10 @@ int ScanCommand(int argc, char** argv) {
         std::fprintf(stderr, "zenkmail scan: cannot find the inbox file %s\n", inbox);
         return 1;
     }
+    // Records are printed line by line: a large buffer makes that a few
+    // writes per megabyte rather than one per few lines.
+    static char outBuffer[64 * 1024];
+    std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
     ZENKInit();
     void* scanner = nullptr;
     if (ZENKMimeScanStart(inbox, dir, &scanner) != 0) {
@@ -113,11 +117,13 @@ int ScanCommand(int argc, char** argv) {
             continue;
         }
         ++bad;
+        std::fflush(stdout);  // the listing so far comes before the complaint
         std::fprintf(stderr, "zenkmail scan: message %d cannot be read (an attachment file cannot be written,"
                              " or no memory); its files are removed\n", number);
     }
     int status = 0;
     if (bad) {
+        std::fflush(stdout);
         std::fprintf(stderr, "zenkmail scan: %d of %d message(s) cannot be read\n", bad, count);
         status = kExitBadMessages;
     }
