@@ -8,26 +8,8 @@
 set -u
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${BUILD:-$ROOT/build}"
-status=0
-
-run_bench() {  # build folder name
-    dir="$BUILD/$1"
-    if [ ! -d "$dir" ]; then
-        echo "== SMTP delivery ($1): skipped, $dir is not configured"
-        return
-    fi
-    if ! out="$(cmake --build "$dir" --target zenk32 smtp_wine_bench 2>&1)"; then
-        echo "== SMTP delivery ($1): build failed"; echo "$out" | tail -20; status=1; return
-    fi
-    echo "== SMTP delivery ($1)"
-    "$ROOT/scripts/with-wine.sh" "$dir" \
-        sh -c "cd '$dir/bin' && /usr/bin/python3 '$ROOT/bench/smtp_bench.py' \"\$WINE\" ./smtp_wine_bench.exe $*" ||
-        status=1
-}
-run_bench win64
-if "$ROOT/scripts/can-run-32bit.sh"; then
-    run_bench win32
-else
-    echo "== SMTP delivery (win32): skipped, this host cannot run 32-bit Linux programs"
-fi
-exit $status
+. "$ROOT/bench/each_build.sh"
+bench_each_build "SMTP delivery" "zenk32 smtp_wine_bench" \
+    sh -c 'cd "$BENCH_DIR/bin" && exec /usr/bin/python3 "$0" "$WINE" ./smtp_wine_bench.exe "$@"' \
+    "$ROOT/bench/smtp_bench.py" "$@"
+exit $bench_status

@@ -10,28 +10,9 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${BUILD:-$ROOT/build}"
 MIB="${1:-64}"
 CONNECTIONS="${2:-100}"
-status=0
-
-run_bench() {  # build folder name
-    dir="$BUILD/$1"
-    if [ ! -d "$dir" ]; then
-        echo "== stream throughput ($1): skipped, $dir is not configured"
-        return
-    fi
-    if ! out="$(cmake --build "$dir" --target stream_throughput_bench stream_scale_bench 2>&1)"; then
-        echo "== stream throughput ($1): build failed"; echo "$out" | tail -20; status=1; return
-    fi
-    echo "== stream throughput ($1)"
-    "$ROOT/scripts/with-wine.sh" "$dir" \
-        sh -c "cd '$dir/bin' && \"\$WINE\" ./stream_throughput_bench.exe '$MIB' 2>/dev/null" || status=1
-    echo "== stream scale ($1)"
-    "$ROOT/scripts/with-wine.sh" "$dir" \
-        sh -c "cd '$dir/bin' && \"\$WINE\" ./stream_scale_bench.exe '$CONNECTIONS' 2>/dev/null" || status=1
-}
-run_bench win64
-if "$ROOT/scripts/can-run-32bit.sh"; then
-    run_bench win32
-else
-    echo "== stream throughput (win32): skipped, this host cannot run 32-bit Linux programs"
-fi
-exit $status
+. "$ROOT/bench/each_build.sh"
+bench_each_build "stream throughput" "stream_throughput_bench" \
+    sh -c 'cd "$BENCH_DIR/bin" && "$WINE" ./stream_throughput_bench.exe "$0" 2>/dev/null' "$MIB"
+bench_each_build "stream scale" "stream_scale_bench" \
+    sh -c 'cd "$BENCH_DIR/bin" && "$WINE" ./stream_scale_bench.exe "$0" 2>/dev/null' "$CONNECTIONS"
+exit $bench_status
