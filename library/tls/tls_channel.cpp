@@ -114,6 +114,10 @@ void AppendToken(SecBuffer& token, std::string& out) {
     token.cbBuffer = 0;
 }
 
+RecordHeader HeaderOf(RecordBuffer& input) {
+    return CheckRecordHeader(reinterpret_cast<const unsigned char*>(input.Data()), input.Size());
+}
+
 }  // namespace
 
 const char* TlsStatusText(TlsStatus status) {
@@ -231,6 +235,10 @@ TlsStatus TlsChannel::Receive(const char* data, std::size_t n, std::string& out,
 
 TlsStatus TlsChannel::Impl::HandshakeRounds(std::string& out, std::string& plain) {
     for (int round = 0; round < kMaxHandshakeRounds && input.Size() > 0; ++round) {
+        // A clear-text server (implicit TLS on a plain port) answers with a
+        // greeting, which Schannel may wait on for up to 64 KiB.
+        if (HeaderOf(input) == RecordHeader::kNotTls)
+            return Fail(TlsStatus::kHandshakeFailed, SEC_E_ILLEGAL_MESSAGE);
         SecBuffer in[2] = {{static_cast<ULONG>(input.Size()), SECBUFFER_TOKEN, input.Data()},
                            {0, SECBUFFER_EMPTY, nullptr}};
         SecBufferDesc inDesc = {SECBUFFER_VERSION, 2, in};
@@ -322,6 +330,8 @@ TlsStatus TlsChannel::Impl::CheckServerCertificate() {
 
 TlsStatus TlsChannel::Impl::DecryptRecords(std::string& plain) {
     while (input.Size() > 0 && state == State::kOpen) {
+        if (HeaderOf(input) == RecordHeader::kNotTls)
+            return Fail(TlsStatus::kProtocolError, SEC_E_ILLEGAL_MESSAGE);
         unsigned char recordType = static_cast<unsigned char>(input.Data()[0]);
         SecBuffer b[4] = {{static_cast<ULONG>(input.Size()), SECBUFFER_DATA, input.Data()},
                           {0, SECBUFFER_EMPTY, nullptr},

@@ -184,4 +184,27 @@ TEST(TlsTrustFile, FindsCertificateBlocks) {
     EXPECT_FALSE(IsAlertRecord(23));
 }
 
+TEST(TlsTrustFile, RecordHeadersTellTlsFromClearText) {
+    struct Case { const char* name; std::string bytes; RecordHeader want; };
+    const std::vector<Case> cases = {
+        {"nothing yet", "", RecordHeader::kIncomplete},
+        {"handshake type only", "\x16", RecordHeader::kIncomplete},
+        {"server hello start", std::string("\x16\x03\x03\x00", 4), RecordHeader::kIncomplete},
+        {"server hello", std::string("\x16\x03\x03\x00\x5d", 5), RecordHeader::kPlausible},
+        {"TLS 1.0 record version", std::string("\x16\x03\x01\x02\x00", 5), RecordHeader::kPlausible},
+        {"alert", std::string("\x15\x03\x03\x00\x02\x02\x28", 7), RecordHeader::kPlausible},
+        {"largest body", std::string("\x17\x03\x03\x48\x00", 5), RecordHeader::kPlausible},
+        {"one byte too long", std::string("\x17\x03\x03\x48\x01", 5), RecordHeader::kNotTls},
+        {"SMTP greeting", "220 mail.test ESMTP\r\n", RecordHeader::kNotTls},
+        {"POP3 greeting", "+OK ready\r\n", RecordHeader::kNotTls},
+        {"SSL 2 hello", std::string("\x80\x2e\x01", 3), RecordHeader::kNotTls},
+        {"right type, wrong version", std::string("\x16\x02", 2), RecordHeader::kNotTls},
+        {"heartbeat type", std::string("\x18\x03\x03\x00\x01", 5), RecordHeader::kNotTls},
+    };
+    for (const Case& c : cases) {
+        const auto* data = reinterpret_cast<const unsigned char*>(c.bytes.data());
+        EXPECT_EQ(CheckRecordHeader(data, c.bytes.size()), c.want) << c.name;
+    }
+}
+
 }  // namespace

@@ -11,6 +11,8 @@ Ports (a thread per connection):
                many sizes, each record cut into small TCP writes, then
                close_notify, then closes.
   47503 old:   TLS 1.0 and 1.1 only.
+  47504 plain: no TLS at all: an SMTP greeting, then silence.
+  47505 cut:   reads the ClientHello, answers with half a ServerHello, hangs up.
 
 Files (in DIR, passed to the test as a Windows path in ZENK_TLS_FILES):
   ca.pem, ca.der  the CA that signed server.pem
@@ -29,7 +31,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import peerlib  # noqa: E402
 
 HOST = "127.0.15.1"
-ECHO_PORT, DRIP_PORT, OLD_PORT = 47501, 47502, 47503
+ECHO_PORT, DRIP_PORT, OLD_PORT, PLAIN_PORT, CUT_PORT = 47501, 47502, 47503, 47504, 47505
 DRIP_BYTES = 200000
 
 
@@ -135,6 +137,24 @@ def old(conn, ctx):
         pass
 
 
+def plain(conn, ctx):
+    conn.sendall(b"220 mail.test ESMTP ready\r\n")
+    conn.recv(65536)
+    time.sleep(5)  # silence: the client must decide on what it has
+
+
+def cut(conn, ctx):
+    incoming, outgoing = ssl.MemoryBIO(), ssl.MemoryBIO()
+    tls = ctx.wrap_bio(incoming, outgoing, server_side=True)
+    incoming.write(conn.recv(65536))
+    try:
+        tls.do_handshake()
+    except ssl.SSLWantReadError:
+        pass
+    flight = outgoing.read()
+    conn.sendall(flight[:len(flight) // 2])
+
+
 def serve_port(port, handler, ctx):
     listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
@@ -156,7 +176,8 @@ def serve_port(port, handler, ctx):
 
 def serve(folder):
     plan = [(ECHO_PORT, echo, context(folder)), (DRIP_PORT, drip, context(folder)),
-            (OLD_PORT, old, context(folder, old=True))]
+            (OLD_PORT, old, context(folder, old=True)), (PLAIN_PORT, plain, None),
+            (CUT_PORT, cut, context(folder))]
     for port, handler, ctx in plan:
         threading.Thread(target=serve_port, args=(port, handler, ctx), daemon=True).start()
     while True:
@@ -169,7 +190,7 @@ def run(argv):
     with peerlib.Peers() as peers:
         peers.start("tls", [peerlib.PY, os.path.abspath(__file__), "serve", folder],
                     wait=(HOST, OLD_PORT))
-        for port in (ECHO_PORT, DRIP_PORT):
+        for port in (ECHO_PORT, DRIP_PORT, PLAIN_PORT, CUT_PORT):
             if not peerlib.wait_port(HOST, port):
                 print(f"tls peer: port {port} not listening", file=sys.stderr)
                 return 1

@@ -5,15 +5,21 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include "tls/tls_channel.h"
 
 using zenk::tls::TlsChannel;
 using zenk::tls::TlsStatus;
 
+namespace zenk::tls {
+void PrintTo(TlsStatus status, std::ostream* os) { *os << TlsStatusText(status); }
+}  // namespace zenk::tls
+
 namespace {
 
-constexpr u_short kEchoPort = 47501, kDripPort = 47502, kOldPort = 47503;
+constexpr u_short kEchoPort = 47501, kDripPort = 47502, kOldPort = 47503, kPlainPort = 47504,
+                  kCutPort = 47505;
 constexpr std::size_t kDripBytes = 200000;  // tls_peers.DRIP_BYTES
 constexpr DWORD kReceiveTimeoutMs = 10000;  // no test may hang on a silent server
 
@@ -114,6 +120,11 @@ TEST_F(TlsChannelTest, TrustDecisions) {
          TlsChannel::State::kFailed},
         {"TLS 1.0/1.1 only", kOldPort, "mail.test", PeerFile("ca.pem"), TlsStatus::kHandshakeFailed,
          TlsChannel::State::kFailed},
+        {"clear-text server", kPlainPort, "mail.test", PeerFile("ca.pem"), TlsStatus::kHandshakeFailed,
+         TlsChannel::State::kFailed},
+        // The channel cannot see the hang-up; it must only not claim success.
+        {"hang-up mid-handshake", kCutPort, "mail.test", PeerFile("ca.pem"), TlsStatus::kOk,
+         TlsChannel::State::kHandshaking},
         {"missing CA file", kEchoPort, "mail.test", PeerFile("none.pem"), TlsStatus::kCaFileUnreadable,
          TlsChannel::State::kFailed},
         {"key is not a CA file", kEchoPort, "mail.test", PeerFile("ca.key"), TlsStatus::kCaFileUnreadable,
@@ -130,8 +141,9 @@ TEST_F(TlsChannelTest, TrustDecisions) {
         EXPECT_EQ(tls.CurrentState(), c.wantState) << c.name;
         // A refused channel stays refused: nothing can be sent through it.
         std::string out;
-        if (c.want != TlsStatus::kOk) {
-            EXPECT_EQ(tls.Send("x", 1, out), c.want) << c.name;
+        if (c.wantState != TlsChannel::State::kOpen) {
+            TlsStatus wantSend = c.want == TlsStatus::kOk ? TlsStatus::kWrongState : c.want;
+            EXPECT_EQ(tls.Send("x", 1, out), wantSend) << c.name;
             EXPECT_TRUE(out.empty()) << c.name;
         }
     }
