@@ -18,6 +18,7 @@ Files (in DIR, passed to the test as a Windows path in ZENK_TLS_FILES):
   ca.pem, ca.der  the CA that signed server.pem
   rogue.pem       a CA that signed nothing the servers use
 """
+import functools
 import os
 import shutil
 import socket
@@ -155,31 +156,14 @@ def cut(conn, ctx):
     conn.sendall(flight[:len(flight) // 2])
 
 
-def serve_port(port, handler, ctx):
-    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    listener.bind((HOST, port))
-    listener.listen(16)
-
-    def one(conn):
-        try:
-            handler(conn, ctx)
-        except (OSError, ssl.SSLError):
-            pass
-        finally:
-            conn.close()
-
-    while True:
-        conn, _ = listener.accept()
-        threading.Thread(target=one, args=(conn,), daemon=True).start()
-
-
 def serve(folder):
     plan = [(ECHO_PORT, echo, context(folder)), (DRIP_PORT, drip, context(folder)),
             (OLD_PORT, old, context(folder, old=True)), (PLAIN_PORT, plain, None),
             (CUT_PORT, cut, context(folder))]
     for port, handler, ctx in plan:
-        threading.Thread(target=serve_port, args=(port, handler, ctx), daemon=True).start()
+        # ssl.SSLError is an OSError: a failed handshake ends only its connection.
+        threading.Thread(target=peerlib.serve_tcp, args=(HOST, port, functools.partial(handler, ctx=ctx)),
+                         daemon=True).start()
     while True:
         time.sleep(3600)
 
