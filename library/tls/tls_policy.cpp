@@ -85,6 +85,10 @@ UpgradeStep NextUpgradeStep(SecurityMode mode, bool tlsActive, const ServerCapab
     return caps.startTls ? UpgradeStep::kStartTls : UpgradeStep::kFailNotOffered;
 }
 
+bool UseEhlo(SecurityMode mode, bool haveCredentials) {
+    return mode != SecurityMode::kNone || haveCredentials;
+}
+
 bool MaySendCredentials(bool tlsActive, bool allowClearCredentials) {
     return tlsActive || allowClearCredentials;
 }

@@ -41,6 +41,10 @@ enum class UpgradeStep {
 };
 UpgradeStep NextUpgradeStep(SecurityMode mode, bool tlsActive, const ServerCapabilities& caps);
 
+// EHLO replaces HELO only when the caller asked for security or AUTH, so
+// that a session that asked for neither sends the same bytes as always.
+bool UseEhlo(SecurityMode mode, bool haveCredentials);
+
 // Credentials go out only over TLS that has finished its handshake, unless
 // the caller has explicitly allowed clear-text credentials.
 bool MaySendCredentials(bool tlsActive, bool allowClearCredentials);

@@ -62,6 +62,10 @@ TEST(TlsPolicy, UpgradeNeverFallsBackToClearText) {
         EXPECT_EQ(NextUpgradeStep(c.mode, c.tlsActive, caps), c.want)
             << static_cast<int>(c.mode) << " tls=" << c.tlsActive << " offered=" << c.offered;
     }
+    EXPECT_FALSE(UseEhlo(SecurityMode::kNone, false));  // the greeting of old stays HELO
+    EXPECT_TRUE(UseEhlo(SecurityMode::kNone, true));
+    EXPECT_TRUE(UseEhlo(SecurityMode::kStartTlsRequired, false));
+    EXPECT_TRUE(UseEhlo(SecurityMode::kImplicitTls, false));
     EXPECT_TRUE(MaySendCredentials(true, false));
     EXPECT_TRUE(MaySendCredentials(false, true));
     EXPECT_FALSE(MaySendCredentials(false, false));
