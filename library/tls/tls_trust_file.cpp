@@ -27,15 +27,6 @@ std::vector<std::string_view> PemCertificateBlocks(std::string_view text) {
     return blocks;
 }
 
-RecordHeader CheckRecordHeader(const unsigned char* data, std::size_t n) {
-    // change_cipher_spec 20, alert 21, handshake 22, application_data 23.
-    if (n >= 1 && (data[0] < 20 || data[0] > 23)) return RecordHeader::kNotTls;
-    if (n >= 2 && data[1] != 3) return RecordHeader::kNotTls;
-    if (n < 5) return RecordHeader::kIncomplete;
-    std::size_t length = (static_cast<std::size_t>(data[3]) << 8) | data[4];
-    return length <= kMaxRecordBody ? RecordHeader::kPlausible : RecordHeader::kNotTls;
-}
-
 bool LooksLikePem(std::string_view text) {
     return text.find("-----BEGIN ") != std::string_view::npos;
 }

@@ -184,11 +184,9 @@ TEST(TlsTrustFile, FindsCertificateBlocks) {
         EXPECT_EQ(gotText, c.want) << c.name;
         EXPECT_EQ(LooksLikePem(c.text), c.pem) << c.name;
     }
-    EXPECT_TRUE(IsAlertRecord(21));
-    EXPECT_FALSE(IsAlertRecord(23));
 }
 
-TEST(TlsTrustFile, RecordHeadersTellTlsFromClearText) {
+TEST(TlsRecordBuffer, RecordHeadersTellTlsFromClearText) {
     struct Case { const char* name; std::string bytes; RecordHeader want; };
     const std::vector<Case> cases = {
         {"nothing yet", "", RecordHeader::kIncomplete},
@@ -209,6 +207,8 @@ TEST(TlsTrustFile, RecordHeadersTellTlsFromClearText) {
         const auto* data = reinterpret_cast<const unsigned char*>(c.bytes.data());
         EXPECT_EQ(CheckRecordHeader(data, c.bytes.size()), c.want) << c.name;
     }
+    EXPECT_TRUE(IsAlertRecord(21));
+    EXPECT_FALSE(IsAlertRecord(23));
 }
 
 }  // namespace
