@@ -17,6 +17,7 @@ Ports (a thread per connection):
 Files (in DIR, passed to the test as a Windows path in ZENK_TLS_FILES):
   ca.pem, ca.der  the CA that signed server.pem
   rogue.pem       a CA that signed nothing the servers use
+  bundle.pem      rogue.pem, then ca.pem
 """
 import functools
 import os
@@ -55,6 +56,10 @@ def make_files(folder):
                 "-addext", "basicConstraints=critical,CA:TRUE",
                 "-addext", "keyUsage=critical,keyCertSign,cRLSign", cwd=folder)
     openssl("x509", "-in", "ca.pem", "-outform", "DER", "-out", "ca.der", cwd=folder)
+    with open(os.path.join(folder, "bundle.pem"), "w") as bundle:
+        for ca in ("rogue", "ca"):
+            with open(os.path.join(folder, f"{ca}.pem")) as f:
+                bundle.write(f"# {ca}\n" + f.read())
     openssl("req", "-newkey", "rsa:2048", "-nodes", "-keyout", "server.key", "-out", "server.csr",
             "-subj", "/CN=mail.test", cwd=folder)
     with open(os.path.join(folder, "server.ext"), "w") as f:

@@ -109,6 +109,8 @@ TEST_F(TlsChannelTest, TrustDecisions) {
     const Case cases[] = {
         {"private CA, PEM", kEchoPort, "mail.test", PeerFile("ca.pem"), TlsStatus::kOk, TlsChannel::State::kOpen},
         {"private CA, DER", kEchoPort, "mail.test", PeerFile("ca.der"), TlsStatus::kOk, TlsChannel::State::kOpen},
+        {"private CA, second in a bundle", kEchoPort, "mail.test", PeerFile("bundle.pem"), TlsStatus::kOk,
+         TlsChannel::State::kOpen},
         {"host name case", kEchoPort, "MAIL.test", PeerFile("ca.pem"), TlsStatus::kOk, TlsChannel::State::kOpen},
         {"system roots do not know the CA", kEchoPort, "mail.test", "", TlsStatus::kCertificateUntrusted,
          TlsChannel::State::kFailed},
