@@ -2,8 +2,11 @@
 # Installs what the build and the tests need, if it is missing. Idempotent:
 # a machine that has everything is left alone (no apt calls at all).
 set -eu
+# libgnutls30 (both architectures): Wine's Schannel is built on it.
+# openssl: the TLS tests make their CA and certificates at every run.
 PACKAGES="wine wine32:i386 wine64 fonts-wine g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake ninja-build googletest \
-xvfb xauth imagemagick python3-aiosmtpd dovecot-pop3d python3-pyftpdlib clang libclang-rt-14-dev postfix"
+xvfb xauth imagemagick python3-aiosmtpd dovecot-pop3d python3-pyftpdlib clang libclang-rt-14-dev postfix \
+libgnutls30 libgnutls30:i386 openssl"
 
 missing=""
 for p in $PACKAGES; do

@@ -18,6 +18,7 @@ import signal
 import socket
 import subprocess
 import sys
+import threading
 import time
 
 # Debian's interpreter, which has aiosmtpd and pyftpdlib; `python3` on PATH may not.
@@ -133,3 +134,29 @@ class Peers:
         except subprocess.TimeoutExpired:
             print(f"peerlib: test timed out after {timeout} s", file=sys.stderr)
             return 124
+
+
+def serve_tcp(host, port, handler, rcvbuf=None):
+    """Accepts connections on host:port for ever, each handled by
+    handler(conn) on a thread of its own; the connection is closed after,
+    and an OSError inside the handler (a client that went away) ends only
+    that connection. rcvbuf, set before listen, is inherited by every
+    accepted socket."""
+    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    if rcvbuf:
+        listener.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, rcvbuf)
+    listener.bind((host, port))
+    listener.listen(16)
+
+    def one(conn):
+        try:
+            handler(conn)
+        except OSError:
+            pass
+        finally:
+            conn.close()
+
+    while True:
+        conn, _ = listener.accept()
+        threading.Thread(target=one, args=(conn,), daemon=True).start()

@@ -68,32 +68,11 @@ def reset(conn):
     conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
 
 
-def serve_port(port, handler, rcvbuf=None):
-    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    if rcvbuf:  # set before listen: accepted sockets inherit it and the window stays small
-        listener.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, rcvbuf)
-    listener.bind((HOST, port))
-    listener.listen(16)
-
-    def one(conn):
-        try:
-            handler(conn)
-        except OSError:
-            pass
-        finally:
-            conn.close()
-
-    while True:
-        conn, _ = listener.accept()
-        threading.Thread(target=one, args=(conn,), daemon=True).start()
-
-
 def serve():
     plan = [(HOLD_PORT, hold, 2048), (BYE_PORT, bye, None), (BURST_PORT, burst, None),
             (RESET_PORT, reset, None)]
     for port, handler, rcvbuf in plan:
-        threading.Thread(target=serve_port, args=(port, handler, rcvbuf), daemon=True).start()
+        threading.Thread(target=peerlib.serve_tcp, args=(HOST, port, handler, rcvbuf), daemon=True).start()
     while True:
         time.sleep(3600)
 
