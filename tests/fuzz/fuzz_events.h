@@ -9,13 +9,30 @@
 // Every other byte is received; a chunk also ends after each LF. After each
 // chunk the harness completes every write the engine has queued, so the
 // session moves on as it would against a live server.
+//
+// ExpandRuns lets short inputs reach lines far longer than any limit: \x07
+// followed by a byte b stands for kRun copies of b.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace fuzzutil {
 
 enum class Event { kClosed, kSecond, kSendError, kReceiveError, kReadFailed };
+
+constexpr std::size_t kRun = 70000;  // bytes a \x07 pair expands to
+
+inline std::string ExpandRuns(const std::uint8_t* data, std::size_t size) {
+    std::string bytes;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == 0x07 && i + 1 < size && (data[i + 1] < 0x01 || data[i + 1] > 0x07))
+            bytes.append(kRun, static_cast<char>(data[++i]));
+        else if (data[i] != 0x07)
+            bytes.push_back(static_cast<char>(data[i]));
+    }
+    return bytes;
+}
 
 // Walks data; calls onChunk(const char*, size_t) then pump() for each chunk,
 // and onEvent(Event) then pump() for each control byte.

@@ -6,10 +6,9 @@
 // been dropped, and that USER and PASS only answer a whole "+OK" line that
 // fits the reply limit. Each clock event of the input moves time 10 s on.
 //
-// Besides the control bytes of fuzz_events.h, \x07 followed by a byte b
-// stands for kRun copies of b, so short inputs reach lines far longer than
-// any limit; the bytes reach the engine in chunks of at most 1024, as the
-// stream endpoint delivers them.
+// Runs of \x07 expand as fuzz_events.h says, so short inputs reach lines
+// far longer than any limit; the bytes reach the engine in chunks of at
+// most 1024.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -67,7 +66,6 @@ public:
     int pending = 0;
 };
 
-constexpr std::size_t kRun = 70000;      // bytes a \x07 pair expands to
 constexpr std::size_t kChunk = 1024;     // the stream endpoint's largest chunk
 
 // Follows the server's bytes as reply lines (CR LF ends one), the way the
@@ -112,13 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             engine.OnSent();
         }
     };
-    std::string bytes;
-    for (std::size_t i = 1; i < size; ++i) {
-        if (data[i] == 0x07 && i + 1 < size && (data[i + 1] < 0x01 || data[i + 1] > 0x07))
-            bytes.append(kRun, static_cast<char>(data[++i]));
-        else if (data[i] != 0x07)
-            bytes.push_back(static_cast<char>(data[i]));
-    }
+    const std::string bytes = fuzzutil::ExpandRuns(data + 1, size - 1);
     LineTracker lines;
     auto feed = [&](const char* p, std::size_t n) {
         for (std::size_t at = 0; at < n; at += kChunk) {

@@ -1,6 +1,7 @@
 // libFuzzer target: SmtpEngine fed arbitrary server bytes after a normal
 // start, delivering a two-message outbox. Checks that the run posts its
-// final 0 at most once and writes nothing after it.
+// final 0 at most once and writes nothing after it. Runs of \x07 expand
+// (fuzz_events.h), so replies far longer than any line limit are fed too.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -58,8 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         check();
     };
+    const std::string bytes = fuzzutil::ExpandRuns(data, size);
     fuzzutil::Play(
-        data, size, [&](const char* p, std::size_t n) { engine.OnReceived(p, n); },
+        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+        [&](const char* p, std::size_t n) { engine.OnReceived(p, n); },
         [&](fuzzutil::Event e) {
             switch (e) {
             case fuzzutil::Event::kClosed: engine.OnClosed(); break;
