@@ -109,7 +109,8 @@ TEST(Session, NullArgumentsFailWithoutPoisoningTheSession) {
 TEST(Session, FailedQueryIsSticky) {
     char addrs[ZENK_ADDRLIST_SIZE];
     int failure = ZENKGetServerIP("no-such-host.invalid", addrs);
-    ASSERT_TRUE(failure == 11001 || failure == 11004) << failure;
+    // Host not found, no address, or (with no name server reachable) try again.
+    ASSERT_TRUE(failure == 11001 || failure == 11002 || failure == 11004) << failure;
     std::memset(addrs, 'q', sizeof addrs);
     EXPECT_EQ(ZENKGetServerIP("127.0.0.1", addrs), failure);
     EXPECT_EQ(addrs[0], 'q');  // nothing written
