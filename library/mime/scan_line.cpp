@@ -76,30 +76,35 @@ int ScanReader::PeekByte() {
     return block_[used_];
 }
 
-bool ScanReader::ReadLine(ScanLine& line) {
-    line.bytes.Clear();
-    line.cut = false;
+template <class Take>
+int ScanReader::ReadPieces(Take&& take) {
     bool any = false;
     for (;;) {
         if (used_ == filled_) {
             const long got = Fill();
-            if (got < 0) return false;
-            if (got == 0) {
-                if (!any) return false;
-                break;  // a last line without LF
-            }
+            if (got < 0) return -1;
+            if (got == 0) return any ? 2 : 0;
         }
         any = true;
         const unsigned char* from = block_ + used_;
         const std::size_t left = filled_ - used_;
         const void* lf = std::memchr(from, '\n', left);
         const std::size_t n = lf ? static_cast<std::size_t>(static_cast<const unsigned char*>(lf) - from) : left;
-        if (n && !line.cut &&
+        if (n) take(from, n);
+        used_ += lf ? n + 1 : n;
+        if (lf) return 1;
+    }
+}
+
+bool ScanReader::ReadLine(ScanLine& line) {
+    line.bytes.Clear();
+    line.cut = false;
+    const int ended = ReadPieces([&line](const unsigned char* from, std::size_t n) {
+        if (!line.cut &&
             (line.bytes.Size() + n > kMaxScanLine || !line.bytes.Append(reinterpret_cast<const char*>(from), n)))
             line.cut = true;
-        used_ += lf ? n + 1 : n;
-        if (lf) break;
-    }
+    });
+    if (ended <= 0) return false;
     const std::string_view text = line.View();
     if (!text.empty() && text.back() == '\r') line.bytes.Truncate(text.size() - 1);
     return true;
@@ -109,31 +114,15 @@ bool ScanReader::ReadLineSkippingRest(Line& line) {
     line.length = 0;
     line.text[0] = '\0';
     std::size_t count = 0;  // bytes kept, at most kMaxLineBytes
-    bool any = false, cut = false;
-    for (;;) {
-        if (used_ == filled_) {
-            const long got = Fill();
-            if (got < 0) return false;
-            if (got == 0) {
-                if (!any) return false;
-                break;
-            }
-        }
-        any = true;
-        const unsigned char* from = block_ + used_;
-        const std::size_t left = filled_ - used_;
-        const void* lf = std::memchr(from, '\n', left);
-        const std::size_t n = lf ? static_cast<std::size_t>(static_cast<const unsigned char*>(lf) - from) : left;
+    bool cut = false;
+    const int ended = ReadPieces([&](const unsigned char* from, std::size_t n) {
         const std::size_t keep = n < kMaxLineBytes - count ? n : kMaxLineBytes - count;
         std::memcpy(line.text + count, from, keep);
         count += keep;
         if (keep < n) cut = true;
-        used_ += lf ? n + 1 : n;
-        if (lf) {
-            if (!cut && count > 0 && line.text[count - 1] == '\r') --count;
-            break;
-        }
-    }
+    });
+    if (ended <= 0) return false;
+    if (ended == 1 && !cut && count > 0 && line.text[count - 1] == '\r') --count;
     line.length = count;
     line.text[count] = '\0';
     return true;

@@ -94,6 +94,11 @@ private:
     // Reads the next block once the one in hand is used up: its byte count,
     // 0 at the end, -1 when the read fails.
     long Fill();
+    // Walks the next line through the blocks: take(bytes, n) for each piece
+    // before the LF, which is consumed. 1: a line ended by LF, 2: a last
+    // line without LF, 0: no line (the end), -1: the read failed.
+    template <class Take>
+    int ReadPieces(Take&& take);
 
     ByteSource* source_;
     std::uint64_t blockStart_;      // source position of block_[0]
