@@ -118,6 +118,7 @@ int FetchCommand(int argc, char** argv) {
                 else if (status == 5) {
                     // The library names the command and masks the password.
                     char refusal[160];
+                    std::fflush(stdout);  // the complaint comes after the lines before it
                     if (!failure) failure = status;
                     if (ZENKPOP3LastRefusal(session, refusal, sizeof refusal) == 0)
                         std::fprintf(stderr, "zenkmail fetch: server refused %s (status 5)\n", refusal);
@@ -125,6 +126,7 @@ int FetchCommand(int argc, char** argv) {
                         std::fprintf(stderr, "zenkmail fetch: %s (status 5)\n", FailureText(status));
                 } else if (const char* text = FailureText(status)) {
                     if (!failure) failure = status;
+                    std::fflush(stdout);
                     std::fprintf(stderr, "zenkmail fetch: %s (status %d)\n", text, status);
                 }
                 continue;
@@ -132,6 +134,7 @@ int FetchCommand(int argc, char** argv) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
+        std::fflush(stdout);  // what the queue held so far, in one write
         if (!ended) MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT);
     }
     ZENKPOP3Close(session);

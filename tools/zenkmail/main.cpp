@@ -34,6 +34,11 @@ void Usage(FILE* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The C runtime writes an unbuffered stdout byte by byte, each a system
+    // call (under Wine a server round trip). Output is buffered here and each
+    // subcommand flushes where a reader should see progress.
+    static char outBuffer[64 * 1024];
+    std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
     if (argc < 2) {
         Usage(stderr);
         return 2;

@@ -94,10 +94,6 @@ int ScanCommand(int argc, char** argv) {
         std::fprintf(stderr, "zenkmail scan: cannot find the inbox file %s\n", inbox);
         return 1;
     }
-    // Records are printed line by line: a large buffer makes that a few
-    // writes per megabyte rather than one per few lines.
-    static char outBuffer[64 * 1024];
-    std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
     ZENKInit();
     void* scanner = nullptr;
     if (ZENKMimeScanStart(inbox, dir, &scanner) != 0) {

@@ -31,6 +31,7 @@ int SendCommand(int argc, char** argv) {
     std::string outbox = temporary ? TemporaryOutbox() : options.outbox;
     std::printf("composing: from %s, %zu recipient(s), %zu attachment(s)\n", options.from.c_str(),
                 options.to.size() + options.cc.size(), options.attachments.size());
+    std::fflush(stdout);  // before any complaint about a part
     if (!ComposeOutbox(options, outbox)) {
         if (temporary) DeleteFileA(outbox.c_str());
         ZENKEndWinSock();
