@@ -443,8 +443,7 @@ TEST(Pop3Engine, StartStepsFailInOrderAndMayBeRetried) {
 // tick, whatever arrives; a failure recorded by the stream ends it at once.
 TEST(Pop3Engine, ConnectLimitRunsUntilTheGreetingIsWhole) {
     for (const char* sent : {"", "+OK", "+OK ready\r"}) {
-        Session waiting;
-        waiting.engine.SetLimits(30, 60);
+        Session waiting;  // the default limit: 30 s
         waiting.engine.OnTick(0, 0xFFFFF000u);  // the counter wraps in between
         waiting.Chunk(sent);
         waiting.engine.OnTick(0, 0xFFFFF000u + 29999u);

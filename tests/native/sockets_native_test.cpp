@@ -295,7 +295,7 @@ TEST_F(QueueBlocks, AnInPlaceAppendWithoutMemoryChangesNothing) {
 // more than twice its chunks' bytes plus its bounded spares.
 TEST_F(QueueBlocks, RandomTrafficKeepsOrderAndBoundsMemory) {
     const std::uint32_t sizes[] = {0, 1, 700, kLarge - 1, kLarge, kLarge + 5000, 3 * kLarge, 5 * kLarge};
-    for (unsigned seed = 1; seed <= 8; ++seed) {
+    for (unsigned seed = 1; seed <= 4; ++seed) {
         std::mt19937 rng(seed);
         PacketQueue q;
         std::deque<std::string> model;
@@ -304,8 +304,13 @@ TEST_F(QueueBlocks, RandomTrafficKeepsOrderAndBoundsMemory) {
         std::uint32_t stagingCapacity = 0;
         for (int step = 0; step < 400; ++step) {
             std::uint32_t length = sizes[rng() % (sizeof sizes / sizeof sizes[0])];
+            // Random words rather than random bytes: the same disorder, a
+            // quarter of the generator calls (the chunks reach megabytes).
             std::string chunk(length, '\0');
-            for (char& c : chunk) c = static_cast<char>(rng());
+            for (std::uint32_t i = 0; i < length; i += 4) {
+                const std::uint32_t word = rng();
+                std::memcpy(&chunk[i], &word, std::min<std::uint32_t>(4, length - i));
+            }
             switch (rng() % 3) {
             case 0:
                 ASSERT_TRUE(q.Append(chunk.data(), length, {}));

@@ -1,6 +1,7 @@
-// Pop3Session white-box: the silence limit, shortened, against the scripted
-// peer on 127.0.3.15 that sends message 1 whole and stops in the middle of
-// message 2.
+// Pop3Session white-box: the greeting and silence limits, shortened (the
+// engine's own tests hold their defaults), against the scripted peers on
+// 127.0.3.6, which never greets, and 127.0.3.15, which sends message 1
+// whole and stops in the middle of message 2.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -59,6 +60,43 @@ TEST(Pop3SessionLimits, ServerSilentMidMessageEndsTheRunWithoutQuit) {
     const std::string record = "USER bob\r\nPASS secret\r\nSTAT\r\nRETR 1\r\nDELE 1\r\n#DELE 1 stored\r\nRETR 2\r\n#closed\r\n";
     testutil::PumpUntil([&] { return inboxtest::ReadWholeFile(Work("stall.record")) == record; }, 3000);
     EXPECT_EQ(inboxtest::ReadWholeFile(Work("stall.record")), record);
+    delete session;
+    ZENKEndWinSock();
+}
+
+// A server that accepts the connection and never greets: status 4 and 0
+// once the greeting limit has passed, no credential sent, nothing written
+// to the inbox, and the connection closed.
+TEST(Pop3SessionLimits, ServerThatNeverGreetsEndsTheRunAtTheGreetingLimit) {
+    zenk::OnProcessEntry(GetModuleHandleA(nullptr), DLL_PROCESS_ATTACH);
+    ZENKInit();
+    ASSERT_EQ(ZENKStartWinSock(0x0101), 1);
+    MSG peek;
+    PeekMessageA(&peek, nullptr, 0, 0, PM_NOREMOVE);
+    const std::string inbox = Work("silent-inbox.txt");
+    // The runner's start-up probe may have left its own "#closed" line.
+    std::string before = inboxtest::ReadWholeFile(Work("silent.record"));
+    if (before == "<missing>") before.clear();
+    auto* session = new zenk::Pop3Session(zenk::OwnerNotify::ToThread(GetCurrentThreadId(), kNotify), inbox.c_str());
+    session->Engine().SetLimits(2, 60);
+    const DWORD start = GetTickCount();
+    ASSERT_EQ(session->Transaction("127.0.3.6", "bob", "secret", false, true), 0);
+    Notes notes;
+    bool ended = false;
+    testutil::PumpUntil([&] { return ended; }, 15000, [&](const MSG& m) {
+        if (m.hwnd == nullptr && m.message == kNotify) {
+            notes.push_back({int(m.wParam), long(m.lParam)});
+            ended = m.wParam == 0;
+        }
+    });
+    const DWORD took = GetTickCount() - start;
+    EXPECT_EQ(notes, (Notes{{17, 0}, {4, 0}, {0, 0}}));
+    EXPECT_GE(took, 1800u);
+    EXPECT_LT(took, 8000u);
+    EXPECT_EQ(inboxtest::ReadWholeFile(inbox), "");
+    const std::string after = before + "#closed\r\n";
+    testutil::PumpUntil([&] { return inboxtest::ReadWholeFile(Work("silent.record")) == after; }, 3000);
+    EXPECT_EQ(inboxtest::ReadWholeFile(Work("silent.record")), after);
     delete session;
     ZENKEndWinSock();
 }
