@@ -7,7 +7,7 @@
 #   folder. A failed build or run sets bench_status to 1.
 bench_status=0
 bench_each_build() {
-    title="$1"; targets="$2"; shift 2
+    title="$1"; targets="$2 desktop_keeper"; shift 2  # the keeper: see scripts/with-wine.sh
     for name in win64 win32; do
         dir="$BUILD/$name"
         if [ "$name" = win32 ] && ! "$ROOT/scripts/can-run-32bit.sh"; then
