@@ -3,6 +3,10 @@ for "mail.test" that openssl makes at every run (tls_peers.make_files).
 
     mail_tls_peers.py serve DIR   the SMTP servers and scripted peers (until killed)
     mail_tls_peers.py run CMD...  make the files, start everything, run CMD, check, stop
+    mail_tls_peers.py demo DIR MAILDIR ADDRESS PORT USER PASSWORD
+                                  make the files in DIR and run one aiosmtpd on
+                                  ADDRESS:PORT that requires STARTTLS and AUTH
+                                  (until killed), storing into MAILDIR
 
 127.0.16.1, aiosmtpd storing byte for byte into DIR/maildir, AUTH PLAIN and
 LOGIN for bob / secret required before MAIL:
@@ -30,6 +34,7 @@ import socket
 import ssl
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 
@@ -49,10 +54,29 @@ def server_context(folder):
 
 
 class Authenticator:
+    def __init__(self, user=USER, password=PASSWORD):
+        self.user, self.password = user.encode(), password.encode()
+
     def __call__(self, server, session, envelope, mechanism, auth_data):
         from aiosmtpd.smtp import AuthResult
-        ok = auth_data.login == USER.encode() and auth_data.password == PASSWORD.encode()
+        ok = auth_data.login == self.user and auth_data.password == self.password
         return AuthResult(success=ok, handled=False)
+
+
+def demo(folder, maildir, address, port, user, password):
+    from aiosmtpd.controller import Controller
+    from smtp_maildir_handler import ExactMaildir
+    tls_peers.make_files(folder)
+    server = Controller(ExactMaildir(maildir), hostname=address, port=int(port),
+                        tls_context=server_context(folder), require_starttls=True, auth_require_tls=True,
+                        authenticator=Authenticator(user, password), auth_required=True,
+                        auth_exclude_mechanism=["CRAM-MD5"])
+    server.start()
+    try:
+        while True:
+            time.sleep(3600)
+    finally:
+        server.stop()
 
 
 def start_smtp(folder):
@@ -179,8 +203,11 @@ def check(folder, messages):
 
 
 def run(argv):
-    folder = os.path.abspath("mail_tls_files")
+    # A folder of its own per run; Dovecot (as nobody) must reach the mailbox in it.
+    folder = tempfile.mkdtemp(prefix="mail_tls_", dir=os.getcwd())
+    os.chmod(folder, 0o755)
     tls_peers.make_files(folder)
+    os.chmod(folder, 0o755)
     messages = pop_messages()
     popbox = os.path.join(folder, "popbox")
     for sub in ("cur", "new", "tmp"):
@@ -208,7 +235,10 @@ def run(argv):
     problems = check(folder, messages)
     for p in problems:
         print("mail tls check: " + p, file=sys.stderr)
-    return status or (1 if problems else 0)
+    status = status or (1 if problems else 0)
+    if status == 0:
+        shutil.rmtree(folder, ignore_errors=True)
+    return status
 
 
 if __name__ == "__main__":
@@ -216,5 +246,7 @@ if __name__ == "__main__":
         serve(sys.argv[2])
     elif sys.argv[1:2] == ["run"]:
         sys.exit(run(sys.argv[2:]))
+    elif sys.argv[1:2] == ["demo"] and len(sys.argv) == 8:
+        demo(*sys.argv[2:])
     else:
         sys.exit(__doc__)
