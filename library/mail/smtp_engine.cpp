@@ -147,11 +147,18 @@ void SmtpEngine::OnReceived(const char* chunk, std::size_t length) {
     if (finished_) return;
     idleSeconds_ = 0;
     connected_ = true;  // data flows, whatever the order of the events
-    replyLines_.Feed(chunk, length, [this](std::string_view line) {
-        if (finished_) return;
-        if (state_ == kSmtpEhloReply) tls::NoteEhloLine(line, caps_);
-        if (reply_.TakeLine(line)) TakeReply(reply_.Class());
+    // Bytes that follow the reply to STARTTLS in the same chunk were sent in
+    // clear before the handshake: they are dropped, never taken for replies
+    // that came through TLS (RFC 3207 section 6).
+    replyLines_.Take(chunk, length, [this](std::string_view line, bool overLong) {
+        if (finished_) return false;
+        if (!overLong) {
+            if (state_ == kSmtpEhloReply) tls::NoteEhloLine(line, caps_);
+            if (reply_.TakeLine(line)) TakeReply(reply_.Class());
+        }
+        return state_ != kSmtpTlsHandshake;
     });
+    if (state_ == kSmtpTlsHandshake) replyLines_.Reset();
 }
 
 void SmtpEngine::TakeReply(char replyClass) {

@@ -202,3 +202,28 @@ TEST(SmtpSecurity, StalledHandshakeEndsAsAHandshakeFailure) {
         EXPECT_FALSE(link.streamOpen);
     }
 }
+
+// Clear text that a server (or a man in the middle) adds after its reply to
+// STARTTLS must not be read as part of the first reply through TLS.
+TEST(SmtpSecurity, ClearTextAfterTheStartTlsReplyIsDropped) {
+    for (const std::string tail : {"", "535 5.7.8 forged", "250 forged\r\n535 forged"}) {
+        SCOPED_TRACE(tail);
+        FakeSmtpLink link(kOutbox);
+        SmtpEngine engine(link);
+        engine.SetSecurity(SecurityMode::kStartTlsRequired);
+        engine.SetLogin("bob", "secret", false);
+        engine.SendMail("mail.test");
+        engine.OnConnected();
+        for (const std::string& reply : {std::string("220 hi\r\n"), kOffersTls + "\r\n", "220 go\r\n" + tail}) {
+            engine.OnReceived(reply.data(), reply.size());
+            engine.OnSent();
+        }
+        ASSERT_EQ(engine.State(), kSmtpTlsHandshake);
+        engine.OnTlsOpen();
+        engine.OnSent();
+        const std::string ehlo = kOffersPlain + "\r\n";
+        engine.OnReceived(ehlo.data(), ehlo.size());
+        EXPECT_EQ(engine.State(), kSmtpAuthSent);
+        EXPECT_EQ(link.wire, "EHLO alice\r\nSTARTTLS\r\n<TLS>EHLO alice\r\nAUTH PLAIN AGJvYgBzZWNyZXQ=\r\n");
+    }
+}
