@@ -442,8 +442,9 @@ int                ZENKAPI ZENKMimeScanClose(void* handle);
  *    259 characters, certificateName 255. A CA file that cannot be read is
  *    found at the handshake: status 45.
  *  - SMTP: EHLO replaces HELO only when security or a login was set.
- *    ZENKSMTPSetLogin: user and password at most 255 bytes each, no CR, LF;
- *    a null or empty user forgets the login. AUTH PLAIN when the EHLO reply
+ *    ZENKSMTPSetLogin: user and password at most 255 bytes each, no CR, LF,
+ *    a user needs a password; a null or empty user forgets the login. flags:
+ *    0 or ZENK_LOGIN_ALLOW_CLEAR (any other bit: ZENK_FAILED). AUTH PLAIN when the EHLO reply
  *    offers it, else AUTH LOGIN; neither, or a refusal: 44 and QUIT. The
  *    credentials go out only through TLS whose handshake has finished,
  *    unless flags holds ZENK_LOGIN_ALLOW_CLEAR; without TLS and without that
