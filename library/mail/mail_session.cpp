@@ -78,6 +78,12 @@ bool MailSession::Write(const void* data, std::size_t length) {
 
 int MailSession::StreamLastError() const { return stream_ ? stream_->LastError() : 0; }
 
+bool MailSession::SetPort(int port) {
+    if (!ValidPort(port)) return false;
+    port_ = port;
+    return true;
+}
+
 bool MailSession::SetTrust(const char* caFile, const char* certificateName) {
     const std::size_t caLength = caFile ? std::strlen(caFile) : 0;
     const std::size_t nameLength = certificateName ? std::strlen(certificateName) : 0;

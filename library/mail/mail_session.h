@@ -110,6 +110,10 @@ public:
     bool Write(const void* data, std::size_t length);
     // The endpoint's last error (0 without an endpoint).
     int StreamLastError() const;
+    // The server port the caller chose (1 to 65535); false for another.
+    bool SetPort(int port);
+    // The chosen port, or usual when none was chosen.
+    int PortOr(int usual) const { return port_ ? port_ : usual; }
     // How the server's certificate is trusted. caFile: a PEM or DER file
     // whose certificates are the only trusted roots (null or empty: the
     // system's root store). certificateName: the host name the certificate
@@ -146,6 +150,7 @@ private:
     bool ticking_ = false;              // the tick timer is set
     static constexpr std::size_t kCaFileCapacity = 260;   // MAX_PATH
     static constexpr std::size_t kNameCapacity = 256;     // a DNS name: 253 characters
+    int port_ = 0;                         // 0: the client's usual port
     char caFile_[kCaFileCapacity] = {};    // empty: the system's roots
     char certName_[kNameCapacity] = {};    // empty: the server name
     std::unique_ptr<tls::TlsChannel> tls_;  // TLS on this connection, or none

@@ -25,12 +25,6 @@ Pop3Session::~Pop3Session() {
     delete[] inboxBuffer_;
 }
 
-bool Pop3Session::SetPort(int port) {
-    if (engine_.Started() || !ValidPort(port)) return false;
-    port_ = port;
-    return true;
-}
-
 bool Pop3Session::SetSecurity(int mode) {
     tls::SecurityMode security;
     return SecurityModeOf(mode, security) && engine_.SetSecurity(security);

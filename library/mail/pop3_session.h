@@ -42,7 +42,7 @@ public:
     int MessageCount() const { return engine_.MessageCount(); }
     // Settings for the transaction; each false, nothing changed, once a
     // connection has been requested (see zenk32.h, ZENKPOP3SetPort ...).
-    bool SetPort(int port);
+    bool SetPort(int port) { return !engine_.Started() && mail_.SetPort(port); }
     bool SetSecurity(int mode);
     bool SetTrust(const char* caFile, const char* certificateName);
     // ZENKPOP3LastRefusal: copies the run's first refusal, cut to size - 1
@@ -55,7 +55,7 @@ public:
     bool HasBuffers() const override { return inboxBuffer_ != nullptr; }
     bool CreateInbox() override;
     bool CreateStream() override { return mail_.CreateStream(kChunkSize); }
-    bool Connect(const char* server) override { return mail_.Connect(server, port_); }
+    bool Connect(const char* server) override { return mail_.Connect(server, mail_.PortOr(110)); }
     tls::TlsStatus StartTls() override { return mail_.StartTls(engine_.Server()); }
     void CloseStream() override { mail_.CloseStream(); }
     bool WriteCommand(const char* text, std::size_t length) override { return mail_.Write(text, length); }
@@ -74,7 +74,6 @@ private:
     bool WriteOut();
 
     OwnerNotify notify_;                      // where the caller hears from us
-    int port_ = 110;                          // server port
     HANDLE inbox_ = INVALID_HANDLE_VALUE;     // the open inbox file, or none
     char inboxPath_[kInboxPathCapacity] = {}; // empty: no usable path
     char* inboxBuffer_ = nullptr;             // kInboxBufferSize bytes (owned), or none

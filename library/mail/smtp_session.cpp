@@ -34,12 +34,6 @@ SmtpSession::~SmtpSession() {
     outbox_.Close();
 }
 
-bool SmtpSession::SetPort(int port) {
-    if (engine_.Started() || !ValidPort(port)) return false;
-    port_ = port;
-    return true;
-}
-
 bool SmtpSession::SetSecurity(int mode) {
     tls::SecurityMode security;
     return !engine_.Started() && SecurityModeOf(mode, security) && engine_.SetSecurity(security);

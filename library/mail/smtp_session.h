@@ -38,7 +38,7 @@ public:
     int SendMail(const char* server) { return engine_.SendMail(server); }
     // Settings for the delivery; each false, nothing changed, once it has
     // started (see zenk32.h, ZENKSMTPSetPort and the others).
-    bool SetPort(int port);
+    bool SetPort(int port) { return !engine_.Started() && mail_.SetPort(port); }
     bool SetSecurity(int mode);
     bool SetLogin(const char* user, const char* password, int flags);
     bool SetTrust(const char* caFile, const char* certificateName);
@@ -49,7 +49,7 @@ public:
     ByteSource* OpenOutbox() override;
     void CloseOutbox() override { outbox_.Close(); }
     bool CreateStream() override { return mail_.CreateStream(kChunkSize); }
-    bool Connect(const char* server) override { return mail_.Connect(server, port_); }
+    bool Connect(const char* server) override { return mail_.Connect(server, mail_.PortOr(25)); }
     tls::TlsStatus StartTls() override { return mail_.StartTls(engine_.Server()); }
     void CloseStream() override { mail_.CloseStream(); }
     bool Write(const void* data, std::size_t length) override { return mail_.Write(data, length); }
@@ -60,7 +60,6 @@ private:
     static void Tick(SmtpEngine& engine, int streamLastError, std::uint32_t) { engine.OnSecond(streamLastError); }
 
     OwnerNotify notify_;                   // the caller's window or thread and message
-    int port_ = 25;                        // server port
     FileSource outbox_;                    // the outbox, open during the delivery
     char outboxPath_[kPathCapacity] = {};  // empty when none or too long was given
     SmtpEngine engine_{*this};
