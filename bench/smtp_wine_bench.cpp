@@ -3,6 +3,7 @@
 //
 //   smtp_wine_bench compose ATTACHMENT OUTBOX
 //   smtp_wine_bench send OUTBOX SERVER
+//   smtp_wine_bench send OUTBOX SERVER PORT CAFILE CERTNAME USER
 //
 // compose writes one message (alice@example.org to bob@example.org) with
 // the attachment into OUTBOX through the composer's exports. send delivers
@@ -10,12 +11,15 @@
 // "delivery_seconds=S" for the time from ZENKSMTPSendMail to the final
 // notification and "peak_working_set=BYTES" (GetProcessMemoryInfo) for the
 // sending process, which has done nothing else. Exit code 0 only when the
-// step succeeded (the server accepted the message).
+// step succeeded (the server accepted the message). With PORT and the rest,
+// the delivery goes to that port through STARTTLS, trusting CAFILE for
+// CERTNAME, and logs in as USER with the password in ZENK_BENCH_PASSWORD.
 // bench/run_smtp_bench.sh runs it beside Python's smtplib.
 #include <windows.h>
 #include <psapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "zenk32.h"
@@ -55,7 +59,12 @@ bool Compose(const char* attachment, const char* outbox) {
     return ok;
 }
 
-int Send(const char* outbox, const char* server) {
+struct Secure {
+    int port = 0;  // 0: plain SMTP on port 25
+    const char *caFile = "", *certName = "", *user = "", *password = "";
+};
+
+int Send(const char* outbox, const char* server, const Secure& secure) {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = Proc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -66,6 +75,11 @@ int Send(const char* outbox, const char* server) {
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&outcome));
     void* session = nullptr;
     if (!window || ZENKSMTPStartWindow(window, kNotify, outbox, &session) != 0) return 3;
+    if (secure.port &&
+        (ZENKSMTPSetPort(session, secure.port) != 0 || ZENKSMTPSetSecurity(session, ZENK_SECURITY_STARTTLS) != 0 ||
+         ZENKSMTPSetTrust(session, secure.caFile, secure.certName) != 0 ||
+         ZENKSMTPSetLogin(session, secure.user, secure.password, 0) != 0))
+        return 3;
 
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
@@ -90,10 +104,16 @@ int Send(const char* outbox, const char* server) {
 
 int main(int argc, char** argv) {
     const bool compose = argc == 4 && std::strcmp(argv[1], "compose") == 0;
-    const bool send = argc == 4 && std::strcmp(argv[1], "send") == 0;
+    const bool send = (argc == 4 || argc == 8) && std::strcmp(argv[1], "send") == 0;
     if (!compose && !send) {
-        std::fprintf(stderr, "usage: smtp_wine_bench compose ATTACHMENT OUTBOX | send OUTBOX SERVER\n");
+        std::fprintf(stderr, "usage: smtp_wine_bench compose ATTACHMENT OUTBOX | send OUTBOX SERVER "
+                             "[PORT CAFILE CERTNAME USER]\n");
         return 2;
+    }
+    Secure secure;
+    if (argc == 8) {
+        const char* password = std::getenv("ZENK_BENCH_PASSWORD");
+        secure = {std::atoi(argv[4]), argv[5], argv[6], argv[7], password ? password : ""};
     }
     ZENKInit();
     if (!ZENKStartWinSock(0x0101)) return 3;
@@ -102,7 +122,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "smtp_wine_bench: composing failed\n");
         result = 3;
     }
-    if (send) result = Send(argv[2], argv[3]);
+    if (send) result = Send(argv[2], argv[3], secure);
     ZENKEndWinSock();
     return result;
 }

@@ -9,6 +9,9 @@
 # SENT_FILE: the files that were attached when sending.
 # Dovecot serves MAILDIR on 127.0.0.2:110 with its own configuration (the
 # Maildir is given to nobody, as Dovecot requires), and is stopped by PID.
+# With DEMO_TLS (a folder holding server.pem, server.key and ca.pem, the
+# certificate naming mail.test) and DEMO_PASSWORD_FILE, Dovecot offers STLS
+# and zenkmail fetches through it, trusting only that CA.
 set -eu
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 RUN_BUILD="$1"; WORK="$2"; MAILDIR="$3"; shift 3
@@ -18,7 +21,15 @@ winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 mkdir -p "$WORK/attachments"
 # Dovecot reads the Maildir as nobody: it must be able to reach it.
 chmod a+x "$(dirname "$MAILDIR")" "$WORK"
-CONF="$("$PY" "$ROOT/tests/peers/dovecot_peer.py" "$WORK" "$MAILDIR" 127.0.0.2 demo demo)"
+if [ -n "${DEMO_TLS:-}" ]; then
+    CONF="$("$PY" -c "import sys; sys.path.insert(0, '$ROOT/tests/peers'); import dovecot_peer as d; print(d.write_config('$WORK', '$MAILDIR', '127.0.0.2', 'demo', 'demo', 110, ('$DEMO_TLS/server.pem', '$DEMO_TLS/server.key', 995)))")"
+    SECURE="--starttls --password-file '$(winpath "$DEMO_PASSWORD_FILE")' --cafile '$(winpath "$DEMO_TLS/ca.pem")' --tls-name mail.test"
+    HOW="through STLS, "
+else
+    CONF="$("$PY" "$ROOT/tests/peers/dovecot_peer.py" "$WORK" "$MAILDIR" 127.0.0.2 demo demo)"
+    SECURE="--password demo"
+    HOW=""
+fi
 dovecot -F -c "$CONF" >/dev/null 2>&1 &
 DOVECOT=$!
 trap 'kill $DOVECOT 2>/dev/null; wait $DOVECOT 2>/dev/null || true' EXIT
@@ -27,8 +38,8 @@ echo "== Dovecot serves the Maildir on 127.0.0.2:110"
 
 INBOX="$(winpath "$WORK/inbox.txt")"
 ATTACH="$(winpath "$WORK/attachments")"
-echo "== zenkmail fetch (POP3, deleting each message once stored)"
-"$ROOT/scripts/with-wine.sh" "$RUN_BUILD" sh -c "cd '$RUN_BUILD/bin' && \"\$WINE\" zenkmail.exe fetch --server 127.0.0.2 --user demo --password demo --inbox '$INBOX' --delete"
+echo "== zenkmail fetch (POP3 ${HOW}deleting each message once stored)"
+"$ROOT/scripts/with-wine.sh" "$RUN_BUILD" sh -c "cd '$RUN_BUILD/bin' && \"\$WINE\" zenkmail.exe fetch --server 127.0.0.2 --user demo $SECURE --inbox '$INBOX' --delete"
 echo "== zenkmail scan"
 "$ROOT/scripts/with-wine.sh" "$RUN_BUILD" sh -c "cd '$RUN_BUILD/bin' && \"\$WINE\" zenkmail.exe scan --inbox '$INBOX' --attachments '$ATTACH'"
 

@@ -9,10 +9,12 @@ if "$ROOT/scripts/can-run-32bit.sh"; then RUN=win32; else RUN=win64; fi
 echo "== demo on the $RUN build"
 "$ROOT/scripts/with-wine.sh" "$BUILD/$RUN" sh -c "cd '$BUILD/$RUN/bin' && \"\$WINE\" zenkinfo.exe"
 
-# ---- Sending: zenkmail send to a local SMTP server ------------------------
-# aiosmtpd on 127.0.0.2:25 stores every message byte for byte in a Maildir;
-# zenkmail composes a message with a text and two attachments through
-# zenk32.dll and delivers it; then the stored message is shown.
+# ---- Sending: zenkmail send through STARTTLS and AUTH ---------------------
+# A test CA and a certificate for "mail.test" are made by openssl on the
+# fly; aiosmtpd on 127.0.0.2:587 requires STARTTLS and then AUTH (user demo)
+# and stores every message byte for byte in a Maildir. zenkmail composes a
+# message with a text and two attachments through zenk32.dll and delivers
+# it over TLS, trusting only the test CA; then the stored message is shown.
 DEMO="$(mktemp -d /tmp/zenk_demo.XXXXXX)"
 SMTPD_PID=""
 stop_smtpd() {
@@ -23,29 +25,33 @@ trap 'stop_smtpd; rm -rf "$DEMO"' EXIT
 trap 'exit 130' INT TERM
 
 echo
-echo "== zenkmail send: a message with a text and two attachments"
-PYTHONPATH="$ROOT/tests/peers" /usr/bin/python3 -m aiosmtpd -n -l 127.0.0.2:25 \
-    -c smtp_maildir_handler.ExactMaildir "$DEMO/Maildir" >"$DEMO/aiosmtpd.log" 2>&1 &
+echo "== zenkmail send: a message with a text and two attachments, through STARTTLS with AUTH"
+printf 'demo\n' >"$DEMO/password"
+PYTHONPATH="$ROOT/tests/peers" /usr/bin/python3 "$ROOT/tests/peers/mail_tls_peers.py" demo "$DEMO/tls" \
+    "$DEMO/Maildir" 127.0.0.2 587 demo demo >"$DEMO/aiosmtpd.log" 2>&1 &
 SMTPD_PID=$!
 /usr/bin/python3 - <<'PY'
 import socket, sys, time
-deadline = time.monotonic() + 10
+deadline = time.monotonic() + 20
 while time.monotonic() < deadline:
     try:
-        socket.create_connection(("127.0.0.2", 25), timeout=0.5).close()
+        socket.create_connection(("127.0.0.2", 587), timeout=0.5).close()
         sys.exit(0)
     except OSError:
         time.sleep(0.05)
 sys.exit("demo: the SMTP server did not start")
 PY
-echo "SMTP server (aiosmtpd) listening on 127.0.0.2:25, pid $SMTPD_PID, Maildir $DEMO/Maildir"
+echo "SMTP server (aiosmtpd) on 127.0.0.2:587, STARTTLS and AUTH required, certificate for mail.test"
+echo "from a test CA made just now ($DEMO/tls/ca.pem), pid $SMTPD_PID, Maildir $DEMO/Maildir"
 
 printf 'Hello Bob,\r\n\r\nhere are the notes from Tuesday and the table.\r\n.\r\nThe line above is a lone full stop.\r\n\r\nAlice\r\n' >"$DEMO/text.txt"
 printf 'Meeting notes\r\n- ship zenk32 1.0\r\n- test under Wine\r\n' >"$DEMO/notes.txt"
 /usr/bin/python3 -c 'import sys; sys.stdout.buffer.write(bytes(range(256)) * 4)' >"$DEMO/table.bin"
 
 "$ROOT/scripts/with-wine.sh" "$BUILD/$RUN" sh -c "cd '$BUILD/$RUN/bin' && \"\$WINE\" zenkmail.exe send \
-    --server 127.0.0.2 --from alice@example.org --to bob@example.org --cc carol@example.org \
+    --server 127.0.0.2 --port 587 --starttls --user demo --password-file 'Z:$DEMO/password' \
+    --cafile 'Z:$DEMO/tls/ca.pem' --tls-name mail.test \
+    --from alice@example.org --to bob@example.org --cc carol@example.org \
     --subject 'Notes from Tuesday' --text 'Z:$DEMO/text.txt' \
     --attach 'Z:$DEMO/notes.txt' --attach 'Z:$DEMO/table.bin'"
 stop_smtpd
@@ -71,9 +77,10 @@ for path in sorted(glob.glob(os.path.join(demo, "Maildir", "new", "*"))):
                   "identical to the file sent" if data == original else "DIFFERS from the file sent"))
 PY
 
-# ---- Receiving: zenkmail fetch and scan from a local POP3 server ----------
-# Dovecot serves the same Maildir on 127.0.0.2:110; zenkmail fetches the
-# message into an inbox file (deleting it on the server once stored), scans
-# it, and every attachment is compared with the file that was sent.
+# ---- Receiving: zenkmail fetch through STLS, then scan ---------------------
+# Dovecot serves the same Maildir on 127.0.0.2:110 with the same test
+# certificate; zenkmail fetches the message through STLS into an inbox file
+# (deleting it on the server once stored), scans it, and every attachment
+# is compared with the file that was sent.
 echo
-"$ROOT/scripts/demo-receive.sh" "$BUILD/$RUN" "$DEMO/receive" "$DEMO/Maildir" "$DEMO/notes.txt" "$DEMO/table.bin"
+DEMO_TLS="$DEMO/tls" DEMO_PASSWORD_FILE="$DEMO/password" "$ROOT/scripts/demo-receive.sh" "$BUILD/$RUN" "$DEMO/receive" "$DEMO/Maildir" "$DEMO/notes.txt" "$DEMO/table.bin"

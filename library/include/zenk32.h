@@ -417,6 +417,76 @@ MimeMessageRecord* ZENKAPI ZENKMimeScanGetFirst(void* handle);
 MimeMessageRecord* ZENKAPI ZENKMimeScanGetNext(void* handle);
 int                ZENKAPI ZENKMimeScanClose(void* handle);
 
+/* ---- Secure mail: ports, TLS, SMTP AUTH --------------------------------- */
+/* Called after ZENKSMTPStart* / ZENKPOP3Start* and before ZENKSMTPSendMail /
+ * ZENKPOP3IsThereMail / ZENKPOP3PullMail. Each returns ZENK_OK, ZENK_FAILED
+ * (a value not taken, or the delivery / transaction has already started:
+ * nothing is changed then), ZENK_BAD_HANDLE for a null handle, -1 before
+ * ZENKInit. A session that calls none of them is the plain session above:
+ * port 25 / 110, HELO, USER/PASS in clear, the same bytes and codes.
+ *  - Port: 1 to 65535. The security mode never changes the port: TLS from
+ *    the first byte is usually 465 (SMTP) or 995 (POP3), STARTTLS 587 or 25.
+ *  - Security: ZENK_SECURITY_NONE (default), ZENK_SECURITY_STARTTLS (SMTP
+ *    STARTTLS, RFC 3207 / POP3 STLS, RFC 2595, required: a server that does
+ *    not offer it or refuses it ends the run with 43; never a fall-back to
+ *    clear text) or ZENK_SECURITY_TLS (TLS from the first byte).
+ *  - TLS: 1.2 only (Schannel as Wine 8 has it cannot do 1.3); the server's
+ *    certificate chain and its host name are always checked; revocation is
+ *    not. A server asking for a client certificate gets none.
+ *  - Trust (ZENK*SetTrust): caFile null or "": the system's root store.
+ *    Else a PEM file with one or more CERTIFICATE blocks, or one DER
+ *    certificate: only those certificates are trusted roots (the system
+ *    roots are not). certificateName null or "": the certificate must name
+ *    the server as given to SendMail / IsThereMail / PullMail; else it must
+ *    name certificateName (for a server reached by address). caFile at most
+ *    259 characters, certificateName 255. A CA file that cannot be read is
+ *    found at the handshake: status 45.
+ *  - SMTP: EHLO replaces HELO only when security or a login was set.
+ *    ZENKSMTPSetLogin: user and password at most 255 bytes each, no CR, LF,
+ *    a user needs a password; a null or empty user forgets the login. flags:
+ *    0 or ZENK_LOGIN_ALLOW_CLEAR (any other bit: ZENK_FAILED). AUTH PLAIN when the EHLO reply
+ *    offers it, else AUTH LOGIN; neither, or a refusal: 44 and QUIT. The
+ *    credentials go out only through TLS whose handshake has finished,
+ *    unless flags holds ZENK_LOGIN_ALLOW_CLEAR; without TLS and without that
+ *    flag ZENKSMTPSendMail fails at once with 44 (then 0), nothing sent. The
+ *    password is copied into memory that is wiped when the session is
+ *    closed or the login replaced; it is never written to a file or log.
+ *  - POP3 with security: USER and PASS go out only through TLS. A wrong
+ *    password stays status 5 (ZENKPOP3LastRefusal tells the reply).
+ *  - A failed handshake ends the run at once, without QUIT (no further byte
+ *    is sent on that connection): 40 (no TLS 1.2, an alert, a broken or
+ *    cut-off handshake, or a TLS record that fails later), 41 (certificate
+ *    not trusted), 42 (certificate for another name), 45 (CA file). A
+ *    handshake not finished within the silence limit (SMTP; POP3 after
+ *    STLS) or the connect limit (POP3 TLS from the first byte) gives 40.
+ *  - The server's close_notify is reported as 12 (SMTP) / 13 (POP3), once,
+ *    however the system reports it. When the run is over the session sends
+ *    its own close_notify. */
+#define ZENK_SECURITY_NONE          0
+#define ZENK_SECURITY_STARTTLS      1
+#define ZENK_SECURITY_TLS           2
+#define ZENK_LOGIN_ALLOW_CLEAR      1  /* ZENKSMTPSetLogin flags: credentials may go out without TLS */
+
+#define ZENK_SMTP_ERR_TLS_HANDSHAKE 40  /* TLS failed: handshake, protocol, cut off */
+#define ZENK_SMTP_ERR_TLS_UNTRUSTED 41  /* the certificate chains to no trusted root */
+#define ZENK_SMTP_ERR_TLS_NAME      42  /* the certificate names another host */
+#define ZENK_SMTP_ERR_STARTTLS      43  /* STARTTLS required but not offered, or refused */
+#define ZENK_SMTP_ERR_AUTH          44  /* AUTH refused, not offered, or only possible in clear */
+#define ZENK_SMTP_ERR_CAFILE        45  /* the CA file cannot be read or holds no certificate */
+#define ZENK_POP3_ERR_TLS_HANDSHAKE 40
+#define ZENK_POP3_ERR_TLS_UNTRUSTED 41
+#define ZENK_POP3_ERR_TLS_NAME      42
+#define ZENK_POP3_ERR_STLS          43  /* STLS refused */
+#define ZENK_POP3_ERR_CAFILE        45
+
+int  ZENKAPI ZENKSMTPSetPort(void* handle, int port);
+int  ZENKAPI ZENKSMTPSetSecurity(void* handle, int mode);
+int  ZENKAPI ZENKSMTPSetLogin(void* handle, const char* user, const char* password, int flags);
+int  ZENKAPI ZENKSMTPSetTrust(void* handle, const char* caFile, const char* certificateName);
+int  ZENKAPI ZENKPOP3SetPort(void* handle, int port);
+int  ZENKAPI ZENKPOP3SetSecurity(void* handle, int mode);
+int  ZENKAPI ZENKPOP3SetTrust(void* handle, const char* caFile, const char* certificateName);
+
 #ifdef __cplusplus
 }  /* extern "C" */
 #endif

@@ -86,3 +86,30 @@ extern "C" int ZENKAPI ZENKPOP3Close(void* handle) {
         return ZENK_OK;
     });
 }
+
+// ---- Secure mail: ports, TLS ---------------------------------------------
+
+namespace {
+int Result(bool taken) { return taken ? ZENK_OK : ZENK_FAILED; }
+}  // namespace
+
+/***********************************************************************
+ *      ZENKPOP3SetPort
+ */
+extern "C" int ZENKAPI ZENKPOP3SetPort(void* handle, int port) {
+    return Guarded(kGateFH, handle, [&] { return Result(SessionOf(handle)->SetPort(port)); });
+}
+
+/***********************************************************************
+ *      ZENKPOP3SetSecurity
+ */
+extern "C" int ZENKAPI ZENKPOP3SetSecurity(void* handle, int mode) {
+    return Guarded(kGateFH, handle, [&] { return Result(SessionOf(handle)->SetSecurity(mode)); });
+}
+
+/***********************************************************************
+ *      ZENKPOP3SetTrust
+ */
+extern "C" int ZENKAPI ZENKPOP3SetTrust(void* handle, const char* caFile, const char* certificateName) {
+    return Guarded(kGateFH, handle, [&] { return Result(SessionOf(handle)->SetTrust(caFile, certificateName)); });
+}

@@ -54,3 +54,38 @@ extern "C" int ZENKAPI ZENKSMTPClose(void* handle) {
         return 0;
     });
 }
+
+// ---- Secure mail: ports, TLS, SMTP AUTH ----------------------------------
+
+namespace {
+int Result(bool taken) { return taken ? ZENK_OK : ZENK_FAILED; }
+SmtpSession* SmtpOf(void* handle) { return static_cast<SmtpSession*>(handle); }
+}  // namespace
+
+/***********************************************************************
+ *      ZENKSMTPSetPort
+ */
+extern "C" int ZENKAPI ZENKSMTPSetPort(void* handle, int port) {
+    return Guarded(kGateFH, handle, [&] { return Result(SmtpOf(handle)->SetPort(port)); });
+}
+
+/***********************************************************************
+ *      ZENKSMTPSetSecurity
+ */
+extern "C" int ZENKAPI ZENKSMTPSetSecurity(void* handle, int mode) {
+    return Guarded(kGateFH, handle, [&] { return Result(SmtpOf(handle)->SetSecurity(mode)); });
+}
+
+/***********************************************************************
+ *      ZENKSMTPSetLogin
+ */
+extern "C" int ZENKAPI ZENKSMTPSetLogin(void* handle, const char* user, const char* password, int flags) {
+    return Guarded(kGateFH, handle, [&] { return Result(SmtpOf(handle)->SetLogin(user, password, flags)); });
+}
+
+/***********************************************************************
+ *      ZENKSMTPSetTrust
+ */
+extern "C" int ZENKAPI ZENKSMTPSetTrust(void* handle, const char* caFile, const char* certificateName) {
+    return Guarded(kGateFH, handle, [&] { return Result(SmtpOf(handle)->SetTrust(caFile, certificateName)); });
+}

@@ -7,13 +7,30 @@
 // library. Each engine keeps its own start sequence and time limits; this
 // piece only runs what they ask for and hands them every event, in order,
 // on the thread that created the session.
+//
+// TLS (StartTls): from then on the session's own TlsChannel sits between
+// the engine and the endpoint. Received chunks are decrypted before the
+// engine sees them (a record split across chunks waits in the channel);
+// each engine write is encrypted and queued in pieces of at most the
+// stream buffer, and only the completion of its last piece reaches the
+// engine as OnSent: the completions of handshake flights and other bytes
+// the channel sends are the session's own. The peer's close_notify (Wine
+// reports it as an empty record, Windows as SEC_I_CONTEXT_EXPIRED; the
+// channel turns both into kPeerClosed) is reported as OnClosed, once,
+// whatever the TCP close that follows. A connection that ends while the
+// handshake runs is a failed handshake (OnTlsFailed), not a close.
 #pragma once
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
 
 #include "mail/session_window.h"
+#include "tls/tls_channel.h"
+#include "tls/tls_policy.h"
 
 namespace zenk {
 
@@ -32,6 +49,8 @@ public:
     // The session's tick: the stream's last error, GetTickCount().
     virtual void OnTick(int streamLastError, std::uint32_t nowMs) = 0;
     virtual bool Finished() const = 0;  // the run's final 0 has been posted
+    virtual void OnTlsOpen() = 0;       // the handshake and the certificate checks passed
+    virtual void OnTlsFailed(tls::TlsStatus status) = 0;  // TLS failed; the connection is useless
 
 protected:
     ~MailEvents() = default;
@@ -52,10 +71,17 @@ public:
     void OnClosed() override { engine_.OnClosed(); }
     void OnTick(int streamLastError, std::uint32_t nowMs) override { Tick(engine_, streamLastError, nowMs); }
     bool Finished() const override { return engine_.Finished(); }
+    void OnTlsOpen() override { engine_.OnTlsOpen(); }
+    void OnTlsFailed(tls::TlsStatus status) override { engine_.OnTlsFailed(status); }
 
 private:
     Engine& engine_;
 };
+
+// A TCP port a caller may set: 1 to 65535.
+constexpr bool ValidPort(int port) { return port >= 1 && port <= 65535; }
+// The security mode behind a ZENK_SECURITY_* value; false for any other.
+bool SecurityModeOf(int value, tls::SecurityMode& mode);
 
 class MailSession final : public SessionWindowClient {
 public:
@@ -84,6 +110,19 @@ public:
     bool Write(const void* data, std::size_t length);
     // The endpoint's last error (0 without an endpoint).
     int StreamLastError() const;
+    // The server port the caller chose (1 to 65535); false for another.
+    bool SetPort(int port);
+    // The chosen port, or usual when none was chosen.
+    int PortOr(int usual) const { return port_ ? port_ : usual; }
+    // How the server's certificate is trusted. caFile: a PEM or DER file
+    // whose certificates are the only trusted roots (null or empty: the
+    // system's root store). certificateName: the host name the certificate
+    // must carry (null or empty: the server name connected to). False,
+    // nothing changed, when a value is too long for its field.
+    bool SetTrust(const char* caFile, const char* certificateName);
+    // Begins TLS on the connected stream for serverName (see SetTrust).
+    // kOk when the ClientHello is queued.
+    tls::TlsStatus StartTls(const char* serverName);
 
     // SessionWindowClient
     void OnStreamEvent(WPARAM code, LPARAM count) override;
@@ -92,6 +131,15 @@ public:
 private:
     static constexpr UINT_PTR kTickTimer = 1;
     void StopTick();
+    void Dispatch(WPARAM code, LPARAM count);
+    // Receive and write paths while TLS is on.
+    void ReceiveSecure(const char* data, std::size_t length);
+    void PeerClosed();
+    bool WriteSecure(const void* data, std::size_t length);
+    // Queues ciphertext in pieces of at most the buffer size; the last
+    // piece's completion goes to the engine when forEngine.
+    bool QueueCipher(const std::string& bytes, bool forEngine);
+    void SayGoodbye();  // close_notify once the run is over
 
     MailEvents& events_;                // the engine
     HWND window_ = nullptr;             // the hidden session window, never shown
@@ -100,6 +148,17 @@ private:
     std::uint32_t chunkSize_ = 0;       // bytes of chunk_, the endpoint's buffer size
     UINT tickMs_;                       // tick period
     bool ticking_ = false;              // the tick timer is set
+    static constexpr std::size_t kCaFileCapacity = 260;   // MAX_PATH
+    static constexpr std::size_t kNameCapacity = 256;     // a DNS name: 253 characters
+    int port_ = 0;                         // 0: the client's usual port
+    char caFile_[kCaFileCapacity] = {};    // empty: the system's roots
+    char certName_[kNameCapacity] = {};    // empty: the server name
+    std::unique_ptr<tls::TlsChannel> tls_;  // TLS on this connection, or none
+    std::deque<bool> writeOwners_;      // per queued write: its completion is the engine's
+    std::size_t pendingPlainWrites_ = 0;  // clear-text writes whose completion is due
+    bool closeReported_ = false;        // OnClosed went to the engine
+    std::string cipher_;                // scratch: bytes the channel wants sent
+    std::string plain_;                 // scratch: decrypted bytes for the engine
 };
 
 }  // namespace zenk

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "mail/secure_status.h"
 #include "mime/message_files.h"
 
 namespace zenk {
@@ -24,6 +25,7 @@ Pop3State AfterSent(Pop3State state) {
     case Pop3State::kRetrSent: return Pop3State::kRetrStatus;
     case Pop3State::kDeleSent: return Pop3State::kDeleReply;
     case Pop3State::kQuitSent: return Pop3State::kQuitReply;
+    case Pop3State::kStlsSent: return Pop3State::kStlsReply;
     default: return state;
     }
 }
@@ -93,6 +95,8 @@ void Pop3Engine::Begin(bool checkOnly, bool deleteAfter) {
     checkOnly_ = checkOnly;
     deleteAfter_ = deleteAfter;
     started_ = true;
+    tlsActive_ = false;
+    greeted_ = false;
     finished_ = false;
     status_ = 0;
     replyLines_.Reset();
@@ -141,6 +145,8 @@ void Pop3Engine::OnConnected() {
     status_ = kPop3Connected;
     Post(status_);
     status_ = 0;
+    // TLS from the first byte: the greeting comes once the handshake is done.
+    if (security_ == tls::SecurityMode::kImplicitTls && state_ == Pop3State::kGreeting && !tlsActive_) BeginTls();
 }
 
 void Pop3Engine::OnClosed() {
@@ -163,10 +169,12 @@ void Pop3Engine::OnTick(int streamLastError, std::uint32_t nowMs) {
         activity_ = false;
         quietSinceMs_ = nowMs;
     }
-    if (state_ == Pop3State::kGreeting) {
-        if (streamLastError != 0 || nowMs - startedMs_ >= connectLimitMs_) EndRun(kPop3ConnectFailed);
+    const bool handshaking = state_ == Pop3State::kTlsHandshake;
+    if (state_ == Pop3State::kGreeting || (handshaking && !greeted_)) {
+        if (streamLastError != 0) EndRun(kPop3ConnectFailed);
+        else if (nowMs - startedMs_ >= connectLimitMs_) EndRun(handshaking ? int{kSecureHandshakeFailed} : int{kPop3ConnectFailed});
     } else if (nowMs - quietSinceMs_ >= silenceLimitMs_) {
-        EndRun(kPop3ReceiveFailed);
+        EndRun(handshaking ? int{kSecureHandshakeFailed} : int{kPop3ReceiveFailed});
     }
 }
 
@@ -196,6 +204,7 @@ void Pop3Engine::OnReplyLine(const char* line, std::size_t length, bool overLong
     case Pop3State::kStatReply:
     case Pop3State::kRetrStatus:
     case Pop3State::kQuitReply:
+    case Pop3State::kStlsReply:
         if (!positive) Refused(line, length, overLong);
         break;
     default: break;
@@ -208,6 +217,7 @@ void Pop3Engine::OnReplyLine(const char* line, std::size_t length, bool overLong
     case Pop3State::kRetrStatus: RetrStatus(positive); break;
     case Pop3State::kDeleReply: DeleReply(); break;
     case Pop3State::kQuitReply: QuitReply(positive); break;
+    case Pop3State::kStlsReply: StlsReply(positive); break;
     default: break;  // not waiting for a reply: ignored
     }
 }
@@ -238,7 +248,52 @@ void Pop3Engine::Refused(const char* line, std::size_t length, bool overLong) {
 
 void Pop3Engine::GreetingReply(bool positive) {
     if (!positive) return Abort(kPop3NotPositive);
+    greeted_ = true;
+    if (tls::NextUpgradeStep(security_, tlsActive_, tls::ServerCapabilities{true}) == tls::UpgradeStep::kStartTls)
+        return SendOrAbort(Command("STLS\r\n"), Pop3State::kStlsSent);
+    SendUser();
+}
+
+// USER and PASS go out in clear only in a session that asked for no
+// security, as they always did; otherwise only through finished TLS.
+void Pop3Engine::SendUser() {
+    if (security_ != tls::SecurityMode::kNone && !tls::MaySendCredentials(tlsActive_, false))
+        return Abort(kSecureStartTlsRefused);
     SendOrAbort(Command("USER %s\r\n", user_), Pop3State::kUserSent);
+}
+
+// STLS is sent without asking CAPA first (RFC 2595 4): a server without
+// it answers "-ERR", which ends the run as "not offered".
+void Pop3Engine::StlsReply(bool positive) {
+    if (!positive) return Abort(kSecureStartTlsRefused);
+    BeginTls();
+}
+
+void Pop3Engine::BeginTls() {
+    replyLines_.Reset();  // nothing received in clear is taken after this point
+    const tls::TlsStatus started = port_.StartTls();
+    if (started != tls::TlsStatus::kOk) return EndRun(SecureStatusOf(started));
+    EnterState(Pop3State::kTlsHandshake);
+}
+
+bool Pop3Engine::SetSecurity(tls::SecurityMode mode) {
+    if (started_) return false;
+    security_ = mode;
+    return true;
+}
+
+void Pop3Engine::OnTlsOpen() {
+    if (finished_ || state_ != Pop3State::kTlsHandshake) return;
+    activity_ = true;
+    tlsActive_ = true;
+    if (!greeted_) return EnterState(Pop3State::kGreeting);  // TLS from the first byte: the greeting comes now
+    SendUser();
+}
+
+// No QUIT: a connection whose TLS failed carries nothing more.
+void Pop3Engine::OnTlsFailed(tls::TlsStatus status) {
+    if (finished_ || !started_) return;
+    EndRun(SecureStatusOf(status));
 }
 
 void Pop3Engine::UserReply(bool positive) {

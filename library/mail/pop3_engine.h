@@ -36,12 +36,22 @@
 //  - the first refused command of a run and the server's reply to it are
 //    kept for the caller (the password never appears in that text);
 //  - the STAT count is taken as 0 to kMaxMessages: messages beyond that
-//    stay on the server untouched.
+//    stay on the server untouched;
+//  - security (SetSecurity; kNone sends exactly the bytes of a plain
+//    session): kStartTlsRequired sends STLS after the greeting (RFC 2595)
+//    and USER only once the handshake has finished; a refused STLS is
+//    status 43 with QUIT, never a fall-back to clear text. kImplicitTls
+//    starts the handshake as soon as the connection is made and takes the
+//    greeting through TLS. A failed handshake (40, 41, 42, 45) ends the run
+//    at once without QUIT; so does one unfinished within the connect limit
+//    (TLS from the first byte) or the silence limit (after STLS), with 40.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
 #include "mail/reply_lines.h"
+#include "tls/tls_channel.h"
+#include "tls/tls_policy.h"
 
 namespace zenk {
 
@@ -56,6 +66,10 @@ public:
     virtual bool CreateInbox() = 0;
     // Creates the stream client endpoint. False when it cannot.
     virtual bool CreateStream() = 0;
+    // Begins the TLS handshake on the connection; kOk when it has begun.
+    // From then on every command is encrypted; the engine hears OnTlsOpen
+    // or OnTlsFailed.
+    virtual tls::TlsStatus StartTls() { return tls::TlsStatus::kNoProvider; }
     // Requests the connection to server, port 110. False when it cannot.
     virtual bool Connect(const char* server) = 0;
     // Drops the connection (no further stream event comes).
@@ -114,6 +128,9 @@ enum class Pop3State : int {
     kDeleReply = 11,
     kQuitSent = 12,
     kQuitReply = 13,
+    kStlsSent = 14,      // STLS written (TLS required)
+    kStlsReply = 15,     // waiting for "+OK" to STLS
+    kTlsHandshake = 16,  // the TLS handshake runs; the port reports its end
 };
 
 class Pop3Engine {
@@ -136,6 +153,7 @@ public:
     void SetUser(const char* user);
     void SetPassword(const char* password);
     const char* User() const { return user_; }
+    const char* Server() const { return server_; }
     const char* Password() const { return password_; }
 
     // ZENKPOP3IsThereMail (checkOnly) and ZENKPOP3PullMail: takes the names,
@@ -146,6 +164,14 @@ public:
     // transaction (nothing is posted then).
     int Transaction(const char* server, const char* user, const char* password, bool checkOnly,
                     bool deleteAfter);
+
+    // How the connection is secured (before the transaction; kNone by
+    // default). False, nothing changed, once a connection was requested.
+    bool SetSecurity(tls::SecurityMode mode);
+    tls::SecurityMode Security() const { return security_; }
+    // The port's report of the TLS handshake it was asked to start.
+    void OnTlsOpen();
+    void OnTlsFailed(tls::TlsStatus status);
 
     // Time limits; the defaults above (tests shorten them).
     void SetLimits(int connectSeconds, int silenceSeconds) {
@@ -197,6 +223,9 @@ private:
     void RetrStatus(bool positive);
     void DeleReply();
     void QuitReply(bool positive);
+    void StlsReply(bool positive);
+    void BeginTls();
+    void SendUser();
 
     // Message text and the steps around it.
     void StoreText(const char* data, std::size_t length);
@@ -216,6 +245,9 @@ private:
     void Finish();
 
     Pop3Port& port_;
+    tls::SecurityMode security_ = tls::SecurityMode::kNone;
+    bool tlsActive_ = false;         // the handshake finished; every command goes through TLS
+    bool greeted_ = false;           // the greeting was positive
     Pop3State state_ = Pop3State::kGreeting;
     int status_ = 0;                 // the status word
     int count_ = -1;                 // from STAT; -1 until it is known

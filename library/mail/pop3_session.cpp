@@ -25,6 +25,15 @@ Pop3Session::~Pop3Session() {
     delete[] inboxBuffer_;
 }
 
+bool Pop3Session::SetSecurity(int mode) {
+    tls::SecurityMode security;
+    return SecurityModeOf(mode, security) && engine_.SetSecurity(security);
+}
+
+bool Pop3Session::SetTrust(const char* caFile, const char* certificateName) {
+    return !engine_.Started() && mail_.SetTrust(caFile, certificateName);
+}
+
 int Pop3Session::LastRefusal(char* text, int size) const {
     if (!text || size < 1) return ZENK_FAILED;
     const char* refusal = engine_.Refusal();

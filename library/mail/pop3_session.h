@@ -40,6 +40,11 @@ public:
         return engine_.Transaction(server, user, password, checkOnly, deleteAfter);
     }
     int MessageCount() const { return engine_.MessageCount(); }
+    // Settings for the transaction; each false, nothing changed, once a
+    // connection has been requested (see zenk32.h, ZENKPOP3SetPort ...).
+    bool SetPort(int port) { return !engine_.Started() && mail_.SetPort(port); }
+    bool SetSecurity(int mode);
+    bool SetTrust(const char* caFile, const char* certificateName);
     // ZENKPOP3LastRefusal: copies the run's first refusal, cut to size - 1
     // characters; ZENK_FAILED (with "" copied) while nothing was refused.
     int LastRefusal(char* text, int size) const;
@@ -50,7 +55,8 @@ public:
     bool HasBuffers() const override { return inboxBuffer_ != nullptr; }
     bool CreateInbox() override;
     bool CreateStream() override { return mail_.CreateStream(kChunkSize); }
-    bool Connect(const char* server) override { return mail_.Connect(server, 110); }
+    bool Connect(const char* server) override { return mail_.Connect(server, mail_.PortOr(110)); }
+    tls::TlsStatus StartTls() override { return mail_.StartTls(engine_.Server()); }
     void CloseStream() override { mail_.CloseStream(); }
     bool WriteCommand(const char* text, std::size_t length) override { return mail_.Write(text, length); }
     void Notify(int status, long count) override { notify_.Post(status, count); }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "mail/secure_status.h"
 #include "mail/smtp_commands.h"
 #include "mail/smtp_status.h"
 
@@ -22,6 +23,17 @@ const SmtpEngine::StateRow SmtpEngine::kStates[kSmtpStateCount] = {
     {"end-reply", &SmtpEngine::OnEndReply, nullptr},
     {"quit-sent", nullptr, &SmtpEngine::OnCommandSent},
     {"quit-reply", &SmtpEngine::OnQuitReply, nullptr},
+    {"ehlo-sent", nullptr, &SmtpEngine::OnCommandSent},
+    {"ehlo-reply", &SmtpEngine::OnEhloReply, nullptr},
+    {"starttls-sent", nullptr, &SmtpEngine::OnCommandSent},
+    {"starttls-reply", &SmtpEngine::OnStartTlsReply, nullptr},
+    {"auth-sent", nullptr, &SmtpEngine::OnCommandSent},
+    {"auth-reply", &SmtpEngine::OnAuthReply, nullptr},
+    {"login-user-sent", nullptr, &SmtpEngine::OnCommandSent},
+    {"login-user-reply", &SmtpEngine::OnLoginUserReply, nullptr},
+    {"login-pass-sent", nullptr, &SmtpEngine::OnCommandSent},
+    {"login-pass-reply", &SmtpEngine::OnLoginPassReply, nullptr},
+    {"tls-handshake", nullptr, nullptr},
 };
 
 const char* SmtpStateName(int state) {
@@ -87,6 +99,11 @@ int SmtpEngine::SendMail(const char* server) {
     }
     if (!link_.HasSessionWindow()) return FailStart(kSmtpNoWindow), -2;
     if (!server_[0]) return FailStart(kSmtpNoServer), -2;
+    // Credentials that could only go out in clear are refused before
+    // anything is sent, rather than at the AUTH step.
+    if (HaveLogin() && security_ == tls::SecurityMode::kNone &&
+        !tls::MaySendCredentials(false, allowClearLogin_))
+        return FailStart(kSecureAuthRefused), -2;
     outbox_ = link_.OpenOutbox();
     if (!outbox_) return FailStart(kSmtpOutboxUnopened), -2;
     if (!ReadHead()) return -2;
@@ -130,9 +147,18 @@ void SmtpEngine::OnReceived(const char* chunk, std::size_t length) {
     if (finished_) return;
     idleSeconds_ = 0;
     connected_ = true;  // data flows, whatever the order of the events
-    replyLines_.Feed(chunk, length, [this](std::string_view line) {
-        if (!finished_ && reply_.TakeLine(line)) TakeReply(reply_.Class());
+    // Bytes that follow the reply to STARTTLS in the same chunk were sent in
+    // clear before the handshake: they are dropped, never taken for replies
+    // that came through TLS (RFC 3207 section 6).
+    replyLines_.Take(chunk, length, [this](std::string_view line, bool overLong) {
+        if (finished_) return false;
+        if (!overLong) {
+            if (state_ == kSmtpEhloReply) tls::NoteEhloLine(line, caps_);
+            if (reply_.TakeLine(line)) TakeReply(reply_.Class());
+        }
+        return state_ != kSmtpTlsHandshake;
     });
+    if (state_ == kSmtpTlsHandshake) replyLines_.Reset();
 }
 
 void SmtpEngine::TakeReply(char replyClass) {
@@ -167,10 +193,13 @@ void SmtpEngine::OnReceiveError() {
 void SmtpEngine::OnConnected() {
     if (finished_) return;
     idleSeconds_ = 0;
+    const bool first = !connected_;
     connected_ = true;
     status_ = kSmtpConnected;
     PostStatus();
     status_ = kSmtpDone;
+    // TLS from the first byte: the greeting comes once the handshake is done.
+    if (first && security_ == tls::SecurityMode::kImplicitTls && state_ == kSmtpGreeting) BeginTls();
 }
 
 // The server's close is always reported; before the end of the run it also
@@ -188,8 +217,60 @@ void SmtpEngine::OnSecond(int streamLastError) {
     if (!connected_) {
         if (streamLastError != 0 || idleSeconds_ >= connectLimit_) EndRun(kSmtpConnectFailed);
     } else if (idleSeconds_ >= silenceLimit_) {
-        EndRun(kSmtpReceiveFailed);
+        const bool handshaking = state_ == kSmtpTlsHandshake ||
+                                 (security_ == tls::SecurityMode::kImplicitTls && !tlsActive_);
+        EndRun(handshaking ? int{kSecureHandshakeFailed} : int{kSmtpReceiveFailed});
     }
+}
+
+// ---- Security ------------------------------------------------------------
+
+bool SmtpEngine::SetSecurity(tls::SecurityMode mode) {
+    if (started_) return false;
+    security_ = mode;
+    return true;
+}
+
+bool SmtpEngine::SetLogin(std::string_view user, std::string_view password, bool allowClear) {
+    if (started_) return false;
+    auto usable = [](std::string_view v) {
+        return v.size() <= kMaxCredential && v.find_first_of(std::string_view("\0\r\n", 3)) == v.npos;
+    };
+    if (!usable(user) || !usable(password) || (!user.empty() && password.empty())) return false;
+    if (user.empty()) {
+        user_.Clear();
+        password_.Clear();
+        allowClearLogin_ = false;
+        return true;
+    }
+    user_.Assign(user);
+    password_.Assign(password);
+    allowClearLogin_ = allowClear;
+    return true;
+}
+
+void SmtpEngine::BeginTls() {
+    replyLines_.Reset();  // nothing received in clear is taken after this point
+    const tls::TlsStatus started = link_.StartTls();
+    if (started != tls::TlsStatus::kOk) return EndRun(SecureStatusOf(started));
+    EnterState(kSmtpTlsHandshake);
+}
+
+void SmtpEngine::OnTlsOpen() {
+    if (finished_ || state_ != kSmtpTlsHandshake) return;
+    idleSeconds_ = 0;
+    tlsActive_ = true;
+    if (!greeted_) return EnterState(kSmtpGreeting);  // TLS from the first byte: the greeting comes now
+    // After STARTTLS the client starts over with EHLO (RFC 3207 4.2).
+    caps_ = {};
+    if (!WriteHelo("EHLO ")) return Abort(kSmtpSendFailed);
+    EnterState(kSmtpEhloSent);
+}
+
+// No QUIT: a connection whose TLS failed carries nothing more.
+void SmtpEngine::OnTlsFailed(tls::TlsStatus status) {
+    if (finished_) return;
+    EndRun(SecureStatusOf(status));
 }
 
 // ---- State handlers ------------------------------------------------------
@@ -198,8 +279,81 @@ void SmtpEngine::OnCommandSent() { EnterState(state_ + 1); }
 
 void SmtpEngine::OnGreetingReply(char c) {
     if (c != '2') return Abort(kSmtpUnexpectedReply);
-    if (!WriteHelo()) return Abort(kSmtpSendFailed);
-    EnterState(kSmtpHeloSent);
+    greeted_ = true;
+    Greeted();
+}
+
+void SmtpEngine::Greeted() {
+    if (!tls::UseEhlo(security_, HaveLogin())) {
+        if (!WriteHelo()) return Abort(kSmtpSendFailed);
+        return EnterState(kSmtpHeloSent);
+    }
+    caps_ = {};
+    if (!WriteHelo("EHLO ")) return Abort(kSmtpSendFailed);
+    EnterState(kSmtpEhloSent);
+}
+
+void SmtpEngine::OnEhloReply(char c) {
+    if (c != '2') return Abort(kSmtpUnexpectedReply);
+    AfterCapabilities();
+}
+
+void SmtpEngine::AfterCapabilities() {
+    switch (tls::NextUpgradeStep(security_, tlsActive_, caps_)) {
+    case tls::UpgradeStep::kFailNotOffered: return Abort(kSecureStartTlsRefused);
+    case tls::UpgradeStep::kStartTls:
+        if (!WriteText("STARTTLS")) return Abort(kSmtpSendFailed);
+        return EnterState(kSmtpStartTlsSent);
+    case tls::UpgradeStep::kContinue: break;
+    }
+    if (!HaveLogin()) return Authenticated();
+    if (!tls::MaySendCredentials(tlsActive_, allowClearLogin_)) return Abort(kSecureAuthRefused);
+    mechanism_ = tls::ChooseAuthMechanism(caps_);
+    tls::SecretBytes token;
+    bool written = false;
+    if (mechanism_ == tls::AuthMechanism::kPlain)
+        written = tls::BuildAuthPlainToken(user_.View(), password_.View(), token) &&
+                  WriteSecret("AUTH PLAIN ", token);
+    else if (mechanism_ == tls::AuthMechanism::kLogin)
+        written = WriteText("AUTH LOGIN");
+    else
+        return Abort(kSecureAuthRefused);  // neither PLAIN nor LOGIN offered
+    if (!written) return Abort(kSmtpSendFailed);
+    EnterState(kSmtpAuthSent);
+}
+
+void SmtpEngine::OnStartTlsReply(char c) {
+    if (c != '2') return Abort(kSecureStartTlsRefused);
+    BeginTls();
+}
+
+void SmtpEngine::OnAuthReply(char c) {
+    if (mechanism_ == tls::AuthMechanism::kPlain) {
+        if (c != '2') return Abort(kSecureAuthRefused);
+        return Authenticated();
+    }
+    if (c != '3') return Abort(kSecureAuthRefused);
+    tls::SecretBytes token;
+    if (!tls::BuildAuthLoginToken(user_.View(), token) || !WriteSecret("", token)) return Abort(kSmtpSendFailed);
+    EnterState(kSmtpLoginUserSent);
+}
+
+void SmtpEngine::OnLoginUserReply(char c) {
+    if (c != '3') return Abort(kSecureAuthRefused);
+    tls::SecretBytes token;
+    if (!tls::BuildAuthLoginToken(password_.View(), token) || !WriteSecret("", token))
+        return Abort(kSmtpSendFailed);
+    EnterState(kSmtpLoginPassSent);
+}
+
+void SmtpEngine::OnLoginPassReply(char c) {
+    if (c != '2') return Abort(kSecureAuthRefused);
+    Authenticated();
+}
+
+void SmtpEngine::Authenticated() {
+    if (!WriteMail()) return Abort(kSmtpSendFailed);
+    EnterState(kSmtpMailSent);
 }
 
 void SmtpEngine::OnHeloReply(char c) {
@@ -312,11 +466,24 @@ bool SmtpEngine::WriteText(const char* text) {
     return n > 0 && link_.Write(out_, n);
 }
 
-bool SmtpEngine::WriteHelo() {
+bool SmtpEngine::WriteHelo(const char* verb) {
     char name[kMaxHeloName + 1];
     HeloName(senderLine_, name, sizeof name);
-    std::size_t n = FormatCommand(out_, sizeof out_, "HELO ", name);
+    std::size_t n = FormatCommand(out_, sizeof out_, verb, name);
     return n > 0 && link_.Write(out_, n);
+}
+
+// A command carrying a secret: the copy in out_ is wiped once queued.
+bool SmtpEngine::WriteSecret(const char* verb, const tls::SecretBytes& token) {
+    const std::size_t v = std::strlen(verb), t = token.View().size();
+    if (v + t + 2 > sizeof out_) return false;
+    std::memcpy(out_, verb, v);
+    std::memcpy(out_ + v, token.View().data(), t);
+    out_[v + t] = '\r';
+    out_[v + t + 1] = '\n';
+    const bool written = link_.Write(out_, v + t + 2);
+    tls::WipeSecret(out_, v + t + 2);
+    return written;
 }
 
 bool SmtpEngine::WriteMail() {

@@ -1,10 +1,27 @@
 // SmtpEngine: the SMTP client's state machine (RFC 821/5321 client side:
 // HELO, MAIL, RCPT, DATA, QUIT), delivering every message of one outbox
-// file over one connection.
+// file over one connection; with security or credentials asked for, also
+// EHLO, STARTTLS (RFC 3207) and AUTH PLAIN / LOGIN (RFC 4954, RFC 4616).
 //
 // Even states wait for a server reply, odd states for the completion of
 // the command just written. A reply in an odd state and a completion in an
 // even state are ignored. EnterState is the only way to change state.
+// kSmtpTlsHandshake waits for neither: the link reports the handshake's
+// end (OnTlsOpen, OnTlsFailed).
+//
+// Security (SetSecurity, SetLogin; tls_policy.h decides):
+//  - kNone without credentials: exactly the bytes of a plain session.
+//  - kStartTlsRequired: EHLO; STARTTLS when offered, else status 43 and
+//    QUIT; after the handshake EHLO again (RFC 3207 4.2: what was learnt
+//    before is forgotten).
+//  - kImplicitTls: the handshake starts when the connection is made; the
+//    greeting comes through TLS.
+//  - Credentials go out only over TLS whose handshake has finished, unless
+//    clear-text credentials were allowed; AUTH PLAIN when offered, else
+//    LOGIN; neither offered, or a refusal: status 44 and QUIT.
+//  - A failed handshake (40, 41, 42, 45) ends the run at once, without
+//    QUIT: nothing more goes out on that connection. A handshake that stays
+//    unfinished for the silence limit ends it with 40.
 //
 // Every run ends with status 0 posted to the caller (see smtp_status.h for
 // the codes). Beyond the bare protocol, a run also ends when:
@@ -20,6 +37,7 @@
 #include "mail/reply_lines.h"
 #include "mail/smtp_link.h"
 #include "mime/message_files.h"
+#include "tls/tls_policy.h"
 
 namespace zenk {
 
@@ -37,6 +55,17 @@ enum SmtpState : int {
     kSmtpEndReply,       // end-of-data marker written, waiting for its reply
     kSmtpQuitSent,       // QUIT written
     kSmtpQuitReply,      // waiting for the reply to QUIT
+    kSmtpEhloSent,       // EHLO written (security or AUTH asked for)
+    kSmtpEhloReply,      // waiting for the EHLO reply; its lines give the capabilities
+    kSmtpStartTlsSent,   // STARTTLS written
+    kSmtpStartTlsReply,  // waiting for the reply to STARTTLS (220)
+    kSmtpAuthSent,       // AUTH PLAIN <token> or AUTH LOGIN written
+    kSmtpAuthReply,      // waiting for 235 (PLAIN) or 334 (LOGIN asks for the user name)
+    kSmtpLoginUserSent,  // AUTH LOGIN: the user name written
+    kSmtpLoginUserReply, // waiting for 334 (the password is asked for)
+    kSmtpLoginPassSent,  // AUTH LOGIN: the password written
+    kSmtpLoginPassReply, // waiting for 235
+    kSmtpTlsHandshake,   // the TLS handshake runs; the link reports its end
     kSmtpStateCount
 };
 
@@ -58,6 +87,7 @@ public:
     // line (about 0.3 ms under Wine).
     static constexpr std::size_t kDataChunkBytes = 32768;
     static constexpr std::size_t kMaxWireLine = 1 + kMaxLineBytes + 2;  // "." + line + CR LF
+    static constexpr std::size_t kMaxCredential = 255;  // user name and password: 255 bytes each
 
     explicit SmtpEngine(SmtpLink& link) : link_(link) {}
 
@@ -78,6 +108,20 @@ public:
     // stream's last error (a recorded connection failure shows there).
     void OnSecond(int streamLastError);
 
+    // How the connection is secured (before SendMail; kNone by default).
+    // False, nothing changed, once the delivery has started.
+    bool SetSecurity(tls::SecurityMode mode);
+    tls::SecurityMode Security() const { return security_; }
+    // Credentials for AUTH (before SendMail). An empty user forgets them.
+    // False, nothing kept, for a value over kMaxCredential bytes, one
+    // holding a NUL, CR or LF, an empty password with a user, or once the
+    // delivery has started. allowClear: they may go out without TLS.
+    bool SetLogin(std::string_view user, std::string_view password, bool allowClear);
+
+    // The link's report of the TLS handshake it was asked to start.
+    void OnTlsOpen();
+    void OnTlsFailed(tls::TlsStatus status);
+
     // Time limits; the defaults above (tests shorten them).
     void SetLimits(int connectSeconds, int silenceSeconds) {
         connectLimit_ = connectSeconds;
@@ -87,6 +131,7 @@ public:
     int State() const { return state_; }
     int Status() const { return status_; }
     bool Running() const { return started_ && !finished_; }
+    bool Started() const { return started_; }
     bool Finished() const { return finished_; }
     int CurrentLetter() const { return currentLetter_; }
     int LetterCount() const { return letterCount_; }
@@ -118,11 +163,24 @@ private:
     void OnDataReply(char c);
     void OnEndReply(char c);
     void OnQuitReply(char c);
+    void OnEhloReply(char c);
+    void OnStartTlsReply(char c);
+    void OnAuthReply(char c);
+    void OnLoginUserReply(char c);
+    void OnLoginPassReply(char c);
     void OnCommandSent();  // 1, 3, 5, 7, 11: on to the reply state
     void OnChunkSent();    // 9
 
+    // Security steps.
+    void Greeted();           // HELO, or EHLO when security or AUTH was asked for
+    void AfterCapabilities(); // STARTTLS, AUTH or MAIL, by the EHLO reply
+    void BeginTls();
+    void Authenticated();     // on to the first MAIL
+    bool HaveLogin() const { return !user_.Empty(); }
+
     // Commands: each true when the write was queued.
-    bool WriteHelo();
+    bool WriteHelo(const char* verb = "HELO ");
+    bool WriteSecret(const char* verb, const tls::SecretBytes& token);
     bool WriteMail();
     bool WriteRecipient();
     bool WriteText(const char* text);
@@ -155,6 +213,14 @@ private:
     ReplyLines replyLines_;
     SmtpReplyIntake reply_;
     bool textFailed_ = false;  // a text line could not be read: abort once the chunk before it is out
+    tls::SecurityMode security_ = tls::SecurityMode::kNone;
+    tls::SecretBytes user_;         // AUTH user name; empty: no AUTH
+    tls::SecretBytes password_;     // AUTH password, wiped with the engine
+    bool allowClearLogin_ = false;  // the caller allowed credentials without TLS
+    bool greeted_ = false;          // the greeting has been answered
+    bool tlsActive_ = false;        // the handshake finished; everything goes through TLS
+    tls::ServerCapabilities caps_;  // from the last EHLO reply
+    tls::AuthMechanism mechanism_ = tls::AuthMechanism::kNone;
     char out_[kMaxWireLine + 16];  // one command on its way out
     char chunk_[kDataChunkBytes];  // text lines on their way out
 };

@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "mime/message_files.h"
+#include "tls/tls_channel.h"
 
 namespace zenk {
 
@@ -33,6 +34,10 @@ public:
     virtual std::size_t WriteLimit() const { return kDefaultWriteLimit; }
     // Posts (status, count) to the caller.
     virtual void Post(int status, long count) = 0;
+    // Begins the TLS handshake on the connection (the ClientHello goes
+    // out); from then on every write is encrypted and the engine hears
+    // OnTlsOpen or OnTlsFailed. kOk when it has begun.
+    virtual tls::TlsStatus StartTls() { return tls::TlsStatus::kNoProvider; }
 };
 
 }  // namespace zenk

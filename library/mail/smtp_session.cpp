@@ -34,6 +34,20 @@ SmtpSession::~SmtpSession() {
     outbox_.Close();
 }
 
+bool SmtpSession::SetSecurity(int mode) {
+    tls::SecurityMode security;
+    return !engine_.Started() && SecurityModeOf(mode, security) && engine_.SetSecurity(security);
+}
+
+bool SmtpSession::SetLogin(const char* user, const char* password, int flags) {
+    if (flags & ~ZENK_LOGIN_ALLOW_CLEAR) return false;
+    return engine_.SetLogin(user ? user : "", password ? password : "", (flags & ZENK_LOGIN_ALLOW_CLEAR) != 0);
+}
+
+bool SmtpSession::SetTrust(const char* caFile, const char* certificateName) {
+    return !engine_.Started() && mail_.SetTrust(caFile, certificateName);
+}
+
 ByteSource* SmtpSession::OpenOutbox() {
     if (!outboxPath_[0] || !outbox_.OpenExisting(outboxPath_)) return nullptr;
     return &outbox_;

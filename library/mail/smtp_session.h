@@ -36,6 +36,12 @@ public:
     SmtpSession& operator=(const SmtpSession&) = delete;
 
     int SendMail(const char* server) { return engine_.SendMail(server); }
+    // Settings for the delivery; each false, nothing changed, once it has
+    // started (see zenk32.h, ZENKSMTPSetPort and the others).
+    bool SetPort(int port) { return !engine_.Started() && mail_.SetPort(port); }
+    bool SetSecurity(int mode);
+    bool SetLogin(const char* user, const char* password, int flags);
+    bool SetTrust(const char* caFile, const char* certificateName);
     SmtpEngine& Engine() { return engine_; }
 
     // SmtpLink
@@ -43,7 +49,8 @@ public:
     ByteSource* OpenOutbox() override;
     void CloseOutbox() override { outbox_.Close(); }
     bool CreateStream() override { return mail_.CreateStream(kChunkSize); }
-    bool Connect(const char* server) override { return mail_.Connect(server, 25); }
+    bool Connect(const char* server) override { return mail_.Connect(server, mail_.PortOr(25)); }
+    tls::TlsStatus StartTls() override { return mail_.StartTls(engine_.Server()); }
     void CloseStream() override { mail_.CloseStream(); }
     bool Write(const void* data, std::size_t length) override { return mail_.Write(data, length); }
     std::size_t WriteLimit() const override { return kChunkSize; }

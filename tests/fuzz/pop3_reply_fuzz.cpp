@@ -1,6 +1,7 @@
 // libFuzzer target: Pop3Engine fed arbitrary server bytes after a normal
 // start. The first input byte picks the mode (count only, delete after
-// storing). Checks that nothing is posted or written after the final 0,
+// storing), the security mode and how a TLS handshake ends; with security,
+// USER and PASS may only go out once the handshake has finished. Checks that nothing is posted or written after the final 0,
 // that count-only runs never touch the inbox, that DELE only follows a
 // message flushed to disk, that nothing is written once the connection has
 // been dropped, and that USER and PASS only answer a whole "+OK" line that
@@ -38,9 +39,20 @@ public:
     bool linePositive = false;
     std::size_t lineLength = 0;  // CR LF included
 
+    bool secure = false;         // a security mode was asked for
+    bool tlsOpen = false;        // the handshake finished
+    bool inTlsOpen = false;      // the engine is handling the handshake's end
+    zenk::tls::TlsStatus StartTls() override {
+        if (ended || dropped) __builtin_trap();
+        return zenk::tls::TlsStatus::kOk;
+    }
+
     bool WriteCommand(const char* text, std::size_t length) override {
         if (ended || dropped || length < 2 || text[length - 2] != '\r' || text[length - 1] != '\n') __builtin_trap();
-        if (length >= 4 && (std::memcmp(text, "USER", 4) == 0 || std::memcmp(text, "PASS", 4) == 0) &&
+        const bool credential =
+            length >= 4 && (std::memcmp(text, "USER", 4) == 0 || std::memcmp(text, "PASS", 4) == 0);
+        if (credential && secure && !tlsOpen) __builtin_trap();
+        if (credential && !inTlsOpen &&
             (!lineCompleted || !linePositive || lineLength > zenk::Pop3Engine::kReplyLimit))
             __builtin_trap();
         if (length >= 4 && std::memcmp(text, "RETR", 4) == 0) flushedSinceRetr = false;
@@ -101,6 +113,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckingPort port;
     port.checkOnly = data[0] & 1;
     zenk::Pop3Engine engine(port);
+    const auto mode = static_cast<zenk::tls::SecurityMode>((data[0] >> 2) % 3);
+    port.secure = mode != zenk::tls::SecurityMode::kNone;
+    engine.SetSecurity(mode);
     if (engine.Transaction("pop.example", "bob", "secret", port.checkOnly, data[0] & 2) != 0) __builtin_trap();
     engine.OnConnected();
     std::uint32_t now = 0;
@@ -108,6 +123,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int limit = 10000; port.pending > 0 && limit > 0; --limit) {
             --port.pending;
             engine.OnSent();
+        }
+        if (engine.State() == zenk::Pop3State::kTlsHandshake && !engine.Finished()) {
+            if (data[0] & 16) {
+                engine.OnTlsFailed(zenk::tls::TlsStatus::kNameMismatch);
+            } else {
+                port.tlsOpen = port.inTlsOpen = true;
+                engine.OnTlsOpen();
+                port.inTlsOpen = false;
+            }
         }
     };
     const std::string bytes = fuzzutil::ExpandRuns(data + 1, size - 1);

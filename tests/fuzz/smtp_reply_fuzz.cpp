@@ -2,6 +2,8 @@
 // start, delivering a two-message outbox. Checks that the run posts its
 // final 0 at most once and writes nothing after it. Runs of \x07 expand
 // (fuzz_events.h), so replies far longer than any line limit are fed too.
+// The first byte picks the security mode, a login and how the handshake
+// ends; with a login, no AUTH may be written before the handshake ("<TLS>").
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -39,9 +41,16 @@ int Zeros(const testutil::FakeSmtpLink& link) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const std::uint8_t setup = *data++;
+    --size;
     testutil::FakeSmtpLink link(kOutbox);
     zenk::SmtpEngine engine(link);
     engine.SetLimits(3, 3);
+    const auto mode = static_cast<zenk::tls::SecurityMode>(setup % 3);
+    const bool login = mode != zenk::tls::SecurityMode::kNone && (setup & 4);
+    engine.SetSecurity(mode);
+    if (login) engine.SetLogin("bob", "secret", false);
     if (engine.SendMail("mail.example.org") != 0) __builtin_trap();
     engine.OnConnected();
     std::size_t wireAtEnd = std::string::npos;
@@ -50,6 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (engine.Finished() && wireAtEnd == std::string::npos) wireAtEnd = link.wire.size();
         if (wireAtEnd != std::string::npos && link.wire.size() != wireAtEnd) Fail("written after the end", link);
         if (engine.State() < 0 || engine.State() >= zenk::kSmtpStateCount) __builtin_trap();
+        if (login && link.wire.substr(0, link.wire.find("<TLS>")).find("AUTH") != std::string::npos)
+            Fail("AUTH before the handshake", link);
+        if (engine.State() == zenk::kSmtpTlsHandshake) {
+            if (setup & 8) engine.OnTlsFailed(zenk::tls::TlsStatus::kCertificateUntrusted);
+            else engine.OnTlsOpen();
+        }
     };
     auto pump = [&] {
         for (int limit = 10000; !link.pendingWrites.empty() && limit > 0; --limit) {

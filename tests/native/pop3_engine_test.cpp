@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "mail/pop3_engine.h"
+#include "mail/secure_status.h"
 
 using namespace zenk;
 
@@ -39,6 +41,12 @@ public:
         return canConnect;
     }
     void CloseStream() override { log.push_back("disconnect"); }
+    // The handshake's start: "tls" in the log; commands after it go through TLS.
+    tls::TlsStatus startTls = tls::TlsStatus::kOk;
+    tls::TlsStatus StartTls() override {
+        log.push_back(startTls == tls::TlsStatus::kOk ? "tls" : "tls refused");
+        return startTls;
+    }
     bool WriteCommand(const char* text, std::size_t length) override {
         if (failCommands) return false;
         log.push_back("> " + std::string(text, length - 2));  // without CR LF
@@ -609,3 +617,93 @@ TEST(Pop3Engine, NamesAreTakenOnlyWhenTheyFit) {
 }
 
 }  // namespace
+
+// Secure sessions: every command before "tls" went out in clear. USER and
+// PASS never do, a refused STLS never falls back, and a failed handshake
+// ends the run without another byte.
+TEST(Pop3Engine, SecureSessionsSendCredentialsOnlyThroughTls) {
+    using tls::SecurityMode;
+    using tls::TlsStatus;
+    const struct {
+        const char* name;
+        SecurityMode mode;
+        TlsStatus startResult, handshake;
+        std::vector<std::string> replies;  // in order, each answering the command before it
+        Log log;
+    } cases[] = {
+        {"STLS, then the transaction through TLS", SecurityMode::kStartTlsRequired, TlsStatus::kOk, TlsStatus::kOk,
+         {"+OK ready", "+OK begin TLS", "+OK", "+OK in", "+OK 2 320", "+OK bye"},
+         {"! 17", "> STLS", "tls", "> USER bob", "> PASS secret", "> STAT", "! 18:2", "> QUIT", "close", "! 0"}},
+        {"STLS refused", SecurityMode::kStartTlsRequired, TlsStatus::kOk, TlsStatus::kOk,
+         {"+OK ready", "-ERR no TLS here", "+OK bye"},
+         {"! 17", "> STLS", "! 43", "> QUIT", "close", "! 0"}},
+        {"untrusted certificate after STLS", SecurityMode::kStartTlsRequired, TlsStatus::kOk,
+         TlsStatus::kCertificateUntrusted, {"+OK ready", "+OK begin TLS"},
+         {"! 17", "> STLS", "tls", "! 41", "close", "! 0", "disconnect"}},
+        {"unreadable CA file", SecurityMode::kStartTlsRequired, TlsStatus::kCaFileUnreadable, TlsStatus::kOk,
+         {"+OK ready", "+OK begin TLS"}, {"! 17", "> STLS", "tls refused", "! 45", "close", "! 0", "disconnect"}},
+        {"TLS from the first byte", SecurityMode::kImplicitTls, TlsStatus::kOk, TlsStatus::kOk,
+         {"+OK ready", "+OK", "+OK in", "+OK 0 0", "+OK bye"},
+         {"! 17", "tls", "> USER bob", "> PASS secret", "> STAT", "! 18", "> QUIT", "close", "! 0"}},
+        {"certificate for another name", SecurityMode::kImplicitTls, TlsStatus::kOk, TlsStatus::kNameMismatch, {},
+         {"! 17", "tls", "! 42", "close", "! 0", "disconnect"}},
+        {"handshake cut off", SecurityMode::kImplicitTls, TlsStatus::kOk, TlsStatus::kHandshakeFailed, {},
+         {"! 17", "tls", "! 40", "close", "! 0", "disconnect"}},
+        {"wrong password through TLS", SecurityMode::kImplicitTls, TlsStatus::kOk, TlsStatus::kOk,
+         {"+OK ready", "+OK", "-ERR wrong", "+OK bye"},
+         {"! 17", "tls", "> USER bob", "> PASS secret", "! 5", "> QUIT", "close", "! 0"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingPort port;
+        port.startTls = c.startResult;
+        Pop3Engine engine{port};
+        ASSERT_TRUE(engine.SetSecurity(c.mode));
+        ASSERT_EQ(engine.Transaction("pop.test", "bob", "secret", true, false), 0);
+        port.log.clear();
+        engine.OnConnected();
+        std::size_t next = 0;
+        for (int guard = 0; guard < 100 && !engine.Finished(); ++guard) {
+            if (engine.State() == Pop3State::kTlsHandshake) {
+                if (c.handshake == TlsStatus::kOk) engine.OnTlsOpen();
+                else engine.OnTlsFailed(c.handshake);
+                continue;
+            }
+            ASSERT_LT(next, c.replies.size());
+            const std::string reply = c.replies[next++] + "\r\n";
+            engine.OnReceived(reply.data(), reply.size());
+            engine.OnSent();
+        }
+        EXPECT_EQ(port.log, c.log);
+        EXPECT_FALSE(engine.SetSecurity(SecurityMode::kNone));
+        const auto tlsAt = std::find(port.log.begin(), port.log.end(), "tls");
+        for (auto it = port.log.begin(); it != tlsAt; ++it)
+            EXPECT_TRUE(it->rfind("> USER", 0) != 0 && it->rfind("> PASS", 0) != 0) << *it;
+    }
+}
+
+// A handshake that never finishes: the connect limit (TLS from the first
+// byte) or the silence limit (after STLS) ends it as a handshake failure.
+TEST(Pop3Engine, StalledHandshakeEndsAsAHandshakeFailure) {
+    for (tls::SecurityMode mode : {tls::SecurityMode::kImplicitTls, tls::SecurityMode::kStartTlsRequired}) {
+        RecordingPort port;
+        Pop3Engine engine{port};
+        engine.SetSecurity(mode);
+        engine.SetLimits(2, 3);
+        ASSERT_EQ(engine.Transaction("pop.test", "bob", "secret", true, false), 0);
+        engine.OnConnected();
+        engine.OnTick(0, 1000);
+        if (mode == tls::SecurityMode::kStartTlsRequired) {
+            for (const char* reply : {"+OK ready\r\n", "+OK go\r\n"}) {
+                engine.OnReceived(reply, std::strlen(reply));
+                engine.OnSent();
+            }
+        }
+        ASSERT_EQ(engine.State(), Pop3State::kTlsHandshake);
+        engine.OnTick(0, 2500);
+        EXPECT_FALSE(engine.Finished());
+        engine.OnTick(0, 6000);
+        EXPECT_TRUE(engine.Finished());
+        EXPECT_NE(std::find(port.log.begin(), port.log.end(), "! 40"), port.log.end());
+    }
+}

@@ -309,12 +309,13 @@ TEST(SmtpReplies, MultiLineGreetingInOneOrTwoChunks) {
     }
 }
 
-TEST(SmtpStates, ThirteenNamedStates) {
+TEST(SmtpStates, TwentyFourNamedStates) {
     EXPECT_STREQ(SmtpStateName(kSmtpGreeting), "greeting");
     EXPECT_STREQ(SmtpStateName(kSmtpChunkSent), "chunk-sent");
     EXPECT_STREQ(SmtpStateName(kSmtpQuitReply), "quit-reply");
-    EXPECT_EQ(kSmtpStateCount, 13);
-    EXPECT_STREQ(SmtpStateName(13), "?");
+    EXPECT_STREQ(SmtpStateName(kSmtpTlsHandshake), "tls-handshake");
+    EXPECT_EQ(kSmtpStateCount, 24);
+    EXPECT_STREQ(SmtpStateName(24), "?");
 }
 
 TEST(SmtpReplies, ReplyInAnOddStateAndCompletionInAnEvenStateAreIgnored) {

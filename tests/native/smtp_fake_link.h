@@ -56,6 +56,13 @@ public:
         return true;
     }
     void Post(int status, long count) override { posts.emplace_back(status, count); }
+    // The handshake's start shows in the transcript as "<TLS>": what comes
+    // before it went out in clear, what follows through TLS.
+    zenk::tls::TlsStatus startTls = zenk::tls::TlsStatus::kOk;
+    zenk::tls::TlsStatus StartTls() override {
+        if (startTls == zenk::tls::TlsStatus::kOk) wire += "<TLS>";
+        return startTls;
+    }
 
     std::string outboxBytes;
     zenk::MemorySource source;

@@ -23,7 +23,25 @@ def give_to_nobody(path):
             os.chown(os.path.join(root, name), uid, gid)
 
 
-def write_config(work, maildir, address, user, password, port=110):
+def tls_settings(tls):
+    if not tls:
+        return "ssl = no"
+    return f"ssl = yes\nssl_cert = <{tls[0]}\nssl_key = <{tls[1]}\nssl_min_protocol = TLSv1.2"
+
+
+def tls_listener(address, tls):
+    if not tls:
+        return ""
+    return f"""  inet_listener pop3s {{
+    address = {address}
+    port = {tls[2]}
+    ssl = yes
+  }}"""
+
+
+def write_config(work, maildir, address, user, password, port=110, tls=None):
+    """tls: (certificate file, key file, TLS port) for STLS on port and TLS
+    from the first byte on the TLS port; None: clear text only."""
     for sub in ("cur", "new", "tmp"):
         os.makedirs(os.path.join(maildir, sub), exist_ok=True)
     give_to_nobody(maildir)
@@ -34,7 +52,7 @@ def write_config(work, maildir, address, user, password, port=110):
     with open(conf, "w") as f:
         f.write(f"""protocols = pop3
 listen = {address}
-ssl = no
+{tls_settings(tls)}
 disable_plaintext_auth = no
 auth_mechanisms = plain login
 base_dir = {work}/dovecot-run
@@ -58,6 +76,7 @@ service pop3-login {{
     address = {address}
     port = {port}
   }}
+{tls_listener(address, tls)}
 }}
 service anvil {{
   chroot =

@@ -1,6 +1,7 @@
 // zenkmail fetch: downloads a POP3 mailbox into an inbox file.
 //
-//   zenkmail fetch --server HOST --user U --password P --inbox FILE [--delete] [--check]
+//   zenkmail fetch --server HOST --user U (--password-file F | --password P) --inbox FILE
+//                  [--delete] [--check] [--port N] [--starttls | --tls] [--cafile F] [--tls-name N]
 //
 // Prints one readable line per notification of the POP3 client. Exit codes:
 // 0 done, 1 the transfer failed, 2 bad command line, 3 the library or
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "secure_options.h"
 #include "zenk32.h"
 #include "zenkmail_pop3.h"
 
@@ -21,11 +23,15 @@ void FetchUsage(FILE* out) {
     std::fputs(
         "usage: zenkmail fetch --server HOST --user USER --password PASSWORD --inbox FILE\n"
         "                      [--delete] [--check]\n"
+        "                      [--port N] [--starttls | --tls] [--password-file FILE]\n"
+        "                      [--cafile FILE] [--tls-name NAME]\n"
         "  Downloads every message waiting on the POP3 server (port 110) into FILE,\n"
         "  which is created anew. --delete removes each message from the server once\n"
         "  it is safely stored; --check only reports how many messages wait (FILE is\n"
-        "  then left alone).\n",
+        "  then left alone). --password stays for clear-text scripts; prefer\n"
+        "  --password-file or ZENKMAIL_PASSWORD, which keep it off the command line.\n",
         out);
+    std::fputs(kSecureUsage, out);
 }
 
 // The text for a status code of the POP3 client; null for the progress codes.
@@ -44,7 +50,7 @@ const char* FailureText(int status) {
     case 13: return "the server closed the connection";
     case 14: return "no user name given (at most 63 characters)";
     case 15: return "no password given (at most 15 characters)";
-    default: return nullptr;
+    default: return SecureFailureText(status);
     }
 }
 
@@ -53,16 +59,22 @@ const char* FailureText(int status) {
 int FetchCommand(int argc, char** argv) {
     const char *server = nullptr, *user = nullptr, *password = nullptr, *inbox = nullptr;
     bool deleteAfter = false, checkOnly = false;
+    SecureOptions secure;
     for (int i = 0; i < argc; ++i) {
         const char* a = argv[i];
         bool hasValue = i + 1 < argc;
+        const int secureTaken = TakeSecureOption("fetch", argc, argv, i, secure);
+        if (secureTaken < 0) {
+            FetchUsage(stderr);
+            return 2;
+        }
+        if (secureTaken > 0) continue;
         if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
             FetchUsage(stdout);
             return 0;
         } else if (!std::strcmp(a, "--delete")) deleteAfter = true;
         else if (!std::strcmp(a, "--check")) checkOnly = true;
         else if (!std::strcmp(a, "--server") && hasValue) server = argv[++i];
-        else if (!std::strcmp(a, "--user") && hasValue) user = argv[++i];
         else if (!std::strcmp(a, "--password") && hasValue) password = argv[++i];
         else if (!std::strcmp(a, "--inbox") && hasValue) inbox = argv[++i];
         else {
@@ -71,8 +83,13 @@ int FetchCommand(int argc, char** argv) {
             return 2;
         }
     }
+    if (!secure.user.empty()) user = secure.user.c_str();
+    if (!password) {
+        if (!ReadPassword("fetch", secure, false)) return 2;
+        if (!secure.password.empty()) password = secure.password.c_str();
+    }
     if (!server || !user || !password || (!inbox && !checkOnly)) {
-        std::fprintf(stderr, "zenkmail fetch: --server, --user, --password and --inbox are required\n");
+        std::fprintf(stderr, "zenkmail fetch: --server, --user, a password and --inbox are required\n");
         FetchUsage(stderr);
         return 2;
     }
@@ -88,7 +105,18 @@ int FetchCommand(int argc, char** argv) {
         std::fprintf(stderr, "zenkmail fetch: no memory for a POP3 session\n");
         return 3;
     }
-    std::printf("%s %s as %s...\n", checkOnly ? "checking" : "fetching from", server, user);
+    const int port = PortFor(secure, 110, 995);
+    if (ZENKPOP3SetPort(session, port) != 0 || ZENKPOP3SetSecurity(session, secure.security) != 0 ||
+        ZENKPOP3SetTrust(session, secure.caFile.c_str(), secure.certName.c_str()) != 0) {
+        std::fprintf(stderr, "zenkmail fetch: the library refused --port, --cafile or --tls-name\n");
+        ZENKPOP3Close(session);
+        return 2;
+    }
+    if (secure.security != ZENK_SECURITY_NONE || port != 110)
+        std::printf("%s %s:%d%s as %s...\n", checkOnly ? "checking" : "fetching from", server, port,
+                    secure.security == ZENK_SECURITY_TLS ? " with TLS" : secure.security ? " with STLS" : "", user);
+    else
+        std::printf("%s %s as %s...\n", checkOnly ? "checking" : "fetching from", server, user);
     if (checkOnly)
         ZENKPOP3IsThereMail(session, server, user, password);
     else
@@ -138,6 +166,7 @@ int FetchCommand(int argc, char** argv) {
         if (!ended) MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT);
     }
     ZENKPOP3Close(session);
+    WipePassword(secure);
     ZENKEndWinSock();
     if (failure) return 1;
     if (!checkOnly) std::printf("%d message(s) in %s\n", stored, inbox);

@@ -37,7 +37,8 @@ int SendCommand(int argc, char** argv) {
         ZENKEndWinSock();
         return 2;
     }
-    DeliveryResult r = Deliver(options.server, outbox, 1);
+    DeliveryResult r = Deliver(options.server, outbox, 1, options.secure);
+    WipePassword(options.secure);
     if (temporary) DeleteFileA(outbox.c_str());
     ZENKEndWinSock();
     if (r.failure == -1) return 3;

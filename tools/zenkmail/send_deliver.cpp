@@ -30,7 +30,7 @@ const char* FailureText(int status) {
     case ZENK_SMTP_ERR_STREAM: return "no connection endpoint (WinSock not started?)";
     case ZENK_SMTP_ERR_SENDER: return "the outbox file has no usable sender line";
     case ZENK_SMTP_ERR_NO_MARKER: return "the outbox file is incomplete";
-    default: return nullptr;
+    default: return SecureFailureText(status);
     }
 }
 
@@ -104,9 +104,26 @@ HWND CreateNotifyWindow(Loop* loop) {
     return window;
 }
 
+// Hands the secure-mail settings to the session; false (reported) when one is refused.
+bool ApplySecure(void* session, const SecureOptions& o, int port) {
+    const char* refused = nullptr;
+    if (ZENKSMTPSetPort(session, port) != 0) refused = "port";
+    else if (ZENKSMTPSetSecurity(session, o.security) != 0) refused = "security mode";
+    else if (ZENKSMTPSetTrust(session, o.caFile.c_str(), o.certName.c_str()) != 0) refused = "--cafile or --tls-name";
+    else if (!o.user.empty() && ZENKSMTPSetLogin(session, o.user.c_str(), o.password.c_str(), 0) != 0)
+        refused = "user name or password (at most 255 characters each, no line breaks)";
+    if (refused) std::fprintf(stderr, "zenkmail send: the library refused the %s\n", refused);
+    return !refused;
+}
+
+const char* SecurityText(int security) {
+    return security == ZENK_SECURITY_STARTTLS ? " with STARTTLS" : security == ZENK_SECURITY_TLS ? " with TLS" : "";
+}
+
 }  // namespace
 
-DeliveryResult Deliver(const std::string& server, const std::string& outbox, int messages) {
+DeliveryResult Deliver(const std::string& server, const std::string& outbox, int messages,
+                       const SecureOptions& secure) {
     Loop loop;
     loop.server = server.c_str();
     loop.messages = messages;
@@ -123,7 +140,15 @@ DeliveryResult Deliver(const std::string& server, const std::string& outbox, int
         loop.result.failure = -1;
         return loop.result;
     }
-    std::printf("delivering to %s:25\n", loop.server);
+    const int port = PortFor(secure, 25, 465);
+    if (!ApplySecure(session, secure, port)) {
+        ZENKSMTPClose(session);
+        DestroyWindow(window);
+        loop.result.failure = -1;
+        return loop.result;
+    }
+    std::printf("delivering to %s:%d%s%s\n", loop.server, port, SecurityText(secure.security),
+                secure.user.empty() ? "" : ", logging in");
     std::fflush(stdout);
     loop.start = GetTickCount();
     SetTimer(window, kProgressTimer, 1000, nullptr);

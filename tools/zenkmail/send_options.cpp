@@ -12,10 +12,16 @@ void SendUsage(FILE* out) {
     std::fputs(
         "usage: zenkmail send --server HOST --from ADDR --to ADDR [--to ADDR]... [--cc ADDR]...\n"
         "                     --subject TEXT [--text FILE] [--attach FILE]... [--outbox FILE]\n"
+        "                     [--port N] [--starttls | --tls] [--user NAME] [--password-file FILE]\n"
+        "                     [--cafile FILE] [--tls-name NAME]\n"
         "  Composes one MIME message (the text of FILE, each --attach as a base64\n"
         "  attachment) into an outbox file and delivers it to the SMTP server on\n"
         "  port 25 of HOST, printing each step. --outbox keeps the outbox file\n"
         "  under that name; otherwise a temporary one is used and deleted.\n"
+        "  --user logs in with AUTH PLAIN or LOGIN, only through TLS.\n",
+        out);
+    std::fputs(kSecureUsage, out);
+    std::fputs(
         "  Limits: addresses 79 characters, subject and attachment paths 127,\n"
         "  text lines 998 characters; no CR or LF in addresses or the subject.\n"
         "exit codes: 0 delivered, 1 the delivery failed, 2 bad command line,\n"
@@ -58,6 +64,12 @@ int ParseSendOptions(int argc, char** argv, SendOptions* o) {
             SendUsage(stdout);
             return 0;
         }
+        if (!std::strcmp(a, "--password"))
+            return UsageError("the password is never taken from the command line: use --password-file or "
+                              "ZENKMAIL_PASSWORD");
+        const int secure = TakeSecureOption("send", argc, argv, i, o->secure);
+        if (secure < 0) return UsageError("bad secure-mail option");
+        if (secure > 0) continue;
         if (i + 1 >= argc) return UsageError("missing value after", a);
         const char* v = argv[++i];
         if (!std::strcmp(a, "--server")) o->server = v;
@@ -78,6 +90,7 @@ int ParseSendOptions(int argc, char** argv, SendOptions* o) {
         for (const auto& addr : list)
             if (addr.size() > 79) return UsageError("address longer than 79 characters:", addr.c_str());
     if (!o->textFile.empty() && !CheckReadable(o->textFile, "text file")) return 2;
+    if (!o->secure.user.empty() && !ReadPassword("send", o->secure, true)) return 2;
     for (const auto& path : o->attachments) {
         if (path.size() > 127) return UsageError("attachment path longer than 127 characters:", path.c_str());
         if (!CheckReadable(path, "attachment")) return 2;

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "secure_options.h"
+
 struct SendOptions {
     std::string server;
     std::string from;
@@ -12,6 +14,7 @@ struct SendOptions {
     std::string textFile;                 // empty: no text
     std::vector<std::string> attachments;  // as the library will open them
     std::string outbox;                   // empty: a temporary file, deleted afterwards
+    SecureOptions secure;                 // port, TLS, AUTH, trust
 };
 
 // Parses the arguments after "send". Returns -1 when they are fine, else
@@ -32,4 +35,6 @@ struct DeliveryResult {
 
 // Runs the SMTP session over the outbox with a message loop, printing each
 // notification as it comes.
-DeliveryResult Deliver(const std::string& server, const std::string& outbox, int messages);
+// secure: port, TLS and trust; with a user, AUTH with secure.password.
+DeliveryResult Deliver(const std::string& server, const std::string& outbox, int messages,
+                       const SecureOptions& secure);
