@@ -236,12 +236,18 @@ int  ZENKAPI ZENKSMTPClose(void* handle);
 #define ZENK_SMTP_CONNECTED       17  /* the connection is established */
 #define ZENK_SMTP_QUIT_DONE       18  /* QUIT acknowledged, no failure pending */
 
+#define ZENK_MAIL_SERVER_SIZE     48  /* SMTP and POP3 server name: at most 47 characters */
+#define ZENK_SMTP_SENDER_SIZE     64  /* outbox sender line: at most 63 characters */
+#define ZENK_SMTP_RECIPIENT_MAX  120  /* longest outbox recipient line ("TO:<...>") */
+#define ZENK_MAIL_PATH_MAX       255  /* longest outbox or inbox path */
+
 /* ---- POP3 client --------------------------------------------------------- */
-/* Notifications: wParam = status, lParam = 0 unless noted. 17 connected,
- * 18 count known (lParam = count), 16 message stored (lParam = its number),
- * 9 mailbox empty, 19 QUIT acknowledged; failures 1-6, 8, 10-15 (2: receiving
- * failed or the server fell silent; 13: the server closed the connection).
- * Every run ends with 0, posted once; nothing follows it.
+/* Notifications: wParam = status (ZENK_POP3_* below), lParam = 0 unless
+ * noted. ZENK_POP3_CONNECTED, ZENK_POP3_COUNT (lParam = count),
+ * ZENK_POP3_STORED (lParam = the message's number), ZENK_POP3_EMPTY,
+ * ZENK_POP3_QUIT_DONE; the failures are the ZENK_POP3_ERR_* codes and
+ * ZENK_POP3_CLOSED. Every run ends with ZENK_POP3_DONE (0), posted once;
+ * nothing follows it.
  *  - The inbox file gets the line "Letters : n", then per message
  *    "BEGIN MESSAGE", the text as the server sent it (with its "." line) and
  *    "END MESSAGE". Text that arrives with the RETR status line, chunks
@@ -290,6 +296,32 @@ int  ZENKAPI ZENKSMTPClose(void* handle);
  * a command was refused (status 5), ZENK_FAILED with "" copied while none
  * was, ZENK_FAILED for a null text or a size below 1, ZENK_BAD_HANDLE for a
  * null handle. */
+#define ZENK_POP3_DONE             0  /* end of the run, posted once */
+#define ZENK_POP3_ERR_READ         1  /* a buffer is missing, or a received chunk cannot be read */
+#define ZENK_POP3_ERR_RECEIVE      2  /* receiving failed, or the server stayed silent */
+#define ZENK_POP3_ERR_SEND         3  /* sending failed, or a command cannot be written */
+#define ZENK_POP3_ERR_CONNECT      4  /* connection cannot be requested or established */
+#define ZENK_POP3_ERR_REPLY        5  /* a reply that is not "+OK" where one is needed */
+#define ZENK_POP3_ERR_INBOX        6  /* the inbox file cannot be created */
+#define ZENK_POP3_ERR_INBOX_WRITE  8  /* the inbox file cannot be written */
+#define ZENK_POP3_EMPTY            9  /* the mailbox holds no message */
+#define ZENK_POP3_ERR_NO_WINDOW   10  /* no session window */
+#define ZENK_POP3_ERR_NO_SERVER   11  /* no server name, or a longer one than ZENK_MAIL_SERVER_SIZE - 1 */
+#define ZENK_POP3_ERR_STREAM      12  /* the stream endpoint cannot be created (WinSock not started?) */
+#define ZENK_POP3_CLOSED          13  /* the server closed the connection */
+#define ZENK_POP3_ERR_NO_USER     14  /* no user name, or a longer one than ZENK_POP3_USER_SIZE - 1 */
+#define ZENK_POP3_ERR_NO_PASSWORD 15  /* no password, or a longer one than ZENK_POP3_PASSWORD_SIZE - 1 */
+#define ZENK_POP3_STORED          16  /* a message is in the inbox file (lParam: its 1-based number) */
+#define ZENK_POP3_CONNECTED       17  /* the connection is established */
+#define ZENK_POP3_COUNT           18  /* the server reported the count (lParam: the count) */
+#define ZENK_POP3_QUIT_DONE       19  /* QUIT acknowledged, no failure pending */
+
+#define ZENK_POP3_USER_SIZE       64  /* user name: at most 63 characters */
+#define ZENK_POP3_PASSWORD_SIZE   16  /* password: at most 15 characters */
+#define ZENK_POP3_REFUSAL_SIZE   160  /* ZENKPOP3LastRefusal's whole text, NUL included */
+#define ZENK_POP3_MAX_MESSAGES 1000000 /* most messages one run handles */
+#define ZENK_POP3_COUNT_UNKNOWN  (-1) /* ZENKPOP3NumMail before the server reported the count */
+
 int  ZENKAPI ZENKPOP3StartWindow(HWND owner, UINT message, const char* inboxPath, void** out);
 int  ZENKAPI ZENKPOP3StartThread(DWORD threadId, UINT message, const char* inboxPath, void** out);
 int  ZENKAPI ZENKPOP3IsThereMail(void* handle, const char* server, const char* user,
