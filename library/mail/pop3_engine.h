@@ -42,6 +42,7 @@
 #include <cstdint>
 
 #include "mail/reply_lines.h"
+#include "trace/trace.h"
 
 namespace zenk {
 
@@ -116,6 +117,9 @@ enum class Pop3State : int {
     kQuitReply = 13,
 };
 
+// The state's name, for the trace and test messages ("?" for no state).
+const char* Pop3StateName(Pop3State state);
+
 class Pop3Engine {
 public:
     static constexpr std::size_t kReplyCapacity = 1024;  // longest command line written
@@ -178,7 +182,10 @@ public:
     const char* Refusal() const { return refusal_; }
 
 private:
-    void EnterState(Pop3State next) { state_ = next; }
+    void EnterState(Pop3State next) {
+        trace::State(trace::kPop3, Pop3StateName(state_), Pop3StateName(next));
+        state_ = next;
+    }
     void Post(int status, long count = 0) { port_.Notify(status, count); }
 
     void Begin(bool checkOnly, bool deleteAfter);

@@ -5,6 +5,7 @@
 
 #include "mail/smtp_commands.h"
 #include "mail/smtp_status.h"
+#include "trace/trace.h"
 
 namespace zenk {
 
@@ -30,7 +31,10 @@ const char* SmtpStateName(int state) {
 
 // ---- Run control ---------------------------------------------------------
 
-void SmtpEngine::EnterState(int state) { state_ = state; }
+void SmtpEngine::EnterState(int state) {
+    trace::State(trace::kSmtp, kStates[state_].name, kStates[state].name);
+    state_ = state;
+}
 
 // Posts the failure and asks the server to end the session. When QUIT
 // cannot help (nothing connected, an abort already under way, or QUIT
@@ -131,6 +135,7 @@ void SmtpEngine::OnReceived(const char* chunk, std::size_t length) {
     idleSeconds_ = 0;
     connected_ = true;  // data flows, whatever the order of the events
     replyLines_.Feed(chunk, length, [this](std::string_view line) {
+        trace::Received(trace::kSmtp, line);
         if (!finished_ && reply_.TakeLine(line)) TakeReply(reply_.Class());
     });
 }

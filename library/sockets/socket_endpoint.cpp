@@ -160,6 +160,21 @@ int SocketEndpoint::CheckWritable() {
     return ZENK_ERR_NONE;
 }
 
+void SocketEndpoint::WriteEventTrace(trace::Category category, SOCKET socket, LPARAM selectReply) {
+    const char* name = "FD_?";
+    switch (WSAGETSELECTEVENT(selectReply)) {
+    case FD_READ: name = "FD_READ"; break;
+    case FD_WRITE: name = "FD_WRITE"; break;
+    case FD_OOB: name = "FD_OOB"; break;
+    case FD_ACCEPT: name = "FD_ACCEPT"; break;
+    case FD_CONNECT: name = "FD_CONNECT"; break;
+    case FD_CLOSE: name = "FD_CLOSE"; break;
+    default: break;
+    }
+    trace::Line(category, "socket %lu %s error %d", static_cast<unsigned long>(socket), name,
+                static_cast<int>(WSAGETSELECTERROR(selectReply)));
+}
+
 bool SocketEndpoint::TakeEventError(LPARAM selectReply) {
     int error = WSAGETSELECTERROR(selectReply);
     if (!error) return false;

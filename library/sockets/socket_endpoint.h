@@ -16,6 +16,7 @@
 #include <new>
 
 #include "core/owner_notify.h"
+#include "trace/trace.h"
 #include "sockets/packet_queue.h"
 
 namespace zenk {
@@ -100,6 +101,12 @@ protected:
     // Common rule of every event: a non-zero error word becomes the last
     // error and the event is not handled. True when that happened.
     bool TakeEventError(LPARAM selectReply);
+
+    // The trace line of one socket event (category kStream or kUdp).
+    static void TraceEvent(trace::Category category, SOCKET socket, LPARAM selectReply) {
+        if (trace::On(category)) WriteEventTrace(category, socket, selectReply);
+    }
+    static void WriteEventTrace(trace::Category category, SOCKET socket, LPARAM selectReply);
 
     // Records a failed WinSock call: would-block clears the last error and
     // gives true; any other code becomes the last error and gives false.

@@ -129,7 +129,8 @@ int StreamEndpoint::Read(void* buffer, std::uint32_t length) {
     return TakeRead(buffer, length, nullptr, true);
 }
 
-void StreamEndpoint::OnSocketEvent(SOCKET, LPARAM selectReply) {
+void StreamEndpoint::OnSocketEvent(SOCKET socket, LPARAM selectReply) {
+    TraceEvent(trace::kStream, socket, selectReply);
     // A connection that is reset or aborted arrives as FD_CLOSE with an
     // error word: the owner still hears 15011, with the code in the last
     // error. Any other event with an error is not handled.
