@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "zenk32.h"
+#include "verbose.h"
 #include "zenkmail_pop3.h"
 
 namespace {
@@ -20,11 +21,12 @@ constexpr UINT kNotify = WM_APP + 110;
 void FetchUsage(FILE* out) {
     std::fputs(
         "usage: zenkmail fetch --server HOST --user USER --password PASSWORD --inbox FILE\n"
-        "                      [--delete] [--check]\n"
+        "                      [--delete] [--check] [--verbose]\n"
         "  Downloads every message waiting on the POP3 server (port 110) into FILE,\n"
         "  which is created anew. --delete removes each message from the server once\n"
         "  it is safely stored; --check only reports how many messages wait (FILE is\n"
-        "  then left alone).\n",
+        "  then left alone). --verbose (-v) shows the POP3 exchange on standard\n"
+        "  error as it happens, the password masked.\n",
         out);
 }
 
@@ -52,7 +54,7 @@ const char* FailureText(int status) {
 
 int FetchCommand(int argc, char** argv) {
     const char *server = nullptr, *user = nullptr, *password = nullptr, *inbox = nullptr;
-    bool deleteAfter = false, checkOnly = false;
+    bool deleteAfter = false, checkOnly = false, verbose = false;
     for (int i = 0; i < argc; ++i) {
         const char* a = argv[i];
         bool hasValue = i + 1 < argc;
@@ -61,6 +63,7 @@ int FetchCommand(int argc, char** argv) {
             return 0;
         } else if (!std::strcmp(a, "--delete")) deleteAfter = true;
         else if (!std::strcmp(a, "--check")) checkOnly = true;
+        else if (!std::strcmp(a, "--verbose") || !std::strcmp(a, "-v")) verbose = true;
         else if (!std::strcmp(a, "--server") && hasValue) server = argv[++i];
         else if (!std::strcmp(a, "--user") && hasValue) user = argv[++i];
         else if (!std::strcmp(a, "--password") && hasValue) password = argv[++i];
@@ -76,6 +79,7 @@ int FetchCommand(int argc, char** argv) {
         FetchUsage(stderr);
         return 2;
     }
+    if (verbose) ShowProtocolExchange("pop3");
     ZENKInit();
     if (!ZENKStartWinSock(0x0101)) {
         std::fprintf(stderr, "zenkmail fetch: WinSock cannot be started\n");

@@ -12,10 +12,12 @@ void SendUsage(FILE* out) {
     std::fputs(
         "usage: zenkmail send --server HOST --from ADDR --to ADDR [--to ADDR]... [--cc ADDR]...\n"
         "                     --subject TEXT [--text FILE] [--attach FILE]... [--outbox FILE]\n"
+        "                     [--verbose]\n"
         "  Composes one MIME message (the text of FILE, each --attach as a base64\n"
         "  attachment) into an outbox file and delivers it to the SMTP server on\n"
         "  port 25 of HOST, printing each step. --outbox keeps the outbox file\n"
         "  under that name; otherwise a temporary one is used and deleted.\n"
+        "  --verbose (-v) shows the SMTP exchange on standard error as it happens.\n"
         "  Limits: addresses 79 characters, subject and attachment paths 127,\n"
         "  text lines 998 characters; no CR or LF in addresses or the subject.\n"
         "exit codes: 0 delivered, 1 the delivery failed, 2 bad command line,\n"
@@ -57,6 +59,10 @@ int ParseSendOptions(int argc, char** argv, SendOptions* o) {
         if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
             SendUsage(stdout);
             return 0;
+        }
+        if (!std::strcmp(a, "--verbose") || !std::strcmp(a, "-v")) {
+            o->verbose = true;
+            continue;
         }
         if (i + 1 >= argc) return UsageError("missing value after", a);
         const char* v = argv[++i];

@@ -12,6 +12,7 @@ struct SendOptions {
     std::string textFile;                 // empty: no text
     std::vector<std::string> attachments;  // as the library will open them
     std::string outbox;                   // empty: a temporary file, deleted afterwards
+    bool verbose = false;                 // show the SMTP exchange on standard error
 };
 
 // Parses the arguments after "send". Returns -1 when they are fine, else
