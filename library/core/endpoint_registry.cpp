@@ -2,11 +2,9 @@
 
 #include <new>
 
-#include "sockets/socket_endpoint.h"
-
 namespace zenk {
 
-bool EndpointRegistry::Register(SocketEndpoint* endpoint) {
+bool EndpointRegistry::Register(SocketEventTarget* endpoint) {
     if (!endpoint) return false;
     Element* element = new (std::nothrow) Element{endpoint, nullptr};
     if (!element) return false;
@@ -19,7 +17,7 @@ bool EndpointRegistry::Register(SocketEndpoint* endpoint) {
     return true;
 }
 
-bool EndpointRegistry::Unregister(SocketEndpoint* endpoint) {
+bool EndpointRegistry::Unregister(SocketEventTarget* endpoint) {
     if (!endpoint) return false;
     Element* previous = nullptr;
     for (cursor_ = head_; cursor_; previous = cursor_, cursor_ = cursor_->next) {
@@ -32,10 +30,10 @@ bool EndpointRegistry::Unregister(SocketEndpoint* endpoint) {
     return false;
 }
 
-SocketEndpoint* EndpointRegistry::Lookup(SOCKET socket) {
+SocketEventTarget* EndpointRegistry::Lookup(SOCKET socket) {
     if (socket == INVALID_SOCKET) return nullptr;  // endpoints without a socket never match
     for (cursor_ = head_; cursor_; cursor_ = cursor_->next)
-        if (cursor_->endpoint->Socket() == socket) return cursor_->endpoint;
+        if (cursor_->endpoint->EventSocket() == socket) return cursor_->endpoint;
     return nullptr;
 }
 

@@ -16,6 +16,7 @@
 #include <new>
 
 #include "core/owner_notify.h"
+#include "core/socket_event_target.h"
 #include "trace/trace.h"
 #include "sockets/packet_queue.h"
 
@@ -28,7 +29,7 @@ constexpr std::uint32_t kDefaultBufferSize = 1024;
 // Largest staging buffer: a receive or send length must fit an int.
 constexpr std::uint32_t kMaxBufferSize = 0x7FFFFFFF;
 
-class SocketEndpoint {
+class SocketEndpoint : public SocketEventTarget {
 public:
     // Allocates the staging buffer (left null when there is no memory: the
     // endpoint's writes and receives then report ZENK_ERR_NO_MEMORY).
@@ -44,11 +45,10 @@ public:
     static void operator delete(void* block) noexcept;
     static void operator delete(void* block, const std::nothrow_t&) noexcept;
 
-    // Handles one event of this endpoint's socket; selectReply is the lParam
-    // of ZENK_SOCKET_EVENT (event in the low word, error in the high word).
-    virtual void OnSocketEvent(SOCKET socket, LPARAM selectReply) = 0;
+    // SocketEventTarget: the registry matches events against the socket
+    // (INVALID_SOCKET: none yet); each endpoint kind handles its own events.
+    SOCKET EventSocket() const final { return socket_; }
 
-    // The socket the registry matches events against (INVALID_SOCKET: none).
     SOCKET Socket() const { return socket_; }
     int LastError() const { return lastError_; }
     bool IsServer() const { return server_; }
