@@ -31,6 +31,17 @@ constexpr Gate kGateFSH{.notInitialised = ZENK_NOT_READY, .needsSession = true, 
 constexpr Gate kGateFH{.notInitialised = ZENK_NOT_READY, .needsSession = false, .needsHandle = true,
                       .nullHandle = ZENK_BAD_HANDLE, .exception = ZENK_FAILED};
 
+// Session starts (POP3, scanner): a throw (no memory) reads as ZENK_NOT_READY,
+// the result their allocation failure gives.
+constexpr Gate kGateStart{.notInitialised = ZENK_NOT_READY, .needsSession = false, .needsHandle = false,
+                          .nullHandle = ZENK_OK, .exception = ZENK_NOT_READY};
+// ZENKSMTPClose and ZENKPOP3Close answer a null handle with ZENK_FAILED.
+constexpr Gate kGateCloseNullFails{.notInitialised = ZENK_NOT_READY, .needsSession = false, .needsHandle = true,
+                                   .nullHandle = ZENK_FAILED, .exception = ZENK_FAILED};
+// ZENKUDPWriteToPort answers a null handle with its own code.
+constexpr Gate kGateUdpWriteToPort{.notInitialised = ZENK_NOT_READY, .needsSession = true, .needsHandle = true,
+                                   .nullHandle = ZENK_UDP_NULL_HANDLE, .exception = ZENK_FAILED};
+
 // The yes/no calls (ZENKStartWinSock, ZENKGetServerNameDlg): ZENK_FALSE for
 // every failure. ZENKEndWinSock's gate is the same, but its session is
 // forgotten before anything can throw, so a throw still means it ended.
