@@ -126,9 +126,9 @@ void Pop3Engine::Begin(bool checkOnly, bool deleteAfter) {
 // A start may fail again after an earlier failed start: every failure
 // ends with its own 0 and the inbox closed.
 void Pop3Engine::FailStart(int status) {
+    finished_ = false;  // a new run, even after an earlier failed start
     status_ = status;
     Post(status_);
-    finished_ = false;
     Finish();
 }
 

@@ -41,6 +41,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/check.h"
 #include "mail/reply_lines.h"
 #include "trace/trace.h"
 
@@ -186,7 +187,10 @@ private:
         trace::State(trace::kPop3, Pop3StateName(state_), Pop3StateName(next));
         state_ = next;
     }
-    void Post(int status, long count = 0) { port_.Notify(status, count); }
+    void Post(int status, long count = 0) {
+        ZENK_CHECK(!finished_);  // nothing follows a run's final 0
+        port_.Notify(status, count);
+    }
 
     void Begin(bool checkOnly, bool deleteAfter);
     void FailStart(int status);

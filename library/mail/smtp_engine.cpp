@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "core/check.h"
 #include "mail/smtp_commands.h"
 #include "mail/smtp_status.h"
 #include "trace/trace.h"
@@ -32,6 +33,10 @@ const char* SmtpStateName(int state) {
 // ---- Run control ---------------------------------------------------------
 
 void SmtpEngine::EnterState(int state) {
+    // Even states wait for a reply, odd ones for a write to complete.
+    ZENK_CHECK(state >= 0 && state < kSmtpStateCount);
+    ZENK_CHECK((state % 2 == 0) == (kStates[state].onReply != nullptr));
+    ZENK_CHECK((state % 2 == 1) == (kStates[state].onSent != nullptr));
     trace::State(trace::kSmtp, kStates[state_].name, kStates[state].name);
     state_ = state;
 }
@@ -71,6 +76,12 @@ void SmtpEngine::Finish() {
     status_ = kSmtpDone;
     PostStatus();
     finished_ = true;
+}
+
+void SmtpEngine::PostStatus(long count) {
+    // The run's final 0 is its last word; only the server's close may follow.
+    ZENK_CHECK(!finished_ || status_ == kSmtpServerClosed);
+    link_.Post(status_, count);
 }
 
 void SmtpEngine::FailStart(int code) {
