@@ -2,12 +2,16 @@
 
 #include <new>
 
+#include "core/endpoint_memory.h"
+
 namespace zenk {
 
 bool EndpointRegistry::Register(SocketEventTarget* endpoint) {
     if (!endpoint) return false;
-    Element* element = new (std::nothrow) Element{endpoint, nullptr};
-    if (!element) return false;
+    // Through Mem(), like the endpoints, so tests can refuse it.
+    void* block = Mem().allocate(sizeof(Element));
+    if (!block) return false;
+    Element* element = new (block) Element{endpoint, nullptr};
     if (!head_) {
         head_ = element;
         return true;
@@ -23,7 +27,7 @@ bool EndpointRegistry::Unregister(SocketEventTarget* endpoint) {
     for (cursor_ = head_; cursor_; previous = cursor_, cursor_ = cursor_->next) {
         if (cursor_->endpoint != endpoint) continue;
         (previous ? previous->next : head_) = cursor_->next;
-        delete cursor_;
+        Mem().release(cursor_);
         cursor_ = nullptr;
         return true;
     }
@@ -40,7 +44,7 @@ SocketEventTarget* EndpointRegistry::Lookup(SOCKET socket) {
 void EndpointRegistry::Clear() {
     for (cursor_ = head_; cursor_;) {
         Element* next = cursor_->next;
-        delete cursor_;
+        Mem().release(cursor_);
         cursor_ = next;
     }
     head_ = nullptr;

@@ -20,7 +20,7 @@ public:
 
     // Appends the endpoint at the tail. Returns false when no element can be
     // allocated (the endpoint then receives no events).
-    bool Register(SocketEventTarget* endpoint);
+    [[nodiscard]] bool Register(SocketEventTarget* endpoint);
     // Removes the first element holding endpoint. False if none (or null).
     bool Unregister(SocketEventTarget* endpoint);
     // The first endpoint, in list order, whose socket is `socket`, or null.

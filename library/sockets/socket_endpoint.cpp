@@ -9,7 +9,7 @@
 #include "core/library_state.h"
 #include "core/winsock_api.h"
 #include "core/winsock_session.h"
-#include "sockets/endpoint_memory.h"
+#include "core/endpoint_memory.h"
 #include "zenk32_defs.h"
 
 namespace zenk {
@@ -96,7 +96,14 @@ bool SocketEndpoint::OpenSocket(int type, bool bindPort, long mask) {
         socket_ = INVALID_SOCKET;
         return false;
     }
-    session_->Registry().Register(this);
+    // An endpoint the registry cannot hold would never hear of its socket:
+    // refuse it rather than report a socket that stays silent.
+    if (!session_->Registry().Register(this)) {
+        lastError_ = ZENK_ERR_NO_MEMORY;
+        Ws().closesocket(socket_);
+        socket_ = INVALID_SOCKET;
+        return false;
+    }
     return true;
 }
 

@@ -73,7 +73,8 @@ protected:
     // Opens a non-blocking socket of the type (SOCK_STREAM or SOCK_DGRAM),
     // bound to INADDR_ANY and port_ when bindPort, selecting `mask` events to
     // the event window, and registers the endpoint. False with the last error
-    // set (1 when the event window is gone, else the WinSock code).
+    // set (1 when the event window is gone, 2 when the registry cannot hold
+    // the endpoint: no socket is kept then, else the WinSock code).
     bool OpenSocket(int type, bool bindPort, long mask);
 
     // The host (dotted address or name) and a port in network order as a

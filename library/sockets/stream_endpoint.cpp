@@ -33,7 +33,10 @@ int StreamEndpoint::OpenServer(int port) {
 
 int StreamEndpoint::OpenComm() {
     server_ = true;
-    session_->Registry().Register(this);
+    if (!session_->Registry().Register(this)) {  // it could never hear of its connection
+        lastError_ = ZENK_ERR_NO_MEMORY;
+        return ZENK_FAILED;
+    }
     return ZENK_OK;
 }
 

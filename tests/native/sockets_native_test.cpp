@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "sockets/endpoint_memory.h"
+#include "core/endpoint_memory.h"
 #include "sockets/packet_queue.h"
 #include "sockets/send_progress.h"
 
