@@ -13,23 +13,27 @@ namespace {
 HANDLE gFile = INVALID_HANDLE_VALUE;  // the trace file or standard error
 bool gOwnsFile = false;               // gFile was opened here (standard error is not closed)
 
-bool WriteToFile(const char* line, std::size_t length) {
-    char buffer[kLineCapacity + 2];
+// Copies the line (cut to kLineCapacity) and its end into buffer; returns
+// the bytes to write.
+std::size_t WithLineEnd(char (&buffer)[kLineCapacity + 3], const char* line, std::size_t length,
+                        const char* end) {
     if (length > kLineCapacity) length = kLineCapacity;
     std::memcpy(buffer, line, length);
-    buffer[length] = '\r';
-    buffer[length + 1] = '\n';
+    const std::size_t endLength = std::strlen(end);
+    std::memcpy(buffer + length, end, endLength + 1);
+    return length + endLength;
+}
+
+bool WriteToFile(const char* line, std::size_t length) {
+    char buffer[kLineCapacity + 3];
+    const DWORD wanted = static_cast<DWORD>(WithLineEnd(buffer, line, length, "\r\n"));
     DWORD written = 0;
-    const DWORD wanted = static_cast<DWORD>(length + 2);
     return WriteFile(gFile, buffer, wanted, &written, nullptr) && written == wanted;
 }
 
 bool WriteToDebugger(const char* line, std::size_t length) {
-    char buffer[kLineCapacity + 2];
-    if (length > kLineCapacity) length = kLineCapacity;
-    std::memcpy(buffer, line, length);
-    buffer[length] = '\n';
-    buffer[length + 1] = '\0';
+    char buffer[kLineCapacity + 3];
+    WithLineEnd(buffer, line, length, "\n");
     OutputDebugStringA(buffer);
     return true;
 }
