@@ -41,10 +41,10 @@ int main(int argc, char** argv) {
     while (!ended && GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (msg.hwnd == nullptr && msg.message == kNotify) {
             const int status = static_cast<int>(msg.wParam);
-            if (status == 0) ended = true;
-            else if (status == 16) ++stored;
-            else if (status == 19) quitDone = true;
-            else if (status != 17 && status != 18 && !failure) failure = status;
+            if (status == ZENK_POP3_DONE) ended = true;
+            else if (status == ZENK_POP3_STORED) ++stored;
+            else if (status == ZENK_POP3_QUIT_DONE) quitDone = true;
+            else if (status != ZENK_POP3_CONNECTED && status != ZENK_POP3_COUNT && !failure) failure = status;
             continue;
         }
         DispatchMessageA(&msg);

@@ -9,6 +9,6 @@ using namespace zenk;
  *      ZENKGetServerNameDlg
  */
 extern "C" int ZENKAPI ZENKGetServerNameDlg(HWND owner, char* serverName) {
-    return Guarded(Gate{0, false, false, 0, 0}, nullptr,
+    return Guarded(kGateYesNo, nullptr,
                    [&] { return browser::RunBrowserDialog(owner, serverName); });
 }

@@ -7,9 +7,9 @@
 #pragma once
 #include <winsock.h>
 
-namespace zenk {
+#include "core/socket_event_target.h"
 
-class SocketEndpoint;
+namespace zenk {
 
 class EndpointRegistry {
 public:
@@ -20,17 +20,17 @@ public:
 
     // Appends the endpoint at the tail. Returns false when no element can be
     // allocated (the endpoint then receives no events).
-    bool Register(SocketEndpoint* endpoint);
+    [[nodiscard]] bool Register(SocketEventTarget* endpoint);
     // Removes the first element holding endpoint. False if none (or null).
-    bool Unregister(SocketEndpoint* endpoint);
+    bool Unregister(SocketEventTarget* endpoint);
     // The first endpoint, in list order, whose socket is `socket`, or null.
-    SocketEndpoint* Lookup(SOCKET socket);
+    SocketEventTarget* Lookup(SOCKET socket);
     // Frees every element; the endpoints themselves are untouched.
     void Clear();
 
 private:
     struct Element {
-        SocketEndpoint* endpoint;  // registered endpoint, never null
+        SocketEventTarget* endpoint;  // registered endpoint, never null
         Element* next;             // next element in registration order
     };
     Element* head_ = nullptr;    // first element, or null when empty

@@ -3,7 +3,6 @@
 #include "core/library_state.h"
 #include "core/window_classes.h"
 #include "core/winsock_session.h"
-#include "sockets/socket_endpoint.h"
 
 namespace zenk {
 
@@ -19,7 +18,7 @@ HWND CreateEventWindow() {
 LRESULT CALLBACK EventWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_TIMER) {
         // A send that would have blocked, due again: the timer's id is the
-        // socket (SocketEndpoint::RetrySendLater). One shot.
+        // socket (the endpoint's RetrySendLater). One shot.
         KillTimer(window, wParam);
         lParam = FD_WRITE;
     } else if (message != kSocketEventMessage) {
@@ -27,7 +26,7 @@ LRESULT CALLBACK EventWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     }
     WinSockSession* session = EventWindowSession();
     if (!session) return 0;
-    SocketEndpoint* endpoint = session->Registry().Lookup(static_cast<SOCKET>(wParam));
+    SocketEventTarget* endpoint = session->Registry().Lookup(static_cast<SOCKET>(wParam));
     if (!endpoint) return 0;  // closed already: the event is dropped
     try {
         endpoint->OnSocketEvent(static_cast<SOCKET>(wParam), lParam);

@@ -5,6 +5,7 @@
 #include "core/gate.h"
 #include "core/library_state.h"
 #include "core/winsock_session.h"
+#include "trace/trace_output_win.h"
 #include "zenk32.h"
 
 using namespace zenk;
@@ -13,29 +14,32 @@ using namespace zenk;
  *      ZENKInit
  */
 extern "C" int ZENKAPI ZENKInit(void) {
+    // The trace follows the environment of the latest ZENKInit, so a program
+    // can set ZENK_TRACE itself before it starts the library.
+    trace::ConfigureFromEnvironment();
     SetInitialised();
-    return 1;
+    return ZENK_TRUE;
 }
 
 /***********************************************************************
  *      ZENKVersion
  */
-extern "C" int ZENKAPI ZENKVersion(void) { return 0x0100; }
+extern "C" int ZENKAPI ZENKVersion(void) { return ZENK_VERSION; }
 
 /***********************************************************************
  *      ZENKStartWinSock
  */
 extern "C" int ZENKAPI ZENKStartWinSock(WORD version) {
-    return Guarded(Gate{0, false, false, 0, 0}, nullptr, [&]() -> int {
-        if (CurrentSession()) return 1;
+    return Guarded(kGateYesNo, nullptr, [&]() -> int {
+        if (CurrentSession()) return ZENK_TRUE;
         WinSockSession* session = new (std::nothrow) WinSockSession(version);
-        if (!session) return 0;
+        if (!session) return ZENK_FALSE;
         if (!session->Start()) {
             delete session;
-            return 0;
+            return ZENK_FALSE;
         }
         SetSession(session);
-        return 1;
+        return ZENK_TRUE;
     });
 }
 
@@ -43,11 +47,11 @@ extern "C" int ZENKAPI ZENKStartWinSock(WORD version) {
  *      ZENKEndWinSock
  */
 extern "C" int ZENKAPI ZENKEndWinSock(void) {
-    return Guarded(Gate{0, false, false, 0, 1}, nullptr, [&]() -> int {
+    return Guarded(kGateEndSession, nullptr, [&]() -> int {
         WinSockSession* session = CurrentSession();
         SetSession(nullptr);
         delete session;
-        return 1;
+        return ZENK_TRUE;
     });
 }
 

@@ -31,6 +31,20 @@
  *    the unloading thread, else closed by their own thread's message loop.
  *    Their objects and sockets are not freed: end every session
  *    (ZENKEndWinSock, ZENKSMTPClose, ZENKPOP3Close) before unloading.
+ *
+ * Trace
+ *  - Off unless the environment variable ZENK_TRACE names categories when
+ *    ZENKInit runs: "smtp", "pop3" (engine states by name, each command
+ *    sent and each reply line received), "stream", "udp" (socket events and
+ *    notifications), "all"; separated by commas. tovan32.dll reads the same
+ *    variables when it is loaded ("ftp"). Lines go to the file named by
+ *    ZENK_TRACE_FILE (appended; "-" is standard error), else to the
+ *    debugger (OutputDebugString). A file that cannot be opened leaves the
+ *    trace off; a failed write turns it off.
+ *  - Passwords never appear: PASS, ACCT and APOP arguments, AUTH's initial
+ *    response and any line sent that is not a known command (a SASL
+ *    response) show as "****"; message text shows as its size only. Reply
+ *    lines show as received (bytes outside printable ASCII as '?').
  */
 #ifndef ZENK32_H
 #define ZENK32_H
@@ -45,14 +59,33 @@ extern "C" {
 #define ZENKAPI __stdcall
 
 /* ---- Library and WinSock session ----------------------------------------- */
+/* Sets the library up for use, and reads the trace settings (ZENK_TRACE,
+   ZENK_TRACE_FILE; see below). Returns ZENK_TRUE; may be called again. */
 int  ZENKAPI ZENKInit(void);
+/* Returns ZENK_VERSION (0x0100, 1.0), initialised or not. */
 int  ZENKAPI ZENKVersion(void);
+/* Starts the WinSock session (WSAStartup with version) and its hidden event
+   window on this thread. ZENK_TRUE when started or already running;
+   ZENK_FALSE when not initialised, WinSock refused or the window cannot be
+   made (ZENKLastWinSockError cannot tell why then: there is no session). */
 int  ZENKAPI ZENKStartWinSock(WORD version);
+/* Ends the session: destroys the event window; endpoints still open are
+   not freed. ZENK_TRUE (also without a session); ZENK_FALSE when not
+   initialised. WSACleanup is never called. */
 int  ZENKAPI ZENKEndWinSock(void);
+/* Copies WSAStartup's data: description ZENK_WSDESC_SIZE, systemStatus
+   ZENK_WSSTATUS_SIZE, vendorInfo ZENK_WSVENDOR_SIZE bytes. 0, an error code
+   (below) or ZENK_NOT_READY without a session. */
 int  ZENKAPI ZENKGetWinSockInfo(WORD* version, char* description, char* systemStatus,
                                 WORD* maxSockets, WORD* maxDatagram, char* vendorInfo);
+/* This host's name (ZENK_HOSTNAME_SIZE) and its addresses as "a.b.c.d+..."
+   (ZENK_ADDRLIST_SIZE). 0, an error code (below) or ZENK_NOT_READY. */
 int  ZENKAPI ZENKGetMyName(char* hostName, char* addresses);
+/* hostName's addresses as "a.b.c.d+..." (ZENK_ADDRLIST_SIZE). 0, an error
+   code (below; 11001 unknown host) or ZENK_NOT_READY. */
 int  ZENKAPI ZENKGetServerIP(const char* hostName, char* addresses);
+/* The session's last error and its text (ZENK_ERRTEXT_SIZE); it is not
+   reset. 0; ZENK_FAILED for a NULL output; ZENK_NOT_READY. */
 int  ZENKAPI ZENKLastWinSockError(int* code, char* text);
 /* ZENKGetWinSockInfo, ZENKGetMyName and ZENKGetServerIP return 0 or an error
  * code: the session's last error while it is not 0, else WinSock's code of a
@@ -90,19 +123,46 @@ int  ZENKAPI ZENKGetServerNameDlg(HWND owner, char* serverName);
  *  - Servers, creation with a NULL out-parameter and ZENKSetUDPBufferSize
  *    behave as for stream endpoints below.
  */
+/* UDP server on port, notifying owner with message. Results of the four
+   creation calls: 0 with *out set; ZENK_FAILED (out NULL: nothing made; or
+   the socket cannot be set up: *out is set, read its last error, close it);
+   ZENK_BAD_HANDLE without memory; ZENK_NOT_READY. */
 int  ZENKAPI ZENKCreateUDPServer1(int port, HWND owner, UINT message, void** out);
+/* The same, notifying thread threadId. */
 int  ZENKAPI ZENKCreateUDPServer2(int port, DWORD threadId, UINT message, void** out);
+/* UDP client (any local port), notifying owner. */
 int  ZENKAPI ZENKCreateUDPClient1(HWND owner, UINT message, void** out);
+/* UDP client, notifying thread threadId. */
 int  ZENKAPI ZENKCreateUDPClient2(DWORD threadId, UINT message, void** out);
+/* Raises the datagram buffer to size bytes (never lowers it). 0;
+   ZENK_FAILED above 0x7FFFFFFF or without memory (the old buffer stays);
+   ZENK_BAD_HANDLE; ZENK_NOT_READY. */
 int  ZENKAPI ZENKSetUDPBufferSize(void* handle, unsigned int size);
+/* Queues one datagram for host:port. The endpoint's last error (0 unless an
+   earlier failure left one; the datagram is queued all the same), 0 with
+   the last error to check (see above), ZENK_FAILED, ZENK_UDP_NULL_HANDLE
+   for a NULL handle, ZENK_NOT_READY. Then ZENK_UDP_SENT or _SEND_ERROR. */
 int  ZENKAPI ZENKUDPWriteToPort(void* handle, const void* data, unsigned int length,
                                 const char* host, int port);
+/* The same for host:service ("echo", ...); a NULL handle gives
+   ZENK_BAD_HANDLE. */
 int  ZENKAPI ZENKUDPWriteToService(void* handle, const void* data, unsigned int length,
                                    const char* host, const char* service);
+/* Takes the oldest received datagram (one per ZENK_UDP_RECEIVED) into
+   buffer, and its sender (ZENK_SOCKADDR_SIZE) unless senderAddress is NULL.
+   0; ZENK_FAILED when none waits (last error 3); ZENK_BAD_HANDLE;
+   ZENK_NOT_READY. */
 int  ZENKAPI ZENKUDPRead(void* handle, void* buffer, unsigned int length, void* senderAddress);
+/* Server endpoints: queues one datagram for destinationAddress (as
+   ZENKUDPRead gave it). Results as ZENKUDPWriteToService; a client gives 0
+   with last error ZENK_ERR_REPLY_NOT_SERVER. */
 int  ZENKAPI ZENKUDPReply(void* handle, const void* data, unsigned int length,
                           const void* destinationAddress);
+/* The endpoint's last error and its text (ZENK_ERRTEXT_SIZE), not reset.
+   0; ZENK_FAILED for a NULL output; ZENK_BAD_HANDLE; ZENK_NOT_READY. */
 int  ZENKAPI ZENKLastUDPWinSockError(void* handle, int* code, char* text);
+/* Closes the socket and frees the endpoint; queued datagrams are dropped.
+   0; ZENK_BAD_HANDLE; ZENK_NOT_READY. */
 int  ZENKAPI ZENKCloseUDP(void* handle);
 
 /* ---- Stream endpoints ----------------------------------------------------
@@ -160,25 +220,72 @@ int  ZENKAPI ZENKCloseUDP(void* handle);
  *  - Closing drops chunks not yet sent, without notification; events still
  *    queued for a closed endpoint are dropped.
  */
+/* Listening endpoint on port, notifying owner. Results of the six creation
+   calls: 0 with *out set (a server on a port outside 1..65535: 0, no
+   socket, last error 3); ZENK_FAILED (out NULL: nothing made; or the socket
+   cannot be set up: *out is set, read its last error, close it);
+   ZENK_BAD_HANDLE without memory; ZENK_NOT_READY. */
 int  ZENKAPI ZENKCreateStreamServerWindow(int port, HWND owner, UINT message, void** out);
+/* The same, notifying thread threadId. */
 int  ZENKAPI ZENKCreateStreamServerThread(int port, DWORD threadId, UINT message, void** out);
+/* An endpoint without a socket, for one ZENKStreamAccept; notifies owner. */
 int  ZENKAPI ZENKCreateStreamCommWindow(HWND owner, UINT message, void** out);
+/* The same, notifying thread threadId. */
 int  ZENKAPI ZENKCreateStreamCommThread(DWORD threadId, UINT message, void** out);
+/* Accepts the waiting connection (after ZENK_STREAM_ACCEPT_READY) into the
+   comm endpoint connection, whose owner then hears ZENK_STREAM_CONNECTED.
+   0; ZENK_FAILED (listening's last error says why: 4 not a server, 3 the
+   connection endpoint is used, or WinSock's code); ZENK_BAD_HANDLE;
+   ZENK_NOT_READY. */
 int  ZENKAPI ZENKStreamAccept(void* listening, void* connection);
+/* Client endpoint (socket made, not connected), notifying owner. */
 int  ZENKAPI ZENKCreateStreamClientWindow(HWND owner, UINT message, void** out);
+/* The same, notifying thread threadId. */
 int  ZENKAPI ZENKCreateStreamClientThread(DWORD threadId, UINT message, void** out);
+/* Starts connecting to host:port. 0 when under way (ZENK_STREAM_CONNECTED
+   follows; a later failure only sets the last error); ZENK_FAILED (last
+   error: 3 bad argument, 11004 no IPv4 address, or WinSock's code);
+   ZENK_BAD_HANDLE; ZENK_NOT_READY. */
 int  ZENKAPI ZENKStreamConnectToPort(void* handle, const char* host, int port);
+/* The same with the port of a TCP service name ("smtp", ...). */
 int  ZENKAPI ZENKStreamConnectToService(void* handle, const char* host, const char* service);
+/* Queues a copy of at most the buffer size of data. The endpoint's last
+   error (0, or a code an earlier failure left: the chunk is queued all the
+   same); ZENK_FAILED when nothing is queued (last error 1, 2 or 3);
+   ZENK_ERR_NO_MEMORY (2) when the copy cannot be allocated (nothing
+   queued); ZENK_BAD_HANDLE; ZENK_NOT_READY. One ZENK_STREAM_SENT or _SEND_ERROR
+   follows per queued write. */
 int  ZENKAPI ZENKStreamWrite(void* handle, const void* data, unsigned int length);
+/* Takes the oldest received chunk (one per ZENK_STREAM_RECEIVED) into
+   buffer. 0; ZENK_FAILED when none waits or the peer has closed (last
+   error 3); ZENK_BAD_HANDLE; ZENK_NOT_READY. */
 int  ZENKAPI ZENKStreamRead(void* handle, void* buffer, unsigned int length);
+/* Raises the chunk buffer to size bytes (never lowers it). 0; ZENK_FAILED
+   above 0x7FFFFFFF or without memory (the old buffer stays);
+   ZENK_BAD_HANDLE; ZENK_NOT_READY. */
 int  ZENKAPI ZENKSetStreamBufferSize(void* handle, unsigned int size);
+/* The endpoint's last error and its text (ZENK_ERRTEXT_SIZE), not reset.
+   0; ZENK_FAILED for a NULL output; ZENK_BAD_HANDLE; ZENK_NOT_READY. */
 int  ZENKAPI ZENKLastStreamWinSockError(void* handle, int* code, char* text);
+/* Closes the socket and frees the endpoint; unsent chunks are dropped.
+   0; ZENK_BAD_HANDLE; ZENK_NOT_READY. */
 int  ZENKAPI ZENKCloseStream(void* handle);
 
 /* ---- SMTP client --------------------------------------------------------- */
+/* A session that will deliver the outbox file, telling owner with message
+   (wParam a ZENK_SMTP_ status). 0 with *out set; ZENK_FAILED for a NULL
+   out; ZENK_NOT_READY when not initialised or without memory. A path over
+   ZENK_MAIL_PATH_MAX characters is taken as none (status 6 at send). */
 int  ZENKAPI ZENKSMTPStartWindow(HWND owner, UINT message, const char* outboxPath, void** out);
+/* The same, telling thread threadId. */
 int  ZENKAPI ZENKSMTPStartThread(DWORD threadId, UINT message, const char* outboxPath, void** out);
+/* Starts the delivery to server, port 25. 0 when the connection has been
+   requested (statuses follow, ending with ZENK_SMTP_DONE); ZENK_FAILED when
+   it failed at once (the failure and ZENK_SMTP_DONE are posted) or the
+   session already ran (nothing is posted); ZENK_BAD_HANDLE; ZENK_NOT_READY. */
 int  ZENKAPI ZENKSMTPSendMail(void* handle, const char* server);
+/* Ends the session in any state (no QUIT) and frees it. 0; ZENK_FAILED for
+   a NULL handle; ZENK_NOT_READY. */
 int  ZENKAPI ZENKSMTPClose(void* handle);
 
 /* SMTP status codes: wParam of the caller's message (lParam 0 unless noted).
@@ -236,12 +343,18 @@ int  ZENKAPI ZENKSMTPClose(void* handle);
 #define ZENK_SMTP_CONNECTED       17  /* the connection is established */
 #define ZENK_SMTP_QUIT_DONE       18  /* QUIT acknowledged, no failure pending */
 
+#define ZENK_MAIL_SERVER_SIZE     48  /* SMTP and POP3 server name: at most 47 characters */
+#define ZENK_SMTP_SENDER_SIZE     64  /* outbox sender line: at most 63 characters */
+#define ZENK_SMTP_RECIPIENT_MAX  120  /* longest outbox recipient line ("TO:<...>") */
+#define ZENK_MAIL_PATH_MAX       255  /* longest outbox or inbox path */
+
 /* ---- POP3 client --------------------------------------------------------- */
-/* Notifications: wParam = status, lParam = 0 unless noted. 17 connected,
- * 18 count known (lParam = count), 16 message stored (lParam = its number),
- * 9 mailbox empty, 19 QUIT acknowledged; failures 1-6, 8, 10-15 (2: receiving
- * failed or the server fell silent; 13: the server closed the connection).
- * Every run ends with 0, posted once; nothing follows it.
+/* Notifications: wParam = status (ZENK_POP3_* below), lParam = 0 unless
+ * noted. ZENK_POP3_CONNECTED, ZENK_POP3_COUNT (lParam = count),
+ * ZENK_POP3_STORED (lParam = the message's number), ZENK_POP3_EMPTY,
+ * ZENK_POP3_QUIT_DONE; the failures are the ZENK_POP3_ERR_* codes and
+ * ZENK_POP3_CLOSED. Every run ends with ZENK_POP3_DONE (0), posted once;
+ * nothing follows it.
  *  - The inbox file gets the line "Letters : n", then per message
  *    "BEGIN MESSAGE", the text as the server sent it (with its "." line) and
  *    "END MESSAGE". Text that arrives with the RETR status line, chunks
@@ -290,14 +403,58 @@ int  ZENKAPI ZENKSMTPClose(void* handle);
  * a command was refused (status 5), ZENK_FAILED with "" copied while none
  * was, ZENK_FAILED for a null text or a size below 1, ZENK_BAD_HANDLE for a
  * null handle. */
+#define ZENK_POP3_DONE             0  /* end of the run, posted once */
+#define ZENK_POP3_ERR_READ         1  /* a buffer is missing, or a received chunk cannot be read */
+#define ZENK_POP3_ERR_RECEIVE      2  /* receiving failed, or the server stayed silent */
+#define ZENK_POP3_ERR_SEND         3  /* sending failed, or a command cannot be written */
+#define ZENK_POP3_ERR_CONNECT      4  /* connection cannot be requested or established */
+#define ZENK_POP3_ERR_REPLY        5  /* a reply that is not "+OK" where one is needed */
+#define ZENK_POP3_ERR_INBOX        6  /* the inbox file cannot be created */
+#define ZENK_POP3_ERR_INBOX_WRITE  8  /* the inbox file cannot be written */
+#define ZENK_POP3_EMPTY            9  /* the mailbox holds no message */
+#define ZENK_POP3_ERR_NO_WINDOW   10  /* no session window */
+#define ZENK_POP3_ERR_NO_SERVER   11  /* no server name, or a longer one than ZENK_MAIL_SERVER_SIZE - 1 */
+#define ZENK_POP3_ERR_STREAM      12  /* the stream endpoint cannot be created (WinSock not started?) */
+#define ZENK_POP3_CLOSED          13  /* the server closed the connection */
+#define ZENK_POP3_ERR_NO_USER     14  /* no user name, or a longer one than ZENK_POP3_USER_SIZE - 1 */
+#define ZENK_POP3_ERR_NO_PASSWORD 15  /* no password, or a longer one than ZENK_POP3_PASSWORD_SIZE - 1 */
+#define ZENK_POP3_STORED          16  /* a message is in the inbox file (lParam: its 1-based number) */
+#define ZENK_POP3_CONNECTED       17  /* the connection is established */
+#define ZENK_POP3_COUNT           18  /* the server reported the count (lParam: the count) */
+#define ZENK_POP3_QUIT_DONE       19  /* QUIT acknowledged, no failure pending */
+
+#define ZENK_POP3_USER_SIZE       64  /* user name: at most 63 characters */
+#define ZENK_POP3_PASSWORD_SIZE   16  /* password: at most 15 characters */
+#define ZENK_POP3_REFUSAL_SIZE   160  /* ZENKPOP3LastRefusal's whole text, NUL included */
+#define ZENK_POP3_MAX_MESSAGES 1000000 /* most messages one run handles */
+#define ZENK_POP3_COUNT_UNKNOWN  (-1) /* ZENKPOP3NumMail before the server reported the count */
+
+/* A session that will write the inbox file, telling owner with message
+   (wParam a ZENK_POP3_ status). 0 with *out set; ZENK_FAILED for a NULL
+   out; ZENK_NOT_READY when not initialised or without memory. */
 int  ZENKAPI ZENKPOP3StartWindow(HWND owner, UINT message, const char* inboxPath, void** out);
+/* The same, telling thread threadId. */
 int  ZENKAPI ZENKPOP3StartThread(DWORD threadId, UINT message, const char* inboxPath, void** out);
+/* Logs in and asks for the count only (ZENK_POP3_COUNT or _EMPTY); the
+   inbox is not touched. 0 when the connection has been requested;
+   ZENK_FAILED when a start step failed (its status and ZENK_POP3_DONE are
+   posted) or a transaction already ran (nothing posted); ZENK_BAD_HANDLE;
+   ZENK_NOT_READY. */
 int  ZENKAPI ZENKPOP3IsThereMail(void* handle, const char* server, const char* user,
                                  const char* password);
+/* Logs in and retrieves every message into the inbox file (created anew),
+   deleting each from the server once it is safely stored when deleteAfter
+   is not 0. Results as ZENKPOP3IsThereMail. */
 int  ZENKAPI ZENKPOP3PullMail(void* handle, const char* server, const char* user,
                               const char* password, int deleteAfter);
+/* The count the server reported, or ZENK_POP3_COUNT_UNKNOWN before. 0;
+   ZENK_FAILED for a NULL count; ZENK_BAD_HANDLE; ZENK_NOT_READY. */
 int  ZENKAPI ZENKPOP3NumMail(void* handle, int* count);
+/* The first refused command and its reply (see above). 0; ZENK_FAILED (none
+   yet, "" copied; or text NULL or size below 1); ZENK_BAD_HANDLE;
+   ZENK_NOT_READY. */
 int  ZENKAPI ZENKPOP3LastRefusal(void* handle, char* text, int size);
+/* Ends the session in any state (no QUIT), closes the inbox and frees it. 0; ZENK_FAILED for a NULL handle; ZENK_NOT_READY. */
 int  ZENKAPI ZENKPOP3Close(void* handle);
 
 /* ---- MIME composer ------------------------------------------------------- */
@@ -334,14 +491,36 @@ int  ZENKAPI ZENKPOP3Close(void* handle);
  *    written; the handle is invalid afterwards in either case.
  *  - Only a backslash separates the attachment's file name from its folders.
  *  - The Date zone is always signed ("+0000" in UTC). */
+/* Creates the outbox file (emptying one of that name). 0 with *out set,
+   also when the file cannot be created (ZENKMimePrepEndMesg then fails);
+   ZENK_FAILED (out NULL, or the sender refused as above); ZENK_NOT_READY
+   when not initialised or without memory. */
 int  ZENKAPI ZENKMimePrepStart(const char* outboxPath, const char* sender, void** out);
+/* Opens a new message (dropping one still open). 0 (a scratch file that
+   cannot be made shows at ZENKMimePrepData); ZENK_FAILED once the outbox
+   holds 999 records; ZENK_BAD_HANDLE; ZENK_NOT_READY. */
 int  ZENKAPI ZENKMimePrepNewMesg(void* handle);
+/* Adds a To recipient. 0; ZENK_FAILED (NULL or refused text);
+   ZENK_BAD_HANDLE; ZENK_NOT_READY. */
 int  ZENKAPI ZENKMimePrepTO(void* handle, const char* address);
+/* Adds a Cc recipient. Results as ZENKMimePrepTO. */
 int  ZENKAPI ZENKMimePrepCC(void* handle, const char* address);
+/* Sets the subject. Results as ZENKMimePrepTO. */
 int  ZENKAPI ZENKMimePrepSubj(void* handle, const char* subject);
+/* Adds an attachment, read when the message ends. Results as
+   ZENKMimePrepTO (an empty path is refused). */
 int  ZENKAPI ZENKMimePrepFile(void* handle, const char* path);
+/* Appends count bytes of text. 0; ZENK_FAILED (NULL data, a negative count,
+   a line over 999 bytes, a failed write; nothing written); ZENK_BAD_HANDLE;
+   ZENK_NOT_READY. */
 int  ZENKAPI ZENKMimePrepData(void* handle, const void* data, int count);
+/* Writes the message's record to the outbox. 0; ZENK_FAILED (see above:
+   nothing of the record stays, the message stays open); ZENK_BAD_HANDLE;
+   ZENK_NOT_READY. */
 int  ZENKAPI ZENKMimePrepEndMesg(void* handle);
+/* Rewrites the count line, closes the file and frees the composer (the
+   handle is gone in either case). 0; ZENK_FAILED when the count line
+   cannot be written; ZENK_BAD_HANDLE; ZENK_NOT_READY. */
 int  ZENKAPI ZENKMimePrepFinish(void* handle);
 
 /* ---- MIME scanner (MimeMessageRecord: zenk32_defs.h) -------------------- */
@@ -411,10 +590,20 @@ int  ZENKAPI ZENKMimePrepFinish(void* handle);
  *    written for it. The next ZENKMimeScanGetNext goes on with the record
  *    after it, so a caller that asks for ZENKMimeScanNumMessages records and
  *    counts a NULL before that as a bad record reads every sound one. */
+/* Opens the inbox for scanning. 0 with *out set (also for a file that
+   cannot be opened: it counts 0 messages); ZENK_FAILED for a NULL out;
+   ZENK_NOT_READY when not initialised or without memory. */
 int                ZENKAPI ZENKMimeScanStart(const char* inboxPath, const char* attachmentDir, void** out);
+/* The count line's number of messages. 0; ZENK_FAILED for a NULL count;
+   ZENK_BAD_HANDLE; ZENK_NOT_READY. */
 int                ZENKAPI ZENKMimeScanNumMessages(void* handle, int* count);
+/* The first record (starting over), or NULL: no more records, a bad record
+   (see above), not initialised or a NULL handle. */
 MimeMessageRecord* ZENKAPI ZENKMimeScanGetFirst(void* handle);
+/* The next record, or NULL as for ZENKMimeScanGetFirst. */
 MimeMessageRecord* ZENKAPI ZENKMimeScanGetNext(void* handle);
+/* Closes the inbox and frees the scanner and its last record. 0;
+   ZENK_BAD_HANDLE; ZENK_NOT_READY. */
 int                ZENKAPI ZENKMimeScanClose(void* handle);
 
 /* ---- Secure mail: ports, TLS, SMTP AUTH --------------------------------- */

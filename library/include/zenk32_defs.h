@@ -6,7 +6,11 @@
 #ifndef ZENK32_DEFS_H
 #define ZENK32_DEFS_H
 
+#define ZENK_VERSION      0x0100  /* ZENKVersion(): 1.0 */
+
 /* ---- Result codes ------------------------------------------------------- */
+#define ZENK_TRUE             1   /* yes/no calls: done (ZENKInit, ZENKStartWinSock, ...) */
+#define ZENK_FALSE            0   /* yes/no calls: not done */
 #define ZENK_OK               0
 #define ZENK_NOT_READY      (-1)  /* not initialised; or no WinSock session (session, UDP, stream) */
 #define ZENK_FAILED         (-2)  /* failed: the object's last error says why */

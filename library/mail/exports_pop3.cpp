@@ -9,9 +9,6 @@ using namespace zenk;
 
 namespace {
 
-constexpr Gate kGateStart{-1, false, false, 0, -1};
-constexpr Gate kGateClose{-1, false, true, -2, -2};  // a null handle gives -2
-
 Pop3Session* SessionOf(void* handle) { return static_cast<Pop3Session*>(handle); }
 
 int StartSession(const OwnerNotify& notify, const char* inboxPath, void** out) {
@@ -81,7 +78,7 @@ extern "C" int ZENKAPI ZENKPOP3LastRefusal(void* handle, char* text, int size) {
  *      ZENKPOP3Close
  */
 extern "C" int ZENKAPI ZENKPOP3Close(void* handle) {
-    return Guarded(kGateClose, handle, [&]() -> int {
+    return Guarded(kGateCloseNullFails, handle, [&]() -> int {
         delete SessionOf(handle);
         return ZENK_OK;
     });

@@ -9,15 +9,12 @@ using namespace zenk;
 
 namespace {
 
-// ZENKSMTPClose answers a null handle with ZENK_FAILED rather than -4.
-constexpr Gate kGateCloseSmtp{-1, false, true, -2, -2};
-
 int StartSession(const OwnerNotify& notify, const char* outboxPath, void** out) {
-    if (!out) return -2;
+    if (!out) return ZENK_FAILED;
     SmtpSession* session = new (std::nothrow) SmtpSession(notify, outboxPath);
-    if (!session) return -1;
+    if (!session) return ZENK_NOT_READY;
     *out = session;
-    return 0;
+    return ZENK_OK;
 }
 
 }  // namespace
@@ -49,7 +46,7 @@ extern "C" int ZENKAPI ZENKSMTPSendMail(void* handle, const char* server) {
  *      ZENKSMTPClose
  */
 extern "C" int ZENKAPI ZENKSMTPClose(void* handle) {
-    return Guarded(kGateCloseSmtp, handle, [&] {
+    return Guarded(kGateCloseNullFails, handle, [&] {
         delete static_cast<SmtpSession*>(handle);
         return 0;
     });

@@ -14,6 +14,29 @@ namespace zenk {
 static_assert(kPop3LineRules.capacity + 1 == Pop3Engine::kReplyLimit && kPop3LineRules.crlfOnly,
               "POP3 reply line limit");
 
+const char* Pop3StateName(Pop3State state) {
+    switch (state) {
+    case Pop3State::kGreeting: return "greeting";
+    case Pop3State::kUserSent: return "user-sent";
+    case Pop3State::kUserReply: return "user-reply";
+    case Pop3State::kPassSent: return "pass-sent";
+    case Pop3State::kPassReply: return "pass-reply";
+    case Pop3State::kStatSent: return "stat-sent";
+    case Pop3State::kStatReply: return "stat-reply";
+    case Pop3State::kRetrSent: return "retr-sent";
+    case Pop3State::kRetrStatus: return "retr-status";
+    case Pop3State::kMessageText: return "message-text";
+    case Pop3State::kDeleSent: return "dele-sent";
+    case Pop3State::kDeleReply: return "dele-reply";
+    case Pop3State::kQuitSent: return "quit-sent";
+    case Pop3State::kQuitReply: return "quit-reply";
+    case Pop3State::kStlsSent: return "stls-sent";
+    case Pop3State::kStlsReply: return "stls-reply";
+    case Pop3State::kTlsHandshake: return "tls-handshake";
+    }
+    return "?";
+}
+
 namespace {
 
 // The state a "written" state moves to once its command has gone out.
@@ -110,9 +133,9 @@ void Pop3Engine::Begin(bool checkOnly, bool deleteAfter) {
 // A start may fail again after an earlier failed start: every failure
 // ends with its own 0 and the inbox closed.
 void Pop3Engine::FailStart(int status) {
+    finished_ = false;  // a new run, even after an earlier failed start
     status_ = status;
     Post(status_);
-    finished_ = false;
     Finish();
 }
 
@@ -194,6 +217,7 @@ void Pop3Engine::TakeReplyBytes(const char* data, std::size_t length) {
 }
 
 void Pop3Engine::OnReplyLine(const char* line, std::size_t length, bool overLong) {
+    trace::Received(trace::kPop3, std::string_view(line, length));
     // A reply that overtakes the sent event of its command.
     EnterState(AfterSent(state_));
     const bool positive = !overLong && IsPositive(line, length);

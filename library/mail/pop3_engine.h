@@ -49,9 +49,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/check.h"
 #include "mail/reply_lines.h"
 #include "tls/tls_channel.h"
 #include "tls/tls_policy.h"
+#include "trace/trace.h"
 
 namespace zenk {
 
@@ -133,6 +135,9 @@ enum class Pop3State : int {
     kTlsHandshake = 16,  // the TLS handshake runs; the port reports its end
 };
 
+// The state's name, for the trace and test messages ("?" for no state).
+const char* Pop3StateName(Pop3State state);
+
 class Pop3Engine {
 public:
     static constexpr std::size_t kReplyCapacity = 1024;  // longest command line written
@@ -204,8 +209,14 @@ public:
     const char* Refusal() const { return refusal_; }
 
 private:
-    void EnterState(Pop3State next) { state_ = next; }
-    void Post(int status, long count = 0) { port_.Notify(status, count); }
+    void EnterState(Pop3State next) {
+        trace::State(trace::kPop3, Pop3StateName(state_), Pop3StateName(next));
+        state_ = next;
+    }
+    void Post(int status, long count = 0) {
+        ZENK_CHECK(!finished_);  // nothing follows a run's final 0
+        port_.Notify(status, count);
+    }
 
     void Begin(bool checkOnly, bool deleteAfter);
     void FailStart(int status);

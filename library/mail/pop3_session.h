@@ -58,7 +58,10 @@ public:
     bool Connect(const char* server) override { return mail_.Connect(server, mail_.PortOr(110)); }
     tls::TlsStatus StartTls() override { return mail_.StartTls(engine_.Server()); }
     void CloseStream() override { mail_.CloseStream(); }
-    bool WriteCommand(const char* text, std::size_t length) override { return mail_.Write(text, length); }
+    bool WriteCommand(const char* text, std::size_t length) override {
+        trace::Sent(trace::kPop3, text, length);
+        return mail_.Write(text, length);
+    }
     void Notify(int status, long count) override { notify_.Post(status, count); }
     bool WriteInbox(const void* bytes, std::size_t length) override;
     bool FlushInbox(bool durable) override;

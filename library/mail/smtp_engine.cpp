@@ -3,9 +3,11 @@
 
 #include <cstring>
 
+#include "core/check.h"
 #include "mail/secure_status.h"
 #include "mail/smtp_commands.h"
 #include "mail/smtp_status.h"
+#include "trace/trace.h"
 
 namespace zenk {
 
@@ -42,7 +44,17 @@ const char* SmtpStateName(int state) {
 
 // ---- Run control ---------------------------------------------------------
 
-void SmtpEngine::EnterState(int state) { state_ = state; }
+void SmtpEngine::EnterState(int state) {
+    // Even states wait for a reply, odd ones for a write to complete; the
+    // TLS handshake waits for neither (the link reports its end).
+    ZENK_CHECK(state >= 0 && state < kSmtpStateCount);
+    const bool handshake = state == kSmtpTlsHandshake;
+    ZENK_CHECK(handshake || (state % 2 == 0) == (kStates[state].onReply != nullptr));
+    ZENK_CHECK(handshake || (state % 2 == 1) == (kStates[state].onSent != nullptr));
+    ZENK_CHECK(!handshake || (!kStates[state].onReply && !kStates[state].onSent));
+    trace::State(trace::kSmtp, kStates[state_].name, kStates[state].name);
+    state_ = state;
+}
 
 // Posts the failure and asks the server to end the session. When QUIT
 // cannot help (nothing connected, an abort already under way, or QUIT
@@ -79,6 +91,12 @@ void SmtpEngine::Finish() {
     status_ = kSmtpDone;
     PostStatus();
     finished_ = true;
+}
+
+void SmtpEngine::PostStatus(long count) {
+    // The run's final 0 is its last word; only the server's close may follow.
+    ZENK_CHECK(!finished_ || status_ == kSmtpServerClosed);
+    link_.Post(status_, count);
 }
 
 void SmtpEngine::FailStart(int code) {
@@ -152,6 +170,7 @@ void SmtpEngine::OnReceived(const char* chunk, std::size_t length) {
     // that came through TLS (RFC 3207 section 6).
     replyLines_.Take(chunk, length, [this](std::string_view line, bool overLong) {
         if (finished_) return false;
+        trace::Received(trace::kSmtp, line);
         if (!overLong) {
             if (state_ == kSmtpEhloReply) tls::NoteEhloLine(line, caps_);
             if (reply_.TakeLine(line)) TakeReply(reply_.Class());

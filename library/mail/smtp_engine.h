@@ -152,7 +152,7 @@ private:
     void EndRun(int code);
     void Finish();
     void FailStart(int code);
-    void PostStatus(long count = 0) { link_.Post(status_, count); }
+    void PostStatus(long count = 0);
     void TakeReply(char replyClass);
 
     // One handler per state.

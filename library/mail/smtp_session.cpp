@@ -8,10 +8,6 @@
 
 namespace zenk {
 
-static_assert(ZENK_SMTP_SENT == kSmtpMessageSent && ZENK_SMTP_QUIT_DONE == kSmtpQuitAcknowledged &&
-                  ZENK_SMTP_CONNECTED == kSmtpConnected && ZENK_SMTP_ERR_NO_MARKER == kSmtpNoMarker,
-              "public status codes");
-
 namespace {
 
 SessionWindowClass smtpWindowClass{"ZENK_SMTPWIND", "SMTP Message"};

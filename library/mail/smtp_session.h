@@ -16,6 +16,7 @@
 #include "mail/smtp_engine.h"
 #include "mail/smtp_link.h"
 #include "mime/file_source.h"
+#include "trace/trace.h"
 
 namespace zenk {
 
@@ -52,7 +53,10 @@ public:
     bool Connect(const char* server) override { return mail_.Connect(server, mail_.PortOr(25)); }
     tls::TlsStatus StartTls() override { return mail_.StartTls(engine_.Server()); }
     void CloseStream() override { mail_.CloseStream(); }
-    bool Write(const void* data, std::size_t length) override { return mail_.Write(data, length); }
+    bool Write(const void* data, std::size_t length) override {
+        trace::Sent(trace::kSmtp, data, length);
+        return mail_.Write(data, length);
+    }
     std::size_t WriteLimit() const override { return kChunkSize; }
     void Post(int status, long count) override { notify_.Post(static_cast<WPARAM>(status), count); }
 

@@ -27,7 +27,7 @@ public:
     virtual Unique CreateUnique(const char* folder, char* path, std::size_t capacity) = 0;
 
     // Appends bytes to the open file. False when the write fails.
-    virtual bool Write(const void* bytes, std::size_t count) = 0;
+    [[nodiscard]] virtual bool Write(const void* bytes, std::size_t count) = 0;
     // Closes the open file; it stays on disk.
     virtual void Close() = 0;
     // Closes the open file and deletes it.

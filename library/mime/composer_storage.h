@@ -16,12 +16,12 @@ class ComposerFile {
 public:
     virtual ~ComposerFile() = default;
     // Writes at the current position. True only when every byte was written.
-    virtual bool Write(const void* data, std::size_t size) = 0;
+    [[nodiscard]] virtual bool Write(const void* data, std::size_t size) = 0;
     // Reads at the current position: bytes read, 0 at the end, -1 on failure.
     virtual long Read(void* buffer, std::size_t size) = 0;
     // Moves to the start of the file.
     virtual bool Rewind() = 0;
-    virtual bool Flush() = 0;
+    [[nodiscard]] virtual bool Flush() = 0;
     // The current position, for a later Seek or Truncate; false when it
     // cannot be had.
     virtual bool Position(std::uint64_t* position) = 0;

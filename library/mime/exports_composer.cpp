@@ -17,16 +17,16 @@ MimeComposer* AsComposer(void* handle) { return static_cast<MimeComposer*>(handl
  */
 extern "C" int ZENKAPI ZENKMimePrepStart(const char* outboxPath, const char* sender, void** out) {
     return Guarded(kGateF, nullptr, [&]() -> int {
-        if (!out) return -2;
+        if (!out) return ZENK_FAILED;
         MimeComposer* composer = new (std::nothrow) MimeComposer(SystemComposerStorage());
-        if (!composer) return -1;
+        if (!composer) return ZENK_NOT_READY;
         int result = composer->Start(outboxPath, sender);
         if (result != 0) {
             delete composer;
             return result;
         }
         *out = composer;
-        return 0;
+        return ZENK_OK;
     });
 }
 

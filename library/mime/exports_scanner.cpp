@@ -64,8 +64,6 @@ struct ScanSession {
                   attachmentDir) {}
 };
 
-constexpr Gate kGateStart{-1, false, false, 0, -1};
-
 ScanSession* SessionOf(void* handle) { return static_cast<ScanSession*>(handle); }
 
 }  // namespace

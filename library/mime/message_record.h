@@ -30,7 +30,7 @@ public:
     // Appends n bytes, keeping the text NUL-terminated and textLength equal
     // to its bytes with the NUL. When the text is too small a block of the
     // needed size plus 96 bytes replaces it. False when that fails.
-    bool AppendText(const char* bytes, std::size_t n);
+    [[nodiscard]] bool AppendText(const char* bytes, std::size_t n);
 
     // One entry per To or Cc header line. The record has room for
     // ZENK_MIME_MAX_TO (and _CC) entries; the values of further lines are

@@ -106,9 +106,9 @@ private:
     MimePart* ReadPartHeader();
     bool OpenAttachment();
     void CopyAttachment();
-    bool WriteAttachmentLine(std::string_view line, int encoding, bool* lineEndOwed);
+    [[nodiscard]] bool WriteAttachmentLine(std::string_view line, int encoding, bool* lineEndOwed);
     bool AttachmentBytes(const void* bytes, std::size_t n);
-    bool FlushAttachment();
+    [[nodiscard]] bool FlushAttachment();
     void FinishAttachment();
     void LearnRecordEnd();
 

@@ -14,13 +14,14 @@ namespace zenk {
 class RecordWriter {
 public:
     explicit RecordWriter(ComposerFile& file) : file_(file) {}
-    ~RecordWriter() { Flush(); }
+    // Callers flush and check before this; a failure here stays in Ok().
+    ~RecordWriter() { static_cast<void>(Flush()); }
     RecordWriter(const RecordWriter&) = delete;
     RecordWriter& operator=(const RecordWriter&) = delete;
 
     RecordWriter& operator<<(std::string_view text) {
         while (!text.empty() && ok_) {
-            if (used_ == sizeof buffer_) Flush();
+            if (used_ == sizeof buffer_ && !Flush()) break;
             std::size_t n = text.size() < sizeof buffer_ - used_ ? text.size() : sizeof buffer_ - used_;
             std::memcpy(buffer_ + used_, text.data(), n);
             used_ += n;
@@ -30,7 +31,7 @@ public:
     }
 
     // Writes what is buffered. False once any write has failed.
-    bool Flush() {
+    [[nodiscard]] bool Flush() {
         if (used_ && ok_ && !file_.Write(buffer_, used_)) ok_ = false;
         used_ = 0;
         return ok_;

@@ -28,8 +28,8 @@ public:
     GrowBuffer& operator=(const GrowBuffer&) = delete;
 
     // Appends n bytes; false (nothing appended) when memory runs out.
-    bool Append(const char* bytes, std::size_t n);
-    bool Append(std::string_view text) { return Append(text.data(), text.size()); }
+    [[nodiscard]] bool Append(const char* bytes, std::size_t n);
+    [[nodiscard]] bool Append(std::string_view text) { return Append(text.data(), text.size()); }
     // Makes room for n bytes in all; false when memory runs out.
     bool Reserve(std::size_t n);
     void Clear();

@@ -24,7 +24,7 @@ public:
 
     // Appends a copy of text[0..length). False when it does not fit or no
     // entry can be allocated; the list is then unchanged.
-    bool Append(const char* text, std::size_t length) {
+    [[nodiscard]] bool Append(const char* text, std::size_t length) {
         if (length >= Capacity) return false;
         Entry* entry = new (std::nothrow) Entry;
         if (!entry) return false;

@@ -9,9 +9,6 @@ using namespace zenk;
 
 namespace {
 
-// ZENKUDPWriteToPort answers a null handle with its own code.
-constexpr Gate kGateWriteToPort{-1, true, true, ZENK_UDP_NULL_HANDLE, -2};
-
 UdpEndpoint* Udp(void* handle) { return static_cast<UdpEndpoint*>(handle); }
 
 }  // namespace
@@ -68,7 +65,7 @@ extern "C" int ZENKAPI ZENKSetUDPBufferSize(void* handle, unsigned int size) {
  */
 extern "C" int ZENKAPI ZENKUDPWriteToPort(void* handle, const void* data, unsigned int length,
                                           const char* host, int port) {
-    return Guarded(kGateWriteToPort, handle,
+    return Guarded(kGateUdpWriteToPort, handle,
                    [&] { return Udp(handle)->WriteToPort(data, length, host, port); });
 }
 

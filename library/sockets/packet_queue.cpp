@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "sockets/endpoint_memory.h"
+#include "core/endpoint_memory.h"
 
 namespace zenk {
 

@@ -37,7 +37,7 @@ public:
     // Copies length bytes of data and the address into a new chunk at the
     // tail. False, changing nothing, when memory runs out or data is null
     // with a non-zero length. A length of 0 queues an empty chunk.
-    bool Append(const void* data, std::uint32_t length, const SocketAddress& address);
+    [[nodiscard]] bool Append(const void* data, std::uint32_t length, const SocketAddress& address);
 
     // Queues the first length bytes of *block (capacity bytes, allocated
     // through Mem()) at the tail without copying them when they fill at least
@@ -45,7 +45,7 @@ public:
     // block and puts another of at least capacity bytes in *block (its
     // spare, or a fresh one). Otherwise the bytes are copied as by Append
     // and *block stays. False, changing nothing, when memory runs out.
-    bool AppendInPlace(std::uint8_t** block, std::uint32_t capacity, std::uint32_t length,
+    [[nodiscard]] bool AppendInPlace(std::uint8_t** block, std::uint32_t capacity, std::uint32_t length,
                        const SocketAddress& address);
 
     // Moves the cursor to the head.

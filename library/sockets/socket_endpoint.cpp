@@ -9,7 +9,7 @@
 #include "core/library_state.h"
 #include "core/winsock_api.h"
 #include "core/winsock_session.h"
-#include "sockets/endpoint_memory.h"
+#include "core/endpoint_memory.h"
 #include "zenk32_defs.h"
 
 namespace zenk {
@@ -96,7 +96,14 @@ bool SocketEndpoint::OpenSocket(int type, bool bindPort, long mask) {
         socket_ = INVALID_SOCKET;
         return false;
     }
-    session_->Registry().Register(this);
+    // An endpoint the registry cannot hold would never hear of its socket:
+    // refuse it rather than report a socket that stays silent.
+    if (!session_->Registry().Register(this)) {
+        lastError_ = ZENK_ERR_NO_MEMORY;
+        Ws().closesocket(socket_);
+        socket_ = INVALID_SOCKET;
+        return false;
+    }
     return true;
 }
 
@@ -158,6 +165,21 @@ int SocketEndpoint::CheckWritable() {
     if (!LiveEventWindow()) return lastError_ = ZENK_ERR_API;
     if (!staging_) return lastError_ = ZENK_ERR_NO_MEMORY;
     return ZENK_ERR_NONE;
+}
+
+void SocketEndpoint::WriteEventTrace(trace::Category category, SOCKET socket, LPARAM selectReply) {
+    const char* name = "FD_?";
+    switch (WSAGETSELECTEVENT(selectReply)) {
+    case FD_READ: name = "FD_READ"; break;
+    case FD_WRITE: name = "FD_WRITE"; break;
+    case FD_OOB: name = "FD_OOB"; break;
+    case FD_ACCEPT: name = "FD_ACCEPT"; break;
+    case FD_CONNECT: name = "FD_CONNECT"; break;
+    case FD_CLOSE: name = "FD_CLOSE"; break;
+    default: break;
+    }
+    trace::Line(category, "socket %lu %s error %d", static_cast<unsigned long>(socket), name,
+                static_cast<int>(WSAGETSELECTERROR(selectReply)));
 }
 
 bool SocketEndpoint::TakeEventError(LPARAM selectReply) {

@@ -16,6 +16,8 @@
 #include <new>
 
 #include "core/owner_notify.h"
+#include "core/socket_event_target.h"
+#include "trace/trace.h"
 #include "sockets/packet_queue.h"
 
 namespace zenk {
@@ -27,7 +29,7 @@ constexpr std::uint32_t kDefaultBufferSize = 1024;
 // Largest staging buffer: a receive or send length must fit an int.
 constexpr std::uint32_t kMaxBufferSize = 0x7FFFFFFF;
 
-class SocketEndpoint {
+class SocketEndpoint : public SocketEventTarget {
 public:
     // Allocates the staging buffer (left null when there is no memory: the
     // endpoint's writes and receives then report ZENK_ERR_NO_MEMORY).
@@ -43,11 +45,10 @@ public:
     static void operator delete(void* block) noexcept;
     static void operator delete(void* block, const std::nothrow_t&) noexcept;
 
-    // Handles one event of this endpoint's socket; selectReply is the lParam
-    // of ZENK_SOCKET_EVENT (event in the low word, error in the high word).
-    virtual void OnSocketEvent(SOCKET socket, LPARAM selectReply) = 0;
+    // SocketEventTarget: the registry matches events against the socket
+    // (INVALID_SOCKET: none yet); each endpoint kind handles its own events.
+    SOCKET EventSocket() const final { return socket_; }
 
-    // The socket the registry matches events against (INVALID_SOCKET: none).
     SOCKET Socket() const { return socket_; }
     int LastError() const { return lastError_; }
     bool IsServer() const { return server_; }
@@ -72,7 +73,8 @@ protected:
     // Opens a non-blocking socket of the type (SOCK_STREAM or SOCK_DGRAM),
     // bound to INADDR_ANY and port_ when bindPort, selecting `mask` events to
     // the event window, and registers the endpoint. False with the last error
-    // set (1 when the event window is gone, else the WinSock code).
+    // set (1 when the event window is gone, 2 when the registry cannot hold
+    // the endpoint: no socket is kept then, else the WinSock code).
     bool OpenSocket(int type, bool bindPort, long mask);
 
     // The host (dotted address or name) and a port in network order as a
@@ -100,6 +102,12 @@ protected:
     // Common rule of every event: a non-zero error word becomes the last
     // error and the event is not handled. True when that happened.
     bool TakeEventError(LPARAM selectReply);
+
+    // The trace line of one socket event (category kStream or kUdp).
+    static void TraceEvent(trace::Category category, SOCKET socket, LPARAM selectReply) {
+        if (trace::On(category)) WriteEventTrace(category, socket, selectReply);
+    }
+    static void WriteEventTrace(trace::Category category, SOCKET socket, LPARAM selectReply);
 
     // Records a failed WinSock call: would-block clears the last error and
     // gives true; any other code becomes the last error and gives false.

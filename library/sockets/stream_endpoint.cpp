@@ -33,7 +33,10 @@ int StreamEndpoint::OpenServer(int port) {
 
 int StreamEndpoint::OpenComm() {
     server_ = true;
-    session_->Registry().Register(this);
+    if (!session_->Registry().Register(this)) {  // it could never hear of its connection
+        lastError_ = ZENK_ERR_NO_MEMORY;
+        return ZENK_FAILED;
+    }
     return ZENK_OK;
 }
 
@@ -129,7 +132,8 @@ int StreamEndpoint::Read(void* buffer, std::uint32_t length) {
     return TakeRead(buffer, length, nullptr, true);
 }
 
-void StreamEndpoint::OnSocketEvent(SOCKET, LPARAM selectReply) {
+void StreamEndpoint::OnSocketEvent(SOCKET socket, LPARAM selectReply) {
+    TraceEvent(trace::kStream, socket, selectReply);
     // A connection that is reset or aborted arrives as FD_CLOSE with an
     // error word: the owner still hears 15011, with the code in the last
     // error. Any other event with an error is not handled.

@@ -55,7 +55,7 @@ public:
     // event window is gone (1), there is no staging buffer (2) or data is
     // null with a non-zero length (3); 2 when it cannot be queued; else the
     // last error (0 unless an earlier failure left a code).
-    int Write(const void* data, std::uint32_t length);
+    [[nodiscard]] int Write(const void* data, std::uint32_t length);
     // Takes the oldest received chunk: 0, or ZENK_FAILED with last error 3.
     int Read(void* buffer, std::uint32_t length);
 

@@ -99,7 +99,8 @@ int UdpEndpoint::Read(void* buffer, std::uint32_t length, void* senderAddress) {
     return result;
 }
 
-void UdpEndpoint::OnSocketEvent(SOCKET, LPARAM selectReply) {
+void UdpEndpoint::OnSocketEvent(SOCKET socket, LPARAM selectReply) {
+    TraceEvent(trace::kUdp, socket, selectReply);
     if (TakeEventError(selectReply)) return;
     switch (WSAGETSELECTEVENT(selectReply)) {
     case FD_READ: OnReadable(); break;

@@ -26,8 +26,8 @@ public:
     // with a length, null host, service or destination, a port outside
     // 1..65535) and failed lookups return ZENK_FAILED; no memory for the
     // queue returns 2; otherwise the last error.
-    int WriteToPort(const void* data, std::uint32_t length, const char* host, int port);
-    int WriteToService(const void* data, std::uint32_t length, const char* host, const char* service);
+    [[nodiscard]] int WriteToPort(const void* data, std::uint32_t length, const char* host, int port);
+    [[nodiscard]] int WriteToService(const void* data, std::uint32_t length, const char* host, const char* service);
     int Reply(const void* data, std::uint32_t length, const void* destination);
 
     // Takes the oldest datagram into buffer (cut to length) and its sender's

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/address_list.h"
+#include "core/check.h"
 #include "core/error_text.h"
 
 using zenk::FormatAddressList;
@@ -84,3 +85,11 @@ TEST(AddressList, CutAtAWholeAddress) {
 }
 
 }  // namespace
+
+// The engines' invariants are live in this build: a broken one stops the
+// program where it breaks, naming the condition.
+TEST(InvariantCheck, StopsTheNativeBuildAtTheBrokenCondition) {
+    int finalZeros = 2;
+    ZENK_CHECK(finalZeros >= 1);  // holds: nothing happens
+    EXPECT_DEATH(ZENK_CHECK(finalZeros == 1), "invariant broken: finalZeros == 1");
+}

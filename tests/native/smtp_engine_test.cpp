@@ -44,12 +44,12 @@ TEST(SmtpDelivery, OneMessageTwoRecipientsByteForByte) {
               "HELO alice\r\nMAIL FROM:<alice@example.org>\r\nRCPT TO:<bob@example.org>\r\n"
               "RCPT TO:<carol@example.org>\r\nDATA \r\n"
               "Subject: hi\r\n\r\nline\r\n..\r\n...x\r\ncafi\r\n\r\n.\r\nQUIT \r\n");
-    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {15, 1}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnected, 0}, {kSmtpMessageSent, 1}, {kSmtpQuitAcknowledged, 0}, {kSmtpDone, 0}}));
     EXPECT_TRUE(s.engine.Finished());
     EXPECT_EQ(s.engine.State(), kSmtpQuitReply);
     // The server's close after the end is still reported, with no second 0.
     s.engine.OnClosed();
-    EXPECT_EQ(s.link.posts.back(), (std::pair<int, long>{12, 0}));
+    EXPECT_EQ(s.link.posts.back(), (std::pair<int, long>{kSmtpServerClosed, 0}));
     EXPECT_EQ(s.link.posts.size(), 5u);
 }
 
@@ -62,7 +62,7 @@ TEST(SmtpDelivery, NoLineBreakIsSmuggledIntoTheData) {
               "before\x8a.\x8a" "after\r\nbare\rCR\r\n\x8a.\x8a\r\n.\x8d\r\nEND DATA\r\n");
     ASSERT_EQ(s.engine.SendMail("h"), 0);
     s.server.Greet();
-    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {15, 1}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnected, 0}, {kSmtpMessageSent, 1}, {kSmtpQuitAcknowledged, 0}, {kSmtpDone, 0}}));
     const std::string& w = s.link.wire;
     EXPECT_EQ(w, "HELO a\r\nMAIL FROM:<a@x>\r\nRCPT TO:<b@y>\r\nDATA \r\n"
                  "Subject: Hello ??X-Injected: yes\r\n\r\nbefore?.?after\r\nbare?CR\r\n?.?\r\n..?\r\n"
@@ -92,7 +92,7 @@ TEST(SmtpDelivery, EveryMessageOfAComposedOutbox) {
     Session s(storage.Text("out"));
     ASSERT_EQ(s.engine.SendMail("h"), 0);
     s.server.Greet();
-    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {15, 1}, {15, 2}, {15, 3}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnected, 0}, {kSmtpMessageSent, 1}, {kSmtpMessageSent, 2}, {kSmtpMessageSent, 3}, {kSmtpQuitAcknowledged, 0}, {kSmtpDone, 0}}));
     const std::string& w = s.link.wire;
     EXPECT_EQ(w.substr(0, 25), "HELO a\r\nMAIL FROM:<a@x>\r\n");
     std::size_t one = w.find("RCPT TO:<one@y>\r\nDATA \r\nFrom: a@x\r\nTo: one@y\r\n");
@@ -115,7 +115,7 @@ TEST(SmtpDelivery, EndDataLinesInTheTextAreSentAsText) {
         "BEGIN DATA\r\nEND DATA\r\n\r\n\r\n");
     s.engine.SendMail("h");
     s.server.Greet();
-    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {15, 1}, {15, 2}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnected, 0}, {kSmtpMessageSent, 1}, {kSmtpMessageSent, 2}, {kSmtpQuitAcknowledged, 0}, {kSmtpDone, 0}}));
     EXPECT_NE(s.link.wire.find("<b@y>\r\nDATA \r\nEND DATA\r\nkept\r\nEND DATA\r\nLetters? no\r\n"
                                "kept too\r\n.\r\nMAIL"),
               std::string::npos)
@@ -215,7 +215,7 @@ TEST(SmtpText, ChunksCarryExactlyTheBytesOfTheLines) {
             if (span) s.link.source.LimitSpans(span);
             ASSERT_EQ(s.engine.SendMail("h"), 0);
             s.server.Greet();
-            EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {15, 1}, {18, 0}, {0, 0}})) << c.name << " span " << span;
+            EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnected, 0}, {kSmtpMessageSent, 1}, {kSmtpQuitAcknowledged, 0}, {kSmtpDone, 0}})) << c.name << " span " << span;
             EXPECT_TRUE(s.link.wire == kCommands + text + ".\r\nQUIT \r\n") << c.name << " span " << span;
             EXPECT_EQ(s.link.oversizedWrites, 0) << c.name << " limit " << limit;
             // Every chunk but the last is filled to within one line of the bound.
@@ -239,7 +239,7 @@ TEST(SmtpText, UnreadableLineAbortsAfterTheLinesBeforeIt) {
             if (!overlong) s.link.source.FailReadsFrom(kHead.size() + lines.size() + 3);
             ASSERT_EQ(s.engine.SendMail("h"), 0);
             s.server.Greet();
-            EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {3, 0}, {0, 0}})) << count << overlong;
+            EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnected, 0}, {kSmtpSendFailed, 0}, {kSmtpDone, 0}})) << count << overlong;
             EXPECT_TRUE(s.link.wire == kCommands + TextOnTheWire(lines) + "QUIT \r\n") << count << overlong;
         }
     }
@@ -265,7 +265,7 @@ TEST(SmtpDelivery, MarkerLinesSurviveComposerSmtpAndScanner) {
     Session s(storage.Text("out"));
     s.engine.SendMail("h");
     s.server.Greet();
-    ASSERT_EQ(s.link.posts, (Posts{{17, 0}, {15, 1}, {15, 2}, {18, 0}, {0, 0}}));
+    ASSERT_EQ(s.link.posts, (Posts{{kSmtpConnected, 0}, {kSmtpMessageSent, 1}, {kSmtpMessageSent, 2}, {kSmtpQuitAcknowledged, 0}, {kSmtpDone, 0}}));
 
     // Each message as a POP3 server hands it back: the DATA bytes as sent
     // (leading dots already doubled), then the end line.
@@ -336,7 +336,7 @@ TEST(SmtpReplies, UnexpectedClassAbortsWithQuit) {
     s.engine.SendMail("h");
     s.server.Greet("554 go away\r\n");
     EXPECT_EQ(s.link.wire, "QUIT \r\n");
-    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {5, 0}, {0, 0}}));
+    EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnected, 0}, {kSmtpUnexpectedReply, 0}, {kSmtpDone, 0}}));
 }
 
 TEST(SmtpReplies, RefusedQuitIsNotRetriedForever) {
@@ -345,7 +345,7 @@ TEST(SmtpReplies, RefusedQuitIsNotRetriedForever) {
     s.engine.SendMail("h");
     s.server.Greet();
     // 15 and then QUIT refused: one abort with a second QUIT, then the end.
-    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {15, 1}, {5, 0}, {0, 0}}));
+    EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnected, 0}, {kSmtpMessageSent, 1}, {kSmtpUnexpectedReply, 0}, {kSmtpDone, 0}}));
     EXPECT_EQ(s.link.wire.substr(s.link.wire.size() - 14), "QUIT \r\nQUIT \r\n");
 }
 
@@ -354,7 +354,7 @@ TEST(SmtpRecipients, RefusedRecipientIsReportedAndTheNextOneTried) {
     s.server.rcptReplies = {"550 no such user", "250 ok"};
     s.engine.SendMail("h");
     s.server.Greet();
-    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {0, 1}, {15, 1}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnected, 0}, {kSmtpDone, 1}, {kSmtpMessageSent, 1}, {kSmtpQuitAcknowledged, 0}, {kSmtpDone, 0}}));
     EXPECT_NE(s.link.wire.find("RCPT TO:<carol@example.org>\r\nDATA \r\n"), std::string::npos);
 }
 
@@ -363,7 +363,7 @@ TEST(SmtpRecipients, AllRefusedEndsTheRunWithQuit) {
     s.server.rcptReplies = {"550 no", "450 later"};
     s.engine.SendMail("h");
     s.server.Greet();
-    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {0, 1}, {0, 1}, {5, 0}, {0, 0}}));
+    EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnected, 0}, {kSmtpDone, 1}, {kSmtpDone, 1}, {kSmtpUnexpectedReply, 0}, {kSmtpDone, 0}}));
     EXPECT_EQ(s.link.wire.find("DATA"), std::string::npos);
     EXPECT_EQ(s.link.wire.substr(s.link.wire.size() - 7), "QUIT \r\n");
 }
@@ -376,15 +376,15 @@ TEST(SmtpRecipients, BadOrOverlongRecipientLineFailsWithoutWriting) {
         s.engine.SendMail("h");
         s.server.Greet();
         EXPECT_EQ(s.link.wire, "HELO a\r\nMAIL FROM:<a@x>\r\nQUIT \r\n");
-        EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {3, 0}, {0, 0}}));
+        EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnected, 0}, {kSmtpSendFailed, 0}, {kSmtpDone, 0}}));
     }
     // 120 characters still fit.
     Session s("Letters : 001\r\nFROM:<a@x>\r\nBEGIN MESSAGE HEADER\r\n" + longTo.substr(1) +
               "\r\nEND MESSAGE HEADER\r\nBEGIN DATA\r\nx\r\nEND DATA\r\n");
     s.engine.SendMail("h");
     s.server.Greet();
-    EXPECT_EQ(s.link.posts.back(), (std::pair<int, long>{0, 0}));
-    EXPECT_EQ(s.link.posts[1], (std::pair<int, long>{3, 0}));  // "O:<" is no recipient line
+    EXPECT_EQ(s.link.posts.back(), (std::pair<int, long>{kSmtpDone, 0}));
+    EXPECT_EQ(s.link.posts[1], (std::pair<int, long>{kSmtpSendFailed, 0}));  // "O:<" is no recipient line
 }
 
 TEST(SmtpOutbox, MissingMarkersGive14) {
@@ -392,7 +392,7 @@ TEST(SmtpOutbox, MissingMarkersGive14) {
         Session s(std::string("Letters : 001\r\nFROM:<a@x>\r\n") + body);
         s.engine.SendMail("h");
         s.server.Greet();
-        EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {14, 0}, {0, 0}})) << body;
+        EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnected, 0}, {kSmtpNoMarker, 0}, {kSmtpDone, 0}})) << body;
     }
 }
 
@@ -401,7 +401,7 @@ TEST(SmtpOutbox, TextWithoutEndDataFailsWith3) {
     s.engine.SendMail("h");
     s.server.Greet();
     EXPECT_NE(s.link.wire.find("DATA \r\nonly\r\nQUIT \r\n"), std::string::npos);
-    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {3, 0}, {0, 0}}));
+    EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnected, 0}, {kSmtpSendFailed, 0}, {kSmtpDone, 0}}));
 }
 
 // ---- Start sequence ------------------------------------------------------
@@ -426,7 +426,7 @@ TEST(SmtpStart, OutboxHeadIsChecked) {
     for (const auto& c : cases) {
         Session s(c.outbox);
         EXPECT_EQ(s.engine.SendMail("h"), -2) << c.name;
-        EXPECT_EQ(s.link.posts, (Posts{{c.status, 0}, {0, 0}})) << c.name;
+        EXPECT_EQ(s.link.posts, (Posts{{c.status, 0}, {kSmtpDone, 0}})) << c.name;
         EXPECT_FALSE(s.link.outboxOpen) << c.name;
         EXPECT_FALSE(s.link.streamOpen) << c.name;
     }
@@ -440,12 +440,12 @@ TEST(SmtpStart, LinkFailuresInOrder) {
         Session s(kOneMessage);
         s.link.window = false;
         EXPECT_EQ(s.engine.SendMail("h"), -2);
-        EXPECT_EQ(s.link.posts, (Posts{{9, 0}, {0, 0}}));
+        EXPECT_EQ(s.link.posts, (Posts{{kSmtpNoWindow, 0}, {kSmtpDone, 0}}));
     }
     {
         Session s(kOneMessage);
         EXPECT_EQ(s.engine.SendMail(std::string(48, 'n').c_str()), -2);
-        EXPECT_EQ(s.link.posts, (Posts{{10, 0}, {0, 0}}));
+        EXPECT_EQ(s.link.posts, (Posts{{kSmtpNoServer, 0}, {kSmtpDone, 0}}));
     }
     {
         Session s(kOneMessage);
@@ -456,20 +456,20 @@ TEST(SmtpStart, LinkFailuresInOrder) {
         Session s(kOneMessage);
         s.link.canOpen = false;
         EXPECT_EQ(s.engine.SendMail("h"), -2);
-        EXPECT_EQ(s.link.posts, (Posts{{6, 0}, {0, 0}}));
+        EXPECT_EQ(s.link.posts, (Posts{{kSmtpOutboxUnopened, 0}, {kSmtpDone, 0}}));
     }
     {
         Session s(kOneMessage);
         s.link.canCreate = false;
         EXPECT_EQ(s.engine.SendMail("h"), -2);
-        EXPECT_EQ(s.link.posts, (Posts{{11, 0}, {0, 0}}));
+        EXPECT_EQ(s.link.posts, (Posts{{kSmtpNoStream, 0}, {kSmtpDone, 0}}));
         EXPECT_TRUE(s.link.outboxOpen);
     }
     {
         Session s(kOneMessage);
         s.link.canConnect = false;
         EXPECT_EQ(s.engine.SendMail("h"), -2);
-        EXPECT_EQ(s.link.posts, (Posts{{4, 0}, {0, 0}}));
+        EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnectFailed, 0}, {kSmtpDone, 0}}));
         EXPECT_FALSE(s.link.streamOpen);
     }
 }
@@ -496,7 +496,7 @@ TEST(SmtpFailures, SendErrorAbortsOnceAndEnds) {
     s.engine.OnSendError();  // HELO did not go out
     EXPECT_EQ(s.engine.State(), kSmtpQuitSent);
     s.engine.OnSendError();  // nor did QUIT: the run ends without a third write
-    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {3, 0}, {3, 0}, {0, 0}}));
+    EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnected, 0}, {kSmtpSendFailed, 0}, {kSmtpSendFailed, 0}, {kSmtpDone, 0}}));
     EXPECT_EQ(s.link.wire, "HELO alice\r\nQUIT \r\n");
     s.engine.OnSendError();
     EXPECT_EQ(s.link.posts.size(), 4u);
@@ -507,7 +507,7 @@ TEST(SmtpFailures, WriteRefusedByTheStream) {
     s.link.failWritesFrom = 1;  // HELO goes, MAIL cannot be queued
     s.engine.SendMail("h");
     s.server.Greet();
-    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {3, 0}, {0, 0}}));
+    EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnected, 0}, {kSmtpSendFailed, 0}, {kSmtpDone, 0}}));
 }
 
 TEST(SmtpFailures, ReceiveErrorAndUnreadableChunk) {
@@ -518,7 +518,7 @@ TEST(SmtpFailures, ReceiveErrorAndUnreadableChunk) {
     EXPECT_EQ(s.engine.State(), kSmtpGreeting);
     s.engine.OnReceiveError();
     s.server.Pump();  // QUIT completes, 221 comes
-    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {1, 0}, {2, 0}, {0, 0}}));
+    EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnected, 0}, {kSmtpNoBuffer, 0}, {kSmtpReceiveFailed, 0}, {kSmtpDone, 0}}));
 }
 
 TEST(SmtpFailures, ServerClosingMidwayEndsTheRun) {
@@ -527,7 +527,7 @@ TEST(SmtpFailures, ServerClosingMidwayEndsTheRun) {
     s.engine.OnConnected();
     s.server.Send("220 ok\r\n");
     s.engine.OnClosed();
-    EXPECT_EQ(s.link.posts, (Posts{{17, 0}, {12, 0}, {0, 0}}));
+    EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnected, 0}, {kSmtpServerClosed, 0}, {kSmtpDone, 0}}));
     EXPECT_FALSE(s.engine.Running());
     s.server.Pump();
     EXPECT_EQ(s.link.posts.size(), 3u);
@@ -539,7 +539,7 @@ TEST(SmtpTimers, RecordedConnectionFailureEndsWithinASecond) {
     s.engine.OnSecond(0);
     EXPECT_TRUE(s.engine.Running());
     s.engine.OnSecond(10061);
-    EXPECT_EQ(s.link.posts, (Posts{{4, 0}, {0, 0}}));
+    EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnectFailed, 0}, {kSmtpDone, 0}}));
     EXPECT_FALSE(s.link.streamOpen);
     s.engine.OnConnected();  // nothing moves a finished run
     EXPECT_EQ(s.link.posts.size(), 2u);
@@ -551,7 +551,7 @@ TEST(SmtpTimers, ConnectionAndSilenceLimits) {
     for (int i = 1; i < SmtpEngine::kConnectLimitSeconds; ++i) s.engine.OnSecond(0);
     EXPECT_TRUE(s.engine.Running());
     s.engine.OnSecond(0);
-    EXPECT_EQ(s.link.posts, (Posts{{4, 0}, {0, 0}}));
+    EXPECT_EQ(s.link.posts, (Posts{{kSmtpConnectFailed, 0}, {kSmtpDone, 0}}));
 
     Session q(kOneMessage);
     q.engine.SetLimits(2, 3);
@@ -565,7 +565,7 @@ TEST(SmtpTimers, ConnectionAndSilenceLimits) {
     q.engine.OnSecond(0);
     EXPECT_TRUE(q.engine.Running());
     q.engine.OnSecond(0);
-    EXPECT_EQ(q.link.posts, (Posts{{17, 0}, {2, 0}, {0, 0}}));
+    EXPECT_EQ(q.link.posts, (Posts{{kSmtpConnected, 0}, {kSmtpReceiveFailed, 0}, {kSmtpDone, 0}}));
     EXPECT_FALSE(q.link.streamOpen);
 }
 
@@ -601,9 +601,9 @@ TEST(SmtpRobustness, EveryRunEndsWithOneFinalZero) {
         }
         s.engine.OnClosed();
         EXPECT_TRUE(s.engine.Finished()) << run;
-        auto finalZero = std::count(s.link.posts.begin(), s.link.posts.end(), std::pair<int, long>{0, 0});
+        auto finalZero = std::count(s.link.posts.begin(), s.link.posts.end(), std::pair<int, long>{kSmtpDone, 0});
         EXPECT_EQ(finalZero, 1) << run;
-        auto last = std::find(s.link.posts.begin(), s.link.posts.end(), std::pair<int, long>{0, 0});
+        auto last = std::find(s.link.posts.begin(), s.link.posts.end(), std::pair<int, long>{kSmtpDone, 0});
         for (auto it = last + 1; it != s.link.posts.end(); ++it) EXPECT_EQ(it->first, 12) << run;
     }
 }

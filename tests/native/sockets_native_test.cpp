@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "sockets/endpoint_memory.h"
+#include "core/endpoint_memory.h"
 #include "sockets/packet_queue.h"
 #include "sockets/send_progress.h"
 
@@ -58,8 +58,8 @@ TEST(PacketQueue, PeekAndTakeFollowTheCursor) {
     EXPECT_EQ(length, 0u);
     EXPECT_FALSE(q.Take(nullptr, 0, nullptr, true));
 
-    q.Append("abc", 3, {});
-    q.Append("defgh", 5, {});
+    ASSERT_TRUE(q.Append("abc", 3, {}));
+    ASSERT_TRUE(q.Append("defgh", 5, {}));
     q.Rewind();
     EXPECT_TRUE(q.Peek(&length));
     EXPECT_EQ(length, 3u);
@@ -81,8 +81,8 @@ TEST(PacketQueue, ATakeCopiesAtMostTheMaximumAndDiscardsTheRest) {
     PacketQueue q;
     std::string big(600, 'x');
     big[99] = 'y';
-    q.Append(big.data(), 600, {});
-    q.Append("next", 4, {});
+    ASSERT_TRUE(q.Append(big.data(), 600, {}));
+    ASSERT_TRUE(q.Append("next", 4, {}));
     std::string part = TakeHead(q, 100);
     EXPECT_EQ(part.size(), 100u);
     EXPECT_EQ(part.back(), 'y');
@@ -111,7 +111,7 @@ TEST(PacketQueue, RefusesNullDataWithALength) {
 
 TEST(PacketQueue, TakeIntoNullDestinationCopiesNothing) {
     PacketQueue q;
-    q.Append("data", 4, {});
+    ASSERT_TRUE(q.Append("data", 4, {}));
     q.Rewind();
     EXPECT_TRUE(q.Take(nullptr, 4, nullptr, true));  // dropped, not written anywhere
     EXPECT_TRUE(q.Empty());
@@ -137,7 +137,7 @@ protected:
 
 TEST_F(QueueOutOfMemory, AFailedAppendChangesNothing) {
     PacketQueue q;
-    q.Append("keep", 4, {});
+    ASSERT_TRUE(q.Append("keep", 4, {}));
     for (int failAt : {1, 2}) {  // the element, then the data copy
         g_allocations = 0;
         g_failFrom = failAt;
@@ -152,13 +152,13 @@ TEST_F(QueueOutOfMemory, AFailedAppendChangesNothing) {
 
 TEST(PacketQueue, ClearFreesEverything) {
     PacketQueue q;
-    for (int i = 0; i < 100; ++i) q.Append("chunk", 5, {});
+    for (int i = 0; i < 100; ++i) ASSERT_TRUE(q.Append("chunk", 5, {}));
     q.Rewind();
     q.Clear();
     EXPECT_TRUE(q.Empty());
     std::uint32_t length = 1;
     EXPECT_FALSE(q.Peek(&length));  // the cursor does not dangle
-    q.Append("x", 1, {});
+    ASSERT_TRUE(q.Append("x", 1, {}));
     EXPECT_EQ(TakeHead(q, 4), "x");
 }
 

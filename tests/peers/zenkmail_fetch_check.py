@@ -52,6 +52,12 @@ check("scan of a missing inbox", rc == 1 and "cannot find" in err, out + err)
 
 rc, out, err = run("fetch", *LOGIN, "--check")
 check("fetch --check counts", rc == 0 and "2 message(s) waiting" in out, out + err)
+rc, out, err = run("fetch", *LOGIN, "--check", "--verbose")
+check("fetch --verbose shows the exchange, never the password",
+      rc == 0 and "2 message(s) waiting" in out
+      and all(line in err for line in ("[pop3] S: +OK", "[pop3] state greeting -> user-sent", "[pop3] C: USER bob",
+                                       "[pop3] C: PASS ****", "[pop3] C: STAT", "[pop3] C: QUIT"))
+      and "secret" not in out + err, out + err)
 rc, out, err = run("fetch", "--server", "127.0.3.2", "--user", "bob", "--password", "nope",
                    "--inbox", winpath(WORK + "/refused.txt"))
 check("wrong password: exit 1 and why", rc == 1 and "refused" in err, out + err)

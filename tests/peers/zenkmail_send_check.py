@@ -10,6 +10,7 @@ refused recipient (scripted peer 127.0.2.3) and a refused connection
 import email
 import glob
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -20,8 +21,9 @@ WINE, EXE = sys.argv[1], sys.argv[2]
 failures = []
 
 
-def run(*args):
-    p = subprocess.run([WINE, EXE] + list(args), capture_output=True, timeout=60)
+def run(*args, env=None):
+    p = subprocess.run([WINE, EXE] + list(args), capture_output=True, timeout=60,
+                       env=dict(os.environ, **env) if env else None)
     err = p.stderr.decode("latin-1")
     peerlib.relay_wine_log(err)
     return p.returncode, p.stdout.decode("latin-1"), err
@@ -76,6 +78,38 @@ if new:
           parts.get("notes.txt") == open(notes, "rb").read() and parts.get("blob.bin") == open(blob, "rb").read(),
           str(parts.keys()))
     check("cc header", msg["Cc"] == "carol@example.org", str(msg["Cc"]))
+
+rc, out, err = run(*base, "--server", "127.0.2.1", "--to", "bob@example.org", "--text", winpath(text), "--verbose")
+check("--verbose shows the exchange on stderr as it happens",
+      rc == 0 and "[15] message 1 of 1 accepted" in out
+      and all(line in err for line in ("[smtp] state greeting -> helo-sent", "[smtp] S: 220 ", "[smtp] C: HELO ",
+                                       "[smtp] C: MAIL FROM:<", "[smtp] C: RCPT TO:<bob@example.org>",
+                                       "[smtp] C: DATA ", "[smtp] S: 354", "[smtp] C: <message text: ",
+                                       "[smtp] state end-reply -> quit-sent", "[smtp] C: QUIT", "[smtp] S: 221"))
+      and "[smtp]" not in out, out + err)
+
+# The trace through the environment: off without ZENK_TRACE (no file is
+# made), on with it, into ZENK_TRACE_FILE.
+trace_work = tempfile.mkdtemp(prefix="zenk_trace_")
+off_file, on_file = os.path.join(trace_work, "off.log"), os.path.join(trace_work, "on.log")
+quiet = {k: v for k, v in os.environ.items() if k != "ZENK_TRACE"}
+p = subprocess.run([WINE, EXE] + base + ["--server", "127.0.2.1", "--to", "bob@example.org"],
+                   capture_output=True, timeout=60, env=dict(quiet, ZENK_TRACE_FILE=winpath(off_file)))
+check("trace off: delivered, no trace file", p.returncode == 0 and not os.path.exists(off_file),
+      p.stdout.decode("latin-1"))
+rc, out, err = run(*base, "--server", "127.0.2.1", "--to", "bob@example.org",
+                   env={"ZENK_TRACE": "smtp,stream", "ZENK_TRACE_FILE": winpath(on_file)})
+trace = open(on_file, encoding="latin-1").read() if os.path.exists(on_file) else ""
+wanted = ["[smtp] S: 220 ", "[smtp] state greeting -> helo-sent", "[smtp] C: HELO ", "[smtp] S: 250 ",
+          "[smtp] state helo-sent -> helo-reply", "[smtp] C: RCPT TO:<bob@example.org>", "[smtp] S: 354",
+          "[smtp] state data-reply -> chunk-sent", "[smtp] C: <message text: ", "[smtp] C: QUIT",
+          "[smtp] state quit-sent -> quit-reply", "[smtp] S: 221", "[stream] socket ", " FD_CONNECT error 0",
+          "[stream] notify connected (15009)", "[stream] notify received (15005) count "]
+check("trace on: states, commands, replies and stream events in the file",
+      rc == 0 and all(w in trace for w in wanted) and "[pop3]" not in trace
+      and all(line.startswith(("[smtp] ", "[stream] ")) for line in trace.splitlines()),
+      "missing: %s\n%s" % ([w for w in wanted if w not in trace], trace[:3000]))
+shutil.rmtree(trace_work, ignore_errors=True)
 
 rc, out, err = run(*base, "--server", "127.0.2.3", "--to", "nobody@example.org", "--to", "bob@example.org")
 check("refused recipient exits 4", rc == 4 and "[0] a recipient of message 1 was refused" in out, out + err)

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "wine_test_util.h"
+#include "zenk32.h"
 
 namespace {
 
@@ -231,8 +232,8 @@ void UseSmtp(const Zenk& z, LinePeer& peer, bool close, int round) {
     EXPECT_EQ(0, z.ZENKSMTPSendMail(smtp, kPeerAddress));
     EXPECT_TRUE(posts.Wait([&] { return posts.Ended(kSmtpMessage); }));
     std::vector<WPARAM> codes = posts.Of(kSmtpMessage);
-    if (codes.size() == 5 && codes.back() == 12) codes.pop_back();  // the peer closed after QUIT
-    EXPECT_EQ((std::vector<WPARAM>{17, 15, 18, 0}), codes);
+    if (codes.size() == 5 && codes.back() == ZENK_SMTP_CLOSED) codes.pop_back();  // the peer closed after QUIT
+    EXPECT_EQ((std::vector<WPARAM>{ZENK_SMTP_CONNECTED, ZENK_SMTP_SENT, ZENK_SMTP_QUIT_DONE, ZENK_SMTP_DONE}), codes);
     EXPECT_EQ(before + 1, peer.Messages());
     if (close) z.ZENKSMTPClose(smtp);
 }
@@ -248,7 +249,7 @@ void UsePop3(const Zenk& z, LinePeer& peer, int round) {
     EXPECT_EQ(0, z.ZENKPOP3PullMail(pop3, kPeerAddress, "bob", "secret", 0));
     EXPECT_TRUE(posts.Wait([&] { return posts.Ended(kPop3Message); }));
     std::vector<WPARAM> codes = posts.Of(kPop3Message);
-    EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), WPARAM(16))) << "no message stored";
+    EXPECT_NE(codes.end(), std::find(codes.begin(), codes.end(), WPARAM(ZENK_POP3_STORED))) << "no message stored";
     int count = -1;
     z.ZENKPOP3NumMail(pop3, &count);
     EXPECT_EQ(1, count);

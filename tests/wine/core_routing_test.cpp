@@ -114,7 +114,7 @@ TEST_F(Routing, NotificationsReachAWindow) {
     SetWindowLongPtrA(owner, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&seen));
 
     ProbeEndpoint ep(*session, zenk::OwnerNotify::ToWindow(owner, kOwnerMessage), 77);
-    session->Registry().Register(&ep);
+    ASSERT_TRUE(session->Registry().Register(&ep));
     PostMessageA(window, zenk::kSocketEventMessage, 77, FD_CLOSE);
     PostMessageA(window, zenk::kSocketEventMessage, 77, FD_READ);
     EXPECT_TRUE(testutil::PumpUntil([&] { return seen.size() == 2; }));
@@ -150,7 +150,7 @@ TEST_F(Routing, NotificationsReachAnotherThread) {
     ASSERT_EQ(WaitForSingleObject(ctx.ready, 5000), WAIT_OBJECT_0);
 
     ProbeEndpoint ep(*session, zenk::OwnerNotify::ToThread(threadId, kOwnerMessage), 88);
-    session->Registry().Register(&ep);
+    ASSERT_TRUE(session->Registry().Register(&ep));
     SendMessageA(window, zenk::kSocketEventMessage, 88, FD_ACCEPT);
     SendMessageA(window, zenk::kSocketEventMessage, 88, FD_CONNECT);
     ASSERT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);

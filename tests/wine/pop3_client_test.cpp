@@ -55,7 +55,7 @@ SessionRun Transaction(const char* server, const char* user, const char* passwor
     testutil::PumpUntil([&] { return ended; }, waitMs, [&](const MSG& m) {
         if (m.hwnd == nullptr && m.message == kNotify) {
             run.notes.push_back({int(m.wParam), long(m.lParam)});
-            if (m.wParam == 0) ended = true;
+            if (m.wParam == ZENK_POP3_DONE) ended = true;
         }
     });
     // Nothing may follow the final 0.
@@ -92,33 +92,33 @@ TEST_F(Pop3Client, DovecotCountOnlyLeavesTheInboxAlone) {
     CloseHandle(f);
     SessionRun run = Transaction("127.0.3.2", "bob", "secret", true, 0, inbox);
     EXPECT_EQ(run.result, 0);
-    EXPECT_EQ(run.notes, (Notes{{17, 0}, {18, 2}, {0, 0}}));
+    EXPECT_EQ(run.notes, (Notes{{ZENK_POP3_CONNECTED, 0}, {ZENK_POP3_COUNT, 2}, {ZENK_POP3_DONE, 0}}));
     EXPECT_EQ(run.count, 2);
     EXPECT_EQ(inboxtest::ReadWholeFile(inbox), "keep");
 }
 
 TEST_F(Pop3Client, DovecotWrongPasswordIsRefused) {
     SessionRun run = Transaction("127.0.3.2", "bob", "wrong", false, 0, Work("wrong-inbox.txt"));
-    EXPECT_EQ(run.notes, (Notes{{17, 0}, {5, 0}, {0, 0}}));
+    EXPECT_EQ(run.notes, (Notes{{ZENK_POP3_CONNECTED, 0}, {ZENK_POP3_ERR_REPLY, 0}, {ZENK_POP3_DONE, 0}}));
 }
 
 TEST_F(Pop3Client, DovecotPullWithDeleteStoresThenEmptiesTheMailbox) {
     std::string inbox = Work("dovecot-inbox.txt");
     SessionRun run = Transaction("127.0.3.2", "bob", "secret", false, 1, inbox);
     EXPECT_EQ(run.result, 0);
-    EXPECT_EQ(run.notes, (Notes{{17, 0}, {18, 2}, {16, 1}, {16, 2}, {19, 0}, {0, 0}}));
+    EXPECT_EQ(run.notes, (Notes{{ZENK_POP3_CONNECTED, 0}, {ZENK_POP3_COUNT, 2}, {ZENK_POP3_STORED, 1}, {ZENK_POP3_STORED, 2}, {ZENK_POP3_QUIT_DONE, 0}, {ZENK_POP3_DONE, 0}}));
     EXPECT_EQ(inboxtest::ReadWholeFile(inbox), "Letters : 2\r\nBEGIN MESSAGE\r\n" + kFirst + ".\r\nEND MESSAGE\r\n" +
                                   "BEGIN MESSAGE\r\n" + kSecondStuffed + ".\r\nEND MESSAGE\r\n");
     SessionRun after = Transaction("127.0.3.2", "bob", "secret", true, 0, inbox);
-    EXPECT_EQ(after.notes, (Notes{{17, 0}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(after.notes, (Notes{{ZENK_POP3_CONNECTED, 0}, {ZENK_POP3_COUNT, 0}, {ZENK_POP3_DONE, 0}}));
     SessionRun empty = Transaction("127.0.3.2", "bob", "secret", false, 0, Work("empty-inbox.txt"));
-    EXPECT_EQ(empty.notes, (Notes{{17, 0}, {9, 0}, {0, 0}}));
+    EXPECT_EQ(empty.notes, (Notes{{ZENK_POP3_CONNECTED, 0}, {ZENK_POP3_EMPTY, 0}, {ZENK_POP3_DONE, 0}}));
 }
 
 TEST_F(Pop3Client, SplitRepliesAreStoredWholeAndDeleteFollowsTheStore) {
     std::string inbox = Work("split-inbox.txt");
     SessionRun run = Transaction("127.0.3.1", "bob", "secret", false, 1, inbox);
-    EXPECT_EQ(run.notes, (Notes{{17, 0}, {18, 2}, {16, 1}, {16, 2}, {19, 0}, {0, 0}}));
+    EXPECT_EQ(run.notes, (Notes{{ZENK_POP3_CONNECTED, 0}, {ZENK_POP3_COUNT, 2}, {ZENK_POP3_STORED, 1}, {ZENK_POP3_STORED, 2}, {ZENK_POP3_QUIT_DONE, 0}, {ZENK_POP3_DONE, 0}}));
     const std::string one = "Subject: one\r\n\r\n..dotted\r\n" + std::string(1500, 'x') + "\r\nend one\r\n";
     EXPECT_EQ(inboxtest::ReadWholeFile(inbox), "Letters : 2\r\nBEGIN MESSAGE\r\n" + one + ".\r\nEND MESSAGE\r\n" +
                                   "BEGIN MESSAGE\r\nSubject: two\r\n\r\nsecond\r\n.\r\nEND MESSAGE\r\n");
@@ -135,7 +135,7 @@ TEST_F(Pop3Client, SplitRepliesAreStoredWholeAndDeleteFollowsTheStore) {
 TEST_F(Pop3Client, InboxHoldsEveryKindOfTextByteForByte) {
     const std::string inbox = Work("corpus-inbox.txt");
     SessionRun run = Transaction("127.0.3.16", "bob", "secret", false, 1, inbox, 30000);
-    EXPECT_EQ(run.notes, (Notes{{17, 0}, {18, 5}, {16, 1}, {16, 2}, {16, 3}, {16, 4}, {16, 5}, {19, 0}, {0, 0}}));
+    EXPECT_EQ(run.notes, (Notes{{ZENK_POP3_CONNECTED, 0}, {ZENK_POP3_COUNT, 5}, {ZENK_POP3_STORED, 1}, {ZENK_POP3_STORED, 2}, {ZENK_POP3_STORED, 3}, {ZENK_POP3_STORED, 4}, {ZENK_POP3_STORED, 5}, {ZENK_POP3_QUIT_DONE, 0}, {ZENK_POP3_DONE, 0}}));
     const std::string expected = inboxtest::ReadWholeFile(Work("corpus-inbox.txt.expected"));
     ASSERT_GT(expected.size(), 370000u);
     const std::string got = inboxtest::ReadWholeFile(inbox);
@@ -150,17 +150,17 @@ TEST_F(Pop3Client, InboxHoldsEveryKindOfTextByteForByte) {
 
 TEST_F(Pop3Client, RefusedGreetingQuits) {
     SessionRun run = Transaction("127.0.3.3", "bob", "secret", false, 0, Work("refuse-inbox.txt"));
-    EXPECT_EQ(run.notes, (Notes{{17, 0}, {5, 0}, {0, 0}}));
+    EXPECT_EQ(run.notes, (Notes{{ZENK_POP3_CONNECTED, 0}, {ZENK_POP3_ERR_REPLY, 0}, {ZENK_POP3_DONE, 0}}));
     EXPECT_EQ(inboxtest::ReadWholeFile(Work("refuse.record")), "QUIT\r\n");
     SessionRun bad = Transaction("127.0.3.4", "bob", "secret", false, 0, Work("badpass-inbox.txt"));
-    EXPECT_EQ(bad.notes, (Notes{{17, 0}, {5, 0}, {0, 0}}));
+    EXPECT_EQ(bad.notes, (Notes{{ZENK_POP3_CONNECTED, 0}, {ZENK_POP3_ERR_REPLY, 0}, {ZENK_POP3_DONE, 0}}));
     EXPECT_EQ(inboxtest::ReadWholeFile(Work("badpass.record")), "USER bob\r\nPASS secret\r\nQUIT\r\n");
 }
 
 TEST_F(Pop3Client, ServerClosingMidMessageEndsTheRun) {
     std::string inbox = Work("drop-inbox.txt");
     SessionRun run = Transaction("127.0.3.5", "bob", "secret", false, 1, inbox);
-    EXPECT_EQ(run.notes, (Notes{{17, 0}, {18, 2}, {13, 0}, {0, 0}}));
+    EXPECT_EQ(run.notes, (Notes{{ZENK_POP3_CONNECTED, 0}, {ZENK_POP3_COUNT, 2}, {ZENK_POP3_CLOSED, 0}, {ZENK_POP3_DONE, 0}}));
     EXPECT_EQ(inboxtest::ReadWholeFile(inbox), "Letters : 2\r\nBEGIN MESSAGE\r\nSubject: o");
     EXPECT_EQ(inboxtest::ReadWholeFile(Work("drop.record")).find("DELE"), std::string::npos);
 }
@@ -185,15 +185,15 @@ TEST_F(Pop3Client, HostileServersGetNoCredentialAndLoseNoMail) {
         std::string refusal;
         std::string inbox;
     } cases[] = {
-        {"127.0.3.11", "longerr", {{17, 0}, {5, 0}, {0, 0}}, "QUIT\r\n",
+        {"127.0.3.11", "longerr", {{ZENK_POP3_CONNECTED, 0}, {ZENK_POP3_ERR_REPLY, 0}, {ZENK_POP3_DONE, 0}}, "QUIT\r\n",
          "greeting: -ERR +OK +OK", ""},
-        {"127.0.3.12", "retrerr", {{17, 0}, {18, 2}, {16, 1}, {5, 0}, {0, 0}},
+        {"127.0.3.12", "retrerr", {{ZENK_POP3_CONNECTED, 0}, {ZENK_POP3_COUNT, 2}, {ZENK_POP3_STORED, 1}, {ZENK_POP3_ERR_REPLY, 0}, {ZENK_POP3_DONE, 0}},
          login + "RETR 1\r\nDELE 1\r\n#DELE 1 stored\r\nRETR 2\r\nQUIT\r\n", "RETR 2: -ERR no such message",
          "Letters : 2\r\nBEGIN MESSAGE\r\n" + one + ".\r\nEND MESSAGE\r\nBEGIN MESSAGE\r\n"},
-        {"127.0.3.13", "huge", {{17, 0}, {18, 1000000}, {16, 1}, {5, 0}, {0, 0}},
+        {"127.0.3.13", "huge", {{ZENK_POP3_CONNECTED, 0}, {ZENK_POP3_COUNT, 1000000}, {ZENK_POP3_STORED, 1}, {ZENK_POP3_ERR_REPLY, 0}, {ZENK_POP3_DONE, 0}},
          login + "RETR 1\r\nDELE 1\r\n#DELE 1 stored\r\nRETR 2\r\nQUIT\r\n", "RETR 2: -ERR no such message",
          "Letters : 1000000\r\nBEGIN MESSAGE\r\n" + huge + ".\r\nEND MESSAGE\r\nBEGIN MESSAGE\r\n"},
-        {"127.0.3.14", "junk", {{17, 0}, {5, 0}, {0, 0}}, "USER bob\r\nPASS secret\r\nQUIT\r\n",
+        {"127.0.3.14", "junk", {{ZENK_POP3_CONNECTED, 0}, {ZENK_POP3_ERR_REPLY, 0}, {ZENK_POP3_DONE, 0}}, "USER bob\r\nPASS secret\r\nQUIT\r\n",
          "PASS: OK fine", ""},
     };
     for (const auto& c : cases) {
@@ -213,21 +213,21 @@ TEST_F(Pop3Client, StartFailuresAreNotifiedAndNothingIsCreated) {
     std::string inbox = Work("never-inbox.txt");
     SessionRun run = Transaction("127.0.3.2", "bob", "", false, 0, inbox);
     EXPECT_EQ(run.result, ZENK_FAILED);
-    EXPECT_EQ(run.notes, (Notes{{15, 0}, {0, 0}}));
+    EXPECT_EQ(run.notes, (Notes{{ZENK_POP3_ERR_NO_PASSWORD, 0}, {ZENK_POP3_DONE, 0}}));
     EXPECT_FALSE(Exists(inbox));
     run = Transaction("127.0.3.2", "bob", "0123456789abcdef", false, 0, inbox);  // 16: not taken
-    EXPECT_EQ(run.notes, (Notes{{15, 0}, {0, 0}}));
+    EXPECT_EQ(run.notes, (Notes{{ZENK_POP3_ERR_NO_PASSWORD, 0}, {ZENK_POP3_DONE, 0}}));
     run = Transaction("", "bob", "secret", false, 0, inbox);
-    EXPECT_EQ(run.notes, (Notes{{11, 0}, {0, 0}}));
+    EXPECT_EQ(run.notes, (Notes{{ZENK_POP3_ERR_NO_SERVER, 0}, {ZENK_POP3_DONE, 0}}));
     run = Transaction("127.0.3.2", "bob", "secret", false, 0, std::string(300, 'p'));
-    EXPECT_EQ(run.notes, (Notes{{6, 0}, {0, 0}}));
+    EXPECT_EQ(run.notes, (Notes{{ZENK_POP3_ERR_INBOX, 0}, {ZENK_POP3_DONE, 0}}));
     EXPECT_FALSE(Exists(inbox));
 }
 
 TEST_F(Pop3Client, RefusedConnectionIsNoticed) {
     SessionRun run = Transaction("127.0.3.9", "bob", "secret", false, 0, Work("nobody-inbox.txt"));
     EXPECT_EQ(run.result, 0);
-    EXPECT_EQ(run.notes, (Notes{{4, 0}, {0, 0}}));
+    EXPECT_EQ(run.notes, (Notes{{ZENK_POP3_ERR_CONNECT, 0}, {ZENK_POP3_DONE, 0}}));
 }
 
 // A server that accepts and never greets: the run ends after the 30 s
@@ -256,10 +256,10 @@ TEST_F(Pop3Client, HandlesAndSecondTransactions) {
     testutil::PumpUntil([&] { return ended; }, 15000, [&](const MSG& m) {
         if (m.hwnd == nullptr && m.message == kNotify) {
             notes.push_back({int(m.wParam), long(m.lParam)});
-            ended = m.wParam == 0;
+            ended = m.wParam == ZENK_POP3_DONE;
         }
     });
-    EXPECT_EQ(notes, (Notes{{17, 0}, {18, 0}, {0, 0}}));  // one run only; the mailbox is empty now
+    EXPECT_EQ(notes, (Notes{{ZENK_POP3_CONNECTED, 0}, {ZENK_POP3_COUNT, 0}, {ZENK_POP3_DONE, 0}}));  // one run only; the mailbox is empty now
     EXPECT_EQ(ZENKPOP3Close(h), 0);
 }
 
@@ -274,10 +274,10 @@ TEST_F(Pop3Client, WindowVariantPostsToTheWindow) {
     testutil::PumpUntil([&] { return ended; }, 15000, [&](const MSG& m) {
         if (m.hwnd == owner && m.message == kNotify) {
             notes.push_back({int(m.wParam), long(m.lParam)});
-            ended = m.wParam == 0;
+            ended = m.wParam == ZENK_POP3_DONE;
         }
     });
-    EXPECT_EQ(notes, (Notes{{17, 0}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(notes, (Notes{{ZENK_POP3_CONNECTED, 0}, {ZENK_POP3_COUNT, 0}, {ZENK_POP3_DONE, 0}}));
     EXPECT_EQ(ZENKPOP3Close(h), 0);
     DestroyWindow(owner);
 }

@@ -47,11 +47,11 @@ TEST(Pop3SessionLimits, ServerSilentMidMessageEndsTheRunWithoutQuit) {
     testutil::PumpUntil([&] { return ended; }, 15000, [&](const MSG& m) {
         if (m.hwnd == nullptr && m.message == kNotify) {
             notes.push_back({int(m.wParam), long(m.lParam)});
-            ended = m.wParam == 0;
+            ended = m.wParam == ZENK_POP3_DONE;
         }
     });
     const DWORD took = GetTickCount() - start;
-    EXPECT_EQ(notes, (Notes{{17, 0}, {18, 2}, {16, 1}, {2, 0}, {0, 0}}));
+    EXPECT_EQ(notes, (Notes{{ZENK_POP3_CONNECTED, 0}, {ZENK_POP3_COUNT, 2}, {ZENK_POP3_STORED, 1}, {ZENK_POP3_ERR_RECEIVE, 0}, {ZENK_POP3_DONE, 0}}));
     EXPECT_GE(took, 1800u);
     EXPECT_LT(took, 8000u);
     const std::string one = "Subject: one\r\n\r\n..dotted\r\n" + std::string(1500, 'x') + "\r\nend one\r\n";
@@ -90,7 +90,7 @@ TEST(Pop3SessionLimits, ServerThatNeverGreetsEndsTheRunAtTheGreetingLimit) {
         }
     });
     const DWORD took = GetTickCount() - start;
-    EXPECT_EQ(notes, (Notes{{17, 0}, {4, 0}, {0, 0}}));
+    EXPECT_EQ(notes, (Notes{{ZENK_POP3_CONNECTED, 0}, {ZENK_POP3_ERR_CONNECT, 0}, {ZENK_POP3_DONE, 0}}));
     EXPECT_GE(took, 1800u);
     EXPECT_LT(took, 8000u);
     EXPECT_EQ(inboxtest::ReadWholeFile(inbox), "");

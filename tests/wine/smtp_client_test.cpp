@@ -63,7 +63,7 @@ TEST(SmtpGate, BeforeInitAndWithoutWinSock) {
     EXPECT_TRUE(FindWindowA("ZENK_SMTPWIND", "SMTP Message"));
     EXPECT_EQ(ZENKSMTPSendMail(session, "127.0.2.1"), ZENK_FAILED);
     EXPECT_TRUE(c.WaitForEnd());
-    EXPECT_EQ(c.posts, (Posts{{ZENK_SMTP_ERR_STREAM, 0}, {0, 0}}));
+    EXPECT_EQ(c.posts, (Posts{{ZENK_SMTP_ERR_STREAM, 0}, {ZENK_SMTP_DONE, 0}}));
     EXPECT_EQ(ZENKSMTPClose(session), 0);
     EXPECT_FALSE(FindWindowA("ZENK_SMTPWIND", "SMTP Message"));
     DeleteFileA(outbox.c_str());
@@ -85,7 +85,7 @@ TEST_F(SmtpTest, AiosmtpdStoresEveryMessageByteForByte) {
     ASSERT_TRUE(Compose(outbox, kSender, {first, second, third}));
     Collector c;
     EXPECT_EQ(Deliver(c, "127.0.2.1"), 0);
-    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {15, 1}, {15, 2}, {15, 3}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{ZENK_SMTP_CONNECTED, 0}, {ZENK_SMTP_SENT, 1}, {ZENK_SMTP_SENT, 2}, {ZENK_SMTP_SENT, 3}, {ZENK_SMTP_QUIT_DONE, 0}, {ZENK_SMTP_DONE, 0}}));
 
     std::string maildir = WinPath(Env("ZENK_SMTP_MAILDIR"));
     std::vector<std::string> stored = ListFiles(maildir + "\\new");
@@ -139,7 +139,7 @@ TEST_F(SmtpTest, BinaryAttachmentsReachAStandardParserIntact) {
     EXPECT_EQ(ZENKSMTPSendMail(session, "127.0.2.7"), 0);
     EXPECT_TRUE(c.WaitForEnd(60000));
     EXPECT_EQ(ZENKSMTPClose(session), 0);
-    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {15, 1}, {15, 2}, {15, 3}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{ZENK_SMTP_CONNECTED, 0}, {ZENK_SMTP_SENT, 1}, {ZENK_SMTP_SENT, 2}, {ZENK_SMTP_SENT, 3}, {ZENK_SMTP_QUIT_DONE, 0}, {ZENK_SMTP_DONE, 0}}));
 }
 
 // A hand-made outbox whose text holds 0x8D, 0x8A, a bare CR and
@@ -150,7 +150,7 @@ TEST_F(SmtpTest, NoLineBreakIsSmuggledThroughBitSeven) {
     const std::string& text = kLineBreakText;
     Collector c;
     EXPECT_EQ(Deliver(c, "127.0.2.2"), 0);
-    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {15, 1}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{ZENK_SMTP_CONNECTED, 0}, {ZENK_SMTP_SENT, 1}, {ZENK_SMTP_QUIT_DONE, 0}, {ZENK_SMTP_DONE, 0}}));
     EXPECT_EQ(LatestRecord("127.0.2.2"), "HELO alice\r\nMAIL FROM:<alice@example.org>\r\n"
                                          "RCPT TO:<bob@example.org>\r\nDATA \r\n" + text + ".\r\nQUIT \r\n");
 
@@ -158,7 +158,7 @@ TEST_F(SmtpTest, NoLineBreakIsSmuggledThroughBitSeven) {
     for (const auto& name : ListFiles(maildir + "\\new")) DeleteFileA((maildir + "\\new\\" + name).c_str());
     c.posts.clear();
     EXPECT_EQ(Deliver(c, "127.0.2.1"), 0);
-    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {15, 1}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{ZENK_SMTP_CONNECTED, 0}, {ZENK_SMTP_SENT, 1}, {ZENK_SMTP_QUIT_DONE, 0}, {ZENK_SMTP_DONE, 0}}));
     std::vector<std::string> stored = ListFiles(maildir + "\\new");
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(ReadAll(maildir + "\\new\\" + stored[0]), text);
@@ -181,7 +181,7 @@ TEST_F(SmtpTest, MessageNeverEndedIsNotAnnounced) {
     ASSERT_EQ(ZENKMimePrepFinish(h), 0);
     Collector c;
     EXPECT_EQ(Deliver(c, "127.0.2.2"), 0);
-    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {15, 1}, {15, 2}, {15, 3}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{ZENK_SMTP_CONNECTED, 0}, {ZENK_SMTP_SENT, 1}, {ZENK_SMTP_SENT, 2}, {ZENK_SMTP_SENT, 3}, {ZENK_SMTP_QUIT_DONE, 0}, {ZENK_SMTP_DONE, 0}}));
     EXPECT_EQ(LatestRecord("127.0.2.2").find("four@"), std::string::npos);
 }
 
@@ -192,7 +192,7 @@ TEST_F(SmtpTest, ThreadVariantReportsToTheThreadQueue) {
     ASSERT_EQ(ZENKSMTPStartThread(GetCurrentThreadId(), kNotify, outbox.c_str(), &session), 0);
     EXPECT_EQ(ZENKSMTPSendMail(session, "127.0.2.1"), 0);
     EXPECT_TRUE(c.WaitForEnd());
-    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {15, 1}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{ZENK_SMTP_CONNECTED, 0}, {ZENK_SMTP_SENT, 1}, {ZENK_SMTP_QUIT_DONE, 0}, {ZENK_SMTP_DONE, 0}}));
     // One delivery per session.
     EXPECT_EQ(ZENKSMTPSendMail(session, "127.0.2.1"), ZENK_FAILED);
     EXPECT_EQ(ZENKSMTPClose(session), 0);
@@ -202,7 +202,7 @@ TEST_F(SmtpTest, SplitAndMultiLineRepliesExactWire) {
     ASSERT_TRUE(Compose(outbox, kSender, {Message{{"bob@example.org"}, {}, {}, "s", ".\r\nbody\r\n"}}));
     Collector c;
     EXPECT_EQ(Deliver(c, "127.0.2.2"), 0);
-    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {15, 1}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{ZENK_SMTP_CONNECTED, 0}, {ZENK_SMTP_SENT, 1}, {ZENK_SMTP_QUIT_DONE, 0}, {ZENK_SMTP_DONE, 0}}));
     std::string text = ExpectedTexts(ReadAll(outbox)).at(0);
     ASSERT_EQ(text.find("\r\n.\r\nbody\r\n"), text.find("\r\n\r\n") + 2);  // the text is as written
     std::string stuffed = text;
@@ -217,7 +217,7 @@ TEST_F(SmtpTest, RefusedRecipientIsReportedAndTheOthersServed) {
                         {Message{{"nobody@example.org", "bob@example.org"}, {}, {}, "s", "x\r\n"}}));
     Collector c;
     EXPECT_EQ(Deliver(c, "127.0.2.3"), 0);
-    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {0, 1}, {15, 1}, {18, 0}, {0, 0}}));
+    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{ZENK_SMTP_CONNECTED, 0}, {ZENK_SMTP_DONE, 1}, {ZENK_SMTP_SENT, 1}, {ZENK_SMTP_QUIT_DONE, 0}, {ZENK_SMTP_DONE, 0}}));
     std::string wire = LatestRecord("127.0.2.3");
     EXPECT_NE(wire.find("RCPT TO:<nobody@example.org>\r\nRCPT TO:<bob@example.org>\r\nDATA \r\n"),
               std::string::npos);
@@ -227,7 +227,7 @@ TEST_F(SmtpTest, RejectedGreetingEndsWithQuit) {
     ASSERT_TRUE(Compose(outbox, kSender, {Message{{"bob@example.org"}, {}, {}, "s", "x\r\n"}}));
     Collector c;
     EXPECT_EQ(Deliver(c, "127.0.2.5"), 0);
-    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{17, 0}, {5, 0}, {0, 0}}));
+    EXPECT_EQ(WithoutTrailingClose(c.posts), (Posts{{ZENK_SMTP_CONNECTED, 0}, {ZENK_SMTP_ERR_REPLY, 0}, {ZENK_SMTP_DONE, 0}}));
     EXPECT_EQ(LatestRecord("127.0.2.5"), "QUIT \r\n");
 }
 
@@ -236,10 +236,10 @@ TEST_F(SmtpTest, ServerHangingUpEndsTheRun) {
     Collector c;
     EXPECT_EQ(Deliver(c, "127.0.2.6"), 0);
     ASSERT_GE(c.posts.size(), 3u);
-    EXPECT_EQ(c.posts.front(), (std::pair<int, long>{17, 0}));
-    EXPECT_EQ(c.posts.back(), (std::pair<int, long>{0, 0}));
-    EXPECT_NE(std::find(c.posts.begin(), c.posts.end(), std::pair<int, long>{12, 0}), c.posts.end());
-    EXPECT_EQ(std::count(c.posts.begin(), c.posts.end(), std::pair<int, long>{15, 1}), 0);
+    EXPECT_EQ(c.posts.front(), (std::pair<int, long>{ZENK_SMTP_CONNECTED, 0}));
+    EXPECT_EQ(c.posts.back(), (std::pair<int, long>{ZENK_SMTP_DONE, 0}));
+    EXPECT_NE(std::find(c.posts.begin(), c.posts.end(), std::pair<int, long>{ZENK_SMTP_CLOSED, 0}), c.posts.end());
+    EXPECT_EQ(std::count(c.posts.begin(), c.posts.end(), std::pair<int, long>{ZENK_SMTP_SENT, 1}), 0);
 }
 
 TEST_F(SmtpTest, RefusedConnectionEndsWithinSeconds) {
@@ -248,26 +248,26 @@ TEST_F(SmtpTest, RefusedConnectionEndsWithinSeconds) {
     DWORD start = GetTickCount();
     EXPECT_EQ(Deliver(c, "127.0.2.9"), 0);
     EXPECT_LT(GetTickCount() - start, 5000u);
-    EXPECT_EQ(c.posts, (Posts{{ZENK_SMTP_ERR_CONNECT, 0}, {0, 0}}));
+    EXPECT_EQ(c.posts, (Posts{{ZENK_SMTP_ERR_CONNECT, 0}, {ZENK_SMTP_DONE, 0}}));
 }
 
 TEST_F(SmtpTest, StartFailuresArePostedThenZero) {
     Collector c;
     // No outbox file.
     EXPECT_EQ(Deliver(c, "127.0.2.1"), ZENK_FAILED);
-    EXPECT_EQ(c.posts, (Posts{{6, 0}, {0, 0}}));
+    EXPECT_EQ(c.posts, (Posts{{ZENK_SMTP_ERR_OUTBOX, 0}, {ZENK_SMTP_DONE, 0}}));
     // An outbox without any message.
     void* h = nullptr;
     ASSERT_EQ(ZENKMimePrepStart(outbox.c_str(), kSender, &h), 0);
     ZENKMimePrepFinish(h);
     c.posts.clear();
     EXPECT_EQ(Deliver(c, "127.0.2.1"), ZENK_FAILED);
-    EXPECT_EQ(c.posts, (Posts{{8, 0}, {0, 0}}));
+    EXPECT_EQ(c.posts, (Posts{{ZENK_SMTP_ERR_COUNT, 0}, {ZENK_SMTP_DONE, 0}}));
     // A server name of 48 characters is not taken.
     ASSERT_TRUE(Compose(outbox, kSender, {Message{{"bob@example.org"}, {}, {}, "s", "x\r\n"}}));
     c.posts.clear();
     EXPECT_EQ(Deliver(c, std::string(48, 'a').c_str()), ZENK_FAILED);
-    EXPECT_EQ(c.posts, (Posts{{10, 0}, {0, 0}}));
+    EXPECT_EQ(c.posts, (Posts{{ZENK_SMTP_ERR_NO_SERVER, 0}, {ZENK_SMTP_DONE, 0}}));
     // A path longer than 255 characters is not cut to another name.
     void* session = nullptr;
     std::string longPath = outbox + std::string(260, 'p');
@@ -275,7 +275,7 @@ TEST_F(SmtpTest, StartFailuresArePostedThenZero) {
     c.posts.clear();
     EXPECT_EQ(ZENKSMTPSendMail(session, "127.0.2.1"), ZENK_FAILED);
     EXPECT_TRUE(c.WaitForEnd());
-    EXPECT_EQ(c.posts, (Posts{{6, 0}, {0, 0}}));
+    EXPECT_EQ(c.posts, (Posts{{ZENK_SMTP_ERR_OUTBOX, 0}, {ZENK_SMTP_DONE, 0}}));
     EXPECT_EQ(ZENKSMTPClose(session), 0);
 }
 

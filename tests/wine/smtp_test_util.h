@@ -145,7 +145,7 @@ public:
     }
     ~Collector() { DestroyWindow(window); }
     bool Ended() const {
-        return std::find(posts.begin(), posts.end(), std::pair<int, long>{0, 0}) != posts.end();
+        return std::find(posts.begin(), posts.end(), std::pair<int, long>{ZENK_SMTP_DONE, 0}) != posts.end();
     }
     // Pumps until the final 0 (and a little longer, for a trailing 12).
     bool WaitForEnd(DWORD timeoutMs = 15000) {
@@ -175,7 +175,7 @@ private:
 
 // Posts without a trailing 12 (the server's close after the end).
 inline Posts WithoutTrailingClose(Posts p) {
-    if (p.size() >= 2 && p.back() == std::pair<int, long>{12, 0} && p[p.size() - 2] == std::pair<int, long>{0, 0})
+    if (p.size() >= 2 && p.back() == std::pair<int, long>{ZENK_SMTP_CLOSED, 0} && p[p.size() - 2] == std::pair<int, long>{ZENK_SMTP_DONE, 0})
         p.pop_back();
     return p;
 }

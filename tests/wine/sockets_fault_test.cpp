@@ -12,7 +12,7 @@
 #include "core/library_state.h"
 #include "core/winsock_api.h"
 #include "core/winsock_session.h"
-#include "sockets/endpoint_memory.h"
+#include "core/endpoint_memory.h"
 #include "sockets/stream_endpoint.h"
 #include "sockets/udp_endpoint.h"
 #include "sockets_test_util.h"
@@ -460,6 +460,34 @@ TEST_F(Faults, OutOfMemoryOnCreationWritesNoHandle) {
     FailAllocation(1);
     EXPECT_EQ(ZENKCreateUDPServer1(kUdpPort, o.Window(), kUdpMsg, &out), ZENK_BAD_HANDLE);
     EXPECT_EQ(out, reinterpret_cast<void*>(0x77));
+}
+
+// The registry's element is the third allocation of a creation (after the
+// object and its staging buffer): an endpoint it cannot hold would never
+// hear of its socket, so the creation fails with last error 2 and keeps no
+// socket; the handle is written, to read the error and close.
+TEST_F(Faults, AnEndpointTheRegistryCannotHoldIsRefused) {
+    using Create = int (*)(HWND owner, void** out);
+    struct Case {
+        const char* name;
+        Create create;
+        bool udp;
+    } cases[] = {
+        {"stream client", [](HWND w, void** out) { return ZENKCreateStreamClientWindow(w, kClientMsg, out); }, false},
+        {"stream server", [](HWND w, void** out) { return ZENKCreateStreamServerWindow(kPort + 7, w, kClientMsg, out); },
+         false},
+        {"stream comm", [](HWND w, void** out) { return ZENKCreateStreamCommWindow(w, kClientMsg, out); }, false},
+        {"udp client", [](HWND w, void** out) { return ZENKCreateUDPClient1(w, kUdpMsg, out); }, true},
+    };
+    for (const Case& c : cases) {
+        void* made = nullptr;
+        FailAllocation(3);
+        EXPECT_EQ(c.create(o.Window(), &made), ZENK_FAILED) << c.name;
+        ASSERT_NE(made, nullptr) << c.name;
+        EXPECT_EQ(c.udp ? UdpError(made) : StreamError(made), ZENK_ERR_NO_MEMORY) << c.name;
+        EXPECT_EQ(static_cast<zenk::SocketEndpoint*>(made)->Socket(), INVALID_SOCKET) << c.name;
+        EXPECT_EQ(c.udp ? ZENKCloseUDP(made) : ZENKCloseStream(made), 0) << c.name;
+    }
 }
 
 TEST_F(Faults, WithoutAStagingBufferNothingIsSentOrReceived) {

@@ -13,6 +13,7 @@
 
 #include "secure_options.h"
 #include "zenk32.h"
+#include "verbose.h"
 #include "zenkmail_pop3.h"
 
 namespace {
@@ -22,14 +23,16 @@ constexpr UINT kNotify = WM_APP + 110;
 void FetchUsage(FILE* out) {
     std::fputs(
         "usage: zenkmail fetch --server HOST --user USER --password PASSWORD --inbox FILE\n"
-        "                      [--delete] [--check]\n"
+        "                      [--delete] [--check] [--verbose]\n"
         "                      [--port N] [--starttls | --tls] [--password-file FILE]\n"
         "                      [--cafile FILE] [--tls-name NAME]\n"
         "  Downloads every message waiting on the POP3 server (port 110) into FILE,\n"
         "  which is created anew. --delete removes each message from the server once\n"
         "  it is safely stored; --check only reports how many messages wait (FILE is\n"
         "  then left alone). --password stays for clear-text scripts; prefer\n"
-        "  --password-file or ZENKMAIL_PASSWORD, which keep it off the command line.\n",
+        "  --password-file or ZENKMAIL_PASSWORD, which keep it off the command line.\n"
+        "  --verbose (-v) shows the POP3 exchange on standard error as it happens,\n"
+        "  the password masked.\n",
         out);
     std::fputs(kSecureUsage, out);
 }
@@ -37,19 +40,19 @@ void FetchUsage(FILE* out) {
 // The text for a status code of the POP3 client; null for the progress codes.
 const char* FailureText(int status) {
     switch (status) {
-    case 1: return "a buffer is missing or a received chunk cannot be read";
-    case 2: return "receiving from the server failed, or it stayed silent for 60 s";
-    case 3: return "sending to the server failed";
-    case 4: return "cannot connect to the server";
-    case 5: return "the server refused a command";
-    case 6: return "the inbox file cannot be created";
-    case 8: return "the inbox file cannot be written";
-    case 10: return "no session window";
-    case 11: return "no server name given";
-    case 12: return "the connection cannot be set up";
-    case 13: return "the server closed the connection";
-    case 14: return "no user name given (at most 63 characters)";
-    case 15: return "no password given (at most 15 characters)";
+    case ZENK_POP3_ERR_READ: return "a buffer is missing or a received chunk cannot be read";
+    case ZENK_POP3_ERR_RECEIVE: return "receiving from the server failed, or it stayed silent for 60 s";
+    case ZENK_POP3_ERR_SEND: return "sending to the server failed";
+    case ZENK_POP3_ERR_CONNECT: return "cannot connect to the server";
+    case ZENK_POP3_ERR_REPLY: return "the server refused a command";
+    case ZENK_POP3_ERR_INBOX: return "the inbox file cannot be created";
+    case ZENK_POP3_ERR_INBOX_WRITE: return "the inbox file cannot be written";
+    case ZENK_POP3_ERR_NO_WINDOW: return "no session window";
+    case ZENK_POP3_ERR_NO_SERVER: return "no server name given";
+    case ZENK_POP3_ERR_STREAM: return "the connection cannot be set up";
+    case ZENK_POP3_CLOSED: return "the server closed the connection";
+    case ZENK_POP3_ERR_NO_USER: return "no user name given (at most 63 characters)";
+    case ZENK_POP3_ERR_NO_PASSWORD: return "no password given (at most 15 characters)";
     default: return SecureFailureText(status);
     }
 }
@@ -58,7 +61,7 @@ const char* FailureText(int status) {
 
 int FetchCommand(int argc, char** argv) {
     const char *server = nullptr, *user = nullptr, *password = nullptr, *inbox = nullptr;
-    bool deleteAfter = false, checkOnly = false;
+    bool deleteAfter = false, checkOnly = false, verbose = false;
     SecureOptions secure;
     for (int i = 0; i < argc; ++i) {
         const char* a = argv[i];
@@ -74,6 +77,7 @@ int FetchCommand(int argc, char** argv) {
             return 0;
         } else if (!std::strcmp(a, "--delete")) deleteAfter = true;
         else if (!std::strcmp(a, "--check")) checkOnly = true;
+        else if (!std::strcmp(a, "--verbose") || !std::strcmp(a, "-v")) verbose = true;
         else if (!std::strcmp(a, "--server") && hasValue) server = argv[++i];
         else if (!std::strcmp(a, "--password") && hasValue) password = argv[++i];
         else if (!std::strcmp(a, "--inbox") && hasValue) inbox = argv[++i];
@@ -93,6 +97,7 @@ int FetchCommand(int argc, char** argv) {
         FetchUsage(stderr);
         return 2;
     }
+    if (verbose) ShowProtocolExchange("pop3");
     ZENKInit();
     if (!ZENKStartWinSock(0x0101)) {
         std::fprintf(stderr, "zenkmail fetch: WinSock cannot be started\n");
@@ -132,26 +137,26 @@ int FetchCommand(int argc, char** argv) {
             if (msg.hwnd == nullptr && msg.message == kNotify) {
                 const int status = static_cast<int>(msg.wParam);
                 const long value = static_cast<long>(msg.lParam);
-                if (status == 0) ended = true;
-                else if (status == 17) std::printf("  connected\n");
-                else if (status == 18) {
+                if (status == ZENK_POP3_DONE) ended = true;
+                else if (status == ZENK_POP3_CONNECTED) std::printf("  connected\n");
+                else if (status == ZENK_POP3_COUNT) {
                     count = static_cast<int>(value);
                     std::printf("  %d message(s) waiting\n", count);
                 }
-                else if (status == 16) {
+                else if (status == ZENK_POP3_STORED) {
                     ++stored;
                     std::printf("  stored message %ld of %d%s\n", value, count, deleteAfter ? ", deleting it" : "");
-                } else if (status == 9) std::printf("  the mailbox is empty\n");
-                else if (status == 19) std::printf("  done, the server said goodbye\n");
-                else if (status == 5) {
+                } else if (status == ZENK_POP3_EMPTY) std::printf("  the mailbox is empty\n");
+                else if (status == ZENK_POP3_QUIT_DONE) std::printf("  done, the server said goodbye\n");
+                else if (status == ZENK_POP3_ERR_REPLY) {
                     // The library names the command and masks the password.
-                    char refusal[160];
+                    char refusal[ZENK_POP3_REFUSAL_SIZE];
                     std::fflush(stdout);  // the complaint comes after the lines before it
                     if (!failure) failure = status;
                     if (ZENKPOP3LastRefusal(session, refusal, sizeof refusal) == 0)
-                        std::fprintf(stderr, "zenkmail fetch: server refused %s (status 5)\n", refusal);
+                        std::fprintf(stderr, "zenkmail fetch: server refused %s (status %d)\n", refusal, status);
                     else
-                        std::fprintf(stderr, "zenkmail fetch: %s (status 5)\n", FailureText(status));
+                        std::fprintf(stderr, "zenkmail fetch: %s (status %d)\n", FailureText(status), status);
                 } else if (const char* text = FailureText(status)) {
                     if (!failure) failure = status;
                     std::fflush(stdout);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "send_parts.h"
+#include "verbose.h"
 #include "zenk32.h"
 #include "zenkmail_send.h"
 
@@ -22,6 +23,7 @@ int SendCommand(int argc, char** argv) {
     int parsed = ParseSendOptions(argc, argv, &options);
     if (parsed >= 0) return parsed;
 
+    if (options.verbose) ShowProtocolExchange("smtp");
     ZENKInit();
     if (!ZENKStartWinSock(0x0101)) {
         std::fprintf(stderr, "zenkmail send: WinSock cannot be started\n");

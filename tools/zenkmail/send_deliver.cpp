@@ -52,18 +52,18 @@ void OnNotification(Loop& loop, int status, long value) {
     case ZENK_SMTP_DONE:
         if (value != 0) {
             ++r.refused;
-            std::printf("  [0] a recipient of message %ld was refused\n", value);
+            std::printf("  [%d] a recipient of message %ld was refused\n", status, value);
         } else {
             r.ended = true;
         }
         break;
-    case ZENK_SMTP_CONNECTED: std::printf("  [17] connected to %s\n", loop.server); break;
+    case ZENK_SMTP_CONNECTED: std::printf("  [%d] connected to %s\n", status, loop.server); break;
     case ZENK_SMTP_SENT:
         ++r.accepted;
-        std::printf("  [15] message %ld of %d accepted by the server\n", value, loop.messages);
+        std::printf("  [%d] message %ld of %d accepted by the server\n", status, value, loop.messages);
         break;
-    case ZENK_SMTP_QUIT_DONE: std::printf("  [18] the server said goodbye\n"); break;
-    case ZENK_SMTP_CLOSED: std::printf("  [12] the server closed the connection\n"); break;
+    case ZENK_SMTP_QUIT_DONE: std::printf("  [%d] the server said goodbye\n", status); break;
+    case ZENK_SMTP_CLOSED: std::printf("  [%d] the server closed the connection\n", status); break;
     default:
         if (!r.failure) r.failure = status;
         if (const char* text = FailureText(status))

@@ -13,12 +13,13 @@ void SendUsage(FILE* out) {
         "usage: zenkmail send --server HOST --from ADDR --to ADDR [--to ADDR]... [--cc ADDR]...\n"
         "                     --subject TEXT [--text FILE] [--attach FILE]... [--outbox FILE]\n"
         "                     [--port N] [--starttls | --tls] [--user NAME] [--password-file FILE]\n"
-        "                     [--cafile FILE] [--tls-name NAME]\n"
+        "                     [--cafile FILE] [--tls-name NAME] [--verbose]\n"
         "  Composes one MIME message (the text of FILE, each --attach as a base64\n"
         "  attachment) into an outbox file and delivers it to the SMTP server on\n"
         "  port 25 of HOST, printing each step. --outbox keeps the outbox file\n"
         "  under that name; otherwise a temporary one is used and deleted.\n"
-        "  --user logs in with AUTH PLAIN or LOGIN, only through TLS.\n",
+        "  --user logs in with AUTH PLAIN or LOGIN, only through TLS.\n"
+        "  --verbose (-v) shows the SMTP exchange on standard error as it happens.\n",
         out);
     std::fputs(kSecureUsage, out);
     std::fputs(
@@ -63,6 +64,10 @@ int ParseSendOptions(int argc, char** argv, SendOptions* o) {
         if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
             SendUsage(stdout);
             return 0;
+        }
+        if (!std::strcmp(a, "--verbose") || !std::strcmp(a, "-v")) {
+            o->verbose = true;
+            continue;
         }
         if (!std::strcmp(a, "--password"))
             return UsageError("the password is never taken from the command line: use --password-file or "

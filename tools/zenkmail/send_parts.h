@@ -15,6 +15,7 @@ struct SendOptions {
     std::vector<std::string> attachments;  // as the library will open them
     std::string outbox;                   // empty: a temporary file, deleted afterwards
     SecureOptions secure;                 // port, TLS, AUTH, trust
+    bool verbose = false;                 // show the SMTP exchange on standard error
 };
 
 // Parses the arguments after "send". Returns -1 when they are fine, else

@@ -1,5 +1,7 @@
 #include "protocol/login_flow.h"
 
+#include "trace/trace.h"
+
 namespace tovan {
 
 const char* LoginStateName(LoginState state) {
@@ -18,6 +20,7 @@ LoginFlow::LoginFlow(std::string user, std::string password, std::string account
     : user_(std::move(user)), password_(std::move(password)), account_(std::move(account)) {}
 
 FlowStep LoginFlow::EnterState(LoginState next, const std::string& command) {
+    zenk::trace::State(zenk::trace::kFtp, LoginStateName(state_), LoginStateName(next));
     state_ = next;
     if (next == LoginState::kLoggedIn || next == LoginState::kFailed) return FlowStep::Just(FlowStep::kFinished);
     if (command.empty()) return FlowStep::Just(FlowStep::kReadReply);

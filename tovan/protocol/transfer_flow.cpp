@@ -1,5 +1,7 @@
 #include "protocol/transfer_flow.h"
 
+#include "trace/trace.h"
+
 #include "protocol/names.h"
 
 namespace tovan {
@@ -40,6 +42,7 @@ TransferFlow::TransferFlow(TransferKind kind, std::string argument, bool tryPass
     : kind_(kind), argument_(std::move(argument)), tryPassive_(tryPassive) {}
 
 FlowStep TransferFlow::EnterState(TransferState next, FlowStep step) {
+    zenk::trace::State(zenk::trace::kFtp, TransferStateName(state_), TransferStateName(next));
     state_ = next;
     return step;
 }

@@ -28,7 +28,7 @@ public:
     virtual ~DataSink() = default;
     // Called once the server has accepted the command, before any data.
     virtual bool Begin(std::string& error) = 0;
-    virtual bool Write(const char* data, std::size_t size, std::string& error) = 0;
+    [[nodiscard]] virtual bool Write(const char* data, std::size_t size, std::string& error) = 0;
 };
 
 // How the data of one transfer went.

@@ -1,11 +1,29 @@
 #include "win/control_channel.h"
 
+#include "trace/trace.h"
+
 #include "protocol/reply_collector.h"
 
 #include "win/net_wait.h"
 #include "win/settings.h"
 
 namespace tovan {
+
+namespace {
+
+// Each line of a reply as the trace shows it.
+void TraceReply(const std::string& text) {
+    if (!zenk::trace::On(zenk::trace::kFtp)) return;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        zenk::trace::Received(zenk::trace::kFtp, std::string_view(text).substr(start, end - start));
+        start = end + 2;
+    }
+}
+
+}  // namespace
 
 bool ControlChannel::Connect(const std::string& host, unsigned short port, std::string& error) {
     Close();
@@ -73,6 +91,7 @@ bool ControlChannel::Send(const std::string& command, std::string& error, int* d
     if (droppedFinals) *droppedFinals = dropped;
     Show("> ", command.compare(0, 5, "PASS ") == 0 ? std::string("PASS ****") : command);
     std::string line = command + "\r\n";
+    zenk::trace::Sent(zenk::trace::kFtp, line.data(), line.size());
     if (!SendAll(socket_, line.data(), static_cast<int>(line.size()), nullptr, error)) {
         error = "Cannot send " + command.substr(0, command.find(' ')) + ": " + error;
         return false;
@@ -91,6 +110,7 @@ bool ControlChannel::Read(Reply& reply, std::string& error) {
     for (;;) {
         if (reader_.Next(reply)) {
             Show("< ", reply.text);
+            TraceReply(reply.text);
             return true;
         }
         DWORD spent = GetTickCount() - start;

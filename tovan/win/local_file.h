@@ -18,7 +18,7 @@ public:
     bool Create(const std::string& path, std::string& error);
     // Bytes read (0 at the end), or -1 with error set.
     int Read(char* buffer, int size, std::string& error);
-    bool Write(const char* data, std::size_t size, std::string& error);
+    [[nodiscard]] bool Write(const char* data, std::size_t size, std::string& error);
     void Close();
     // Closes and deletes a file this object created.
     void Discard();

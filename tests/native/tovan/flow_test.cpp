@@ -1,8 +1,12 @@
 // The login and transfer flows of tovan32, driven by scripted replies.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "protocol/login_flow.h"
 #include "protocol/transfer_flow.h"
+#include "trace/trace.h"
 
 using namespace tovan;
 
@@ -30,6 +34,30 @@ TEST(TovanLoginFlow, GreetingUserPassAccount) {
     EXPECT_EQ(s.kind, FlowStep::kFinished);
     EXPECT_EQ(flow.State(), LoginState::kLoggedIn);
     EXPECT_EQ(flow.Message(), "");
+}
+
+// With ZENK_TRACE=ftp the flow's state changes are traced by name; the
+// commands it asks for are traced (masked) by the connection that sends them.
+std::vector<std::string> gTraced;
+bool TraceInto(const char* line, std::size_t length) {
+    gTraced.emplace_back(line, length);
+    return true;
+}
+
+TEST(TovanLoginFlow, StateChangesAreTracedByName) {
+    gTraced.clear();
+    zenk::trace::Configure(zenk::trace::kFtp, TraceInto);
+    LoginFlow flow("alice", "pw", "acct");
+    flow.Start(true);
+    flow.OnReply(R(220));
+    flow.OnReply(R(331));
+    flow.OnReply(R(332));
+    flow.OnReply(R(230));
+    zenk::trace::Configure(0, nullptr);
+    EXPECT_EQ(gTraced, (std::vector<std::string>{"[ftp] state AwaitGreeting -> AwaitUser",
+                                                 "[ftp] state AwaitUser -> AwaitPass",
+                                                 "[ftp] state AwaitPass -> AwaitAcct",
+                                                 "[ftp] state AwaitAcct -> LoggedIn"}));
 }
 
 TEST(TovanLoginFlow, NotReadyRepliesAreBounded) {

@@ -1,7 +1,7 @@
 // Where endpoint memory comes from: one small table of two functions.
 //
-// The endpoints, their staging buffers and the packet queues allocate only
-// through Mem(), so that the library's tests can make the n-th allocation
+// The endpoints, their staging buffers, the packet queues and the endpoint
+// registry's elements allocate only through Mem(), so that the library's tests can make the n-th allocation
 // fail and check the out-of-memory paths; the shipped library never changes
 // the table. Portable: no Windows header.
 #pragma once

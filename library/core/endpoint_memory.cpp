@@ -1,4 +1,4 @@
-#include "sockets/endpoint_memory.h"
+#include "core/endpoint_memory.h"
 
 #include <cstdlib>
 
