@@ -284,7 +284,8 @@ void MimeComposer::WriteAttachment(RecordWriter& out, const char* path) {
     } else {
         out << "Content-Disposition: attachment; filename=\"" << name << "\"" << kCrLf << kCrLf;
     }
-    std::unique_ptr<ComposerFile> file(storage_.OpenAttachment(path));
+    // The path is written in the caller's set, like the name.
+    std::unique_ptr<ComposerFile> file(storage_.OpenAttachmentIn(path, charset_ ? charset_->codePage : 0));
     if (!file) return out.Fail();
     unsigned char block[kBase64BlockBytes];
     char line[kBase64LineChars + 2];
