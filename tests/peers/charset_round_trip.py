@@ -65,11 +65,27 @@ def winpath(path):
     return "Z:" + path.replace("/", "\\")
 
 
+# Wine reads the arguments in the Unix locale's charset: UTF-8 here.
+ENV = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
+
+
 def run(*args, timeout=60):
-    env = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
-    p = subprocess.run([WINE, EXE] + list(args), capture_output=True, timeout=timeout, env=env)
+    p = subprocess.run([WINE, EXE] + list(args), capture_output=True, timeout=timeout, env=ENV)
     peerlib.relay_wine_log(p.stderr.decode("latin-1"))
     return p.returncode, p.stdout, p.stderr.decode("latin-1")
+
+
+def run_together(commands, timeout=60):
+    """Runs (cwd, args) commands at once (each composes in its own folder,
+    where its scratch file goes); returns (rc, stdout, stderr) of each."""
+    procs = [subprocess.Popen([WINE, EXE] + args, cwd=cwd, env=ENV, stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE) for cwd, args in commands]
+    results = []
+    for p in procs:
+        out, err = p.communicate(timeout=timeout)
+        peerlib.relay_wine_log(err.decode("latin-1"))
+        results.append((p.returncode, out, err.decode("latin-1")))
+    return results
 
 
 def check(what, condition, detail=""):
@@ -165,6 +181,7 @@ def main():
             peers.start("aiosmtpd", [peerlib.PY, "-m", "aiosmtpd", "-n", "-l", ADDRESS + ":25",
                                      "-c", "smtp_maildir_handler.ExactMaildir", maildir],
                         wait=(ADDRESS, 25), env=dict(os.environ, PYTHONPATH=HERE))
+            sends = []
             for i, (charset, text, subject, filename) in enumerate(CASES):
                 folder = os.path.join(work, "files%d" % i)
                 os.makedirs(folder)
@@ -172,10 +189,11 @@ def main():
                     f.write(ATTACHED)
                 with open(os.path.join(folder, "text.txt"), "wb") as f:
                     f.write(text.encode(charset))
-                rc, out, err = run("send", "--server", ADDRESS, "--from", "alice@example.org",
-                                   "--to", "case%d@example.org" % i, "--charset", charset,
-                                   "--subject", subject, "--text", winpath(os.path.join(folder, "text.txt")),
-                                   "--attach", winpath(os.path.join(folder, filename)))
+                sends.append((folder, ["send", "--server", ADDRESS, "--from", "alice@example.org",
+                                       "--to", "case%d@example.org" % i, "--charset", charset,
+                                       "--subject", subject, "--text", winpath(os.path.join(folder, "text.txt")),
+                                       "--attach", winpath(os.path.join(folder, filename))]))
+            for (charset, *_), (rc, out, err) in zip(CASES, run_together(sends)):
                 check("send %s" % charset, rc == 0, out.decode("latin-1") + err)
             peers.stop("aiosmtpd")
         for name in os.listdir(maildir):
