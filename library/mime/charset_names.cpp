@@ -63,16 +63,9 @@ const Alias kAliases[] = {
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool SameNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    return true;
-}
-
 const CharsetInfo* ByName(std::string_view name) {
     for (const CharsetInfo& set : kCharsets)
-        if (SameNoCase(name, set.name)) return &set;
+        if (SameNameNoCase(name, set.name)) return &set;
     return nullptr;
 }
 
@@ -80,10 +73,17 @@ bool InRange(unsigned char c, unsigned char low, unsigned char high) { return lo
 
 }  // namespace
 
+bool SameNameNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+}
+
 const CharsetInfo* FindCharset(std::string_view name) {
     if (const CharsetInfo* set = ByName(name)) return set;
     for (const Alias& a : kAliases)
-        if (SameNoCase(name, a.alias)) return ByName(a.name);
+        if (SameNameNoCase(name, a.alias)) return ByName(a.name);
     return nullptr;
 }
 

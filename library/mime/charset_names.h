@@ -30,6 +30,9 @@ struct CharsetInfo {
 // The longest charset name the library keeps, without its NUL.
 constexpr std::size_t kMaxCharsetName = 39;
 
+// True when a and b are the same name but for the case of ASCII letters.
+bool SameNameNoCase(std::string_view a, std::string_view b);
+
 // The set a name (any case, any of its usual aliases) stands for, or null
 // when it is not one the library knows.
 const CharsetInfo* FindCharset(std::string_view name);

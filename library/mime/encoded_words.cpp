@@ -26,17 +26,6 @@ int Base64Value(char c) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-bool SameNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 struct EncodedWord {
     std::string_view charset;  // without an RFC 2231 "*language"
     char encoding = 0;         // 'Q' or 'B'
@@ -44,8 +33,15 @@ struct EncodedWord {
     std::size_t end = 0;       // index after "?="
 };
 
+// RFC 2047 allows 75 characters; mailers write longer words, but a word
+// is looked for no further than this, so a field full of "=?" is read in
+// time in proportion to its length.
+constexpr std::size_t kMaxEncodedWord = 1024;
+
 // The encoded word that starts at text[at], if one does.
-bool ParseWord(std::string_view text, std::size_t at, EncodedWord* w) {
+bool ParseWord(std::string_view whole, std::size_t at, EncodedWord* w) {
+    const std::size_t end = at + kMaxEncodedWord < whole.size() ? at + kMaxEncodedWord : whole.size();
+    const std::string_view text = whole.substr(0, end);
     if (text.substr(at, 2) != "=?") return false;
     const std::size_t charsetEnd = text.find('?', at + 2);
     if (charsetEnd == std::string_view::npos || charsetEnd + 3 > text.size() || text[charsetEnd + 2] != '?')
@@ -158,7 +154,7 @@ bool DecodeEncodedWords(std::string_view text, CharsetConverter& converter, Unfi
         for (char c : gap) blanksOnly = blanksOnly && IsBlank(c);
         // Blanks between two words only fold the line: they are no text.
         const bool joined = afterWord && blanksOnly;
-        if (!joined || !SameNoCase(runCharset, w.charset)) {
+        if (!joined || !SameNameNoCase(runCharset, w.charset)) {
             if (!flush()) return false;
             if (!joined && !out.Append(gap)) return false;
             run.Clear();

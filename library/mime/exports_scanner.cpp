@@ -130,7 +130,8 @@ extern "C" int ZENKAPI ZENKMimeScanClose(void* handle) {
  */
 extern "C" int ZENKAPI ZENKMimeScanSetCharset(void* handle, const char* charset) {
     return Guarded(kGateFH, handle, [&]() -> int {
-        const CharsetInfo* set = charset ? FindCharset(std::string_view(charset, strnlen(charset, kMaxCharsetName + 1))) : nullptr;
+        const CharsetInfo* set =
+            charset ? FindCharset(std::string_view(charset, strnlen(charset, kMaxCharsetName + 1))) : nullptr;
         if (!set || !IsComposableCharset(*set)) return ZENK_FAILED;
         SessionOf(handle)->converter.SetTarget(set->codePage);
         SessionOf(handle)->attachments.SetCodePage(set->codePage);

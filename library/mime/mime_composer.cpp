@@ -109,7 +109,8 @@ int MimeComposer::AddCc(const char* address) {
 }
 
 int MimeComposer::SetCharset(const char* name) {
-    const CharsetInfo* set = name ? FindCharset(std::string_view(name, BoundedLength(name, kMaxCharsetName + 1))) : nullptr;
+    const CharsetInfo* set =
+        name ? FindCharset(std::string_view(name, BoundedLength(name, kMaxCharsetName + 1))) : nullptr;
     if (!set || !IsComposableCharset(*set)) return -2;
     charset_ = set;
     return 0;

@@ -78,7 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     records += "\r\n.\r\nEND MESSAGE\r\n";
     std::string inbox = "Letters : " + std::to_string(count + 1) + "\r\n" + records;
     Utf8Only converter;
-    for (zenk::CharsetConverter* c : {static_cast<zenk::CharsetConverter*>(nullptr), static_cast<zenk::CharsetConverter*>(&converter)}) {
+    zenk::CharsetConverter* const converters[] = {nullptr, &converter};
+    for (zenk::CharsetConverter* c : converters) {
         zenk::MemorySource source(inbox);
         NullStore store;
         zenk::MimeScanner scanner(&source, store, "dir");
