@@ -442,6 +442,8 @@ int                ZENKAPI ZENKMimeScanClose(void* handle);
  * ("utf-8", "iso-8859-7", any case and usual aliases; the list is in the
  * README). ZENK_FAILED, the set unchanged: null or unknown name, or
  * iso-2022-jp (a stateful set the composer cannot cut into words).
+ * Attachment paths are names in the same set: they are opened through the
+ * set's code page (the ANSI functions when it is the ANSI code page).
  *
  * The scanner gives 8-bit text back as it was written:
  *  - Encoded-word subjects are decoded into the caller's code page (the
@@ -464,7 +466,9 @@ int                ZENKAPI ZENKMimeScanClose(void* handle);
  *    decode is kept in the text as written.
  * ZENKMimeScanSetCharset: the code page for decoded subjects and names of
  * the records read after it (e.g. "utf-8"). ZENK_FAILED for a null or
- * unknown name or iso-2022-jp.
+ * unknown name or iso-2022-jp. The attachment folder and the paths in the
+ * record are then in that code page too (files are made through it; an
+ * ASCII folder reads the same in every one).
  * ZENKMimeScanGetCharset: copies the charset name of the text of the record
  * last returned into buffer (size bytes, the NUL included): the charset
  * parameter of the first part that gave text, else "us-ascii". Names are at
