@@ -9,7 +9,7 @@ set -eu
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${BUILD:-$ROOT/build}"
 SECONDS_EACH="${FUZZ_SECONDS:-60}"
-TARGETS="smtp_reply_fuzz pop3_reply_fuzz ftp_reply_fuzz mime_scanner_fuzz"
+TARGETS="smtp_reply_fuzz pop3_reply_fuzz ftp_reply_fuzz mime_scanner_fuzz header_words_fuzz"
 DIR="$BUILD/fuzz"
 
 if [ ! -f "$DIR/build.ninja" ]; then

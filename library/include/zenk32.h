@@ -676,6 +676,67 @@ int  ZENKAPI ZENKPOP3SetPort(void* handle, int port);
 int  ZENKAPI ZENKPOP3SetSecurity(void* handle, int mode);
 int  ZENKAPI ZENKPOP3SetTrust(void* handle, const char* caFile, const char* certificateName);
 
+/* ---- Text in any charset: composer and scanner -------------------------- */
+/* The composer takes the caller's text, subject and attachment names as
+ * bytes in one character set: by default the process's ANSI code page
+ * (GetACP), named by its registered name (windows-1252, windows-1251,
+ * shift_jis, gbk, ks_c_5601-1987, big5, ...).
+ *  - A message of 7-bit bytes only is written byte for byte as always
+ *    ("charset=us-ascii", "7bit", the subject and names as they stand).
+ *  - A text holding 8-bit bytes is labelled "text/plain; charset=NAME" and
+ *    written quoted-printable or base64, whichever is shorter (quoted-
+ *    printable on a tie); its line breaks (LF or CR LF) become CR LF. No
+ *    byte of it then has bit 7 set or reads as a line break on the wire.
+ *  - An 8-bit subject is written as RFC 2047 encoded words (Q or B, the
+ *    shorter), folded so that no line passes 76 characters; no word cuts
+ *    a character (UTF-8 and double-byte sets are cut between characters).
+ *  - An 8-bit attachment name gets an RFC 2231 filename* (in numbered
+ *    pieces when long) beside a plain filename in which each run of 8-bit
+ *    bytes is one "_".
+ *  - CR and LF stay refused in the subject and attachment paths; 0x8A and
+ *    0x8D are refused there too unless the set has multi-byte characters
+ *    (UTF-8, double-byte sets), where they are parts of characters and are
+ *    only ever written encoded.
+ * ZENKMimePrepSetCharset names the set for the messages ended after it
+ * ("utf-8", "iso-8859-7", any case and usual aliases; the list is in the
+ * README). ZENK_FAILED, the set unchanged: null or unknown name, or
+ * iso-2022-jp (a stateful set the composer cannot cut into words).
+ * Attachment paths are names in the same set: they are opened through the
+ * set's code page (the ANSI functions when it is the ANSI code page).
+ *
+ * The scanner gives 8-bit text back as it was written:
+ *  - Encoded-word subjects are decoded into the caller's code page (the
+ *    ANSI code page, or the one ZENKMimeScanSetCharset names) when every
+ *    character has an exact form there; otherwise the subject stays as
+ *    written (encoded, 7-bit, readable by any RFC 2047 decoder). Adjacent
+ *    words join without the blanks between them; decoded CR, LF and NUL
+ *    become blanks.
+ *  - RFC 2231 names (filename*=, name*=) and encoded-word names are
+ *    converted the same way; a character without an exact form is written
+ *    as %XX of its bytes (as are "%" and control characters), so the name
+ *    stays 7-bit, readable, and keeps its extension. The result then goes
+ *    through the same safety rules as every name (last path component, no
+ *    device names, unsafe characters replaced, the extension kept).
+ *  - A text/plain part without a file name (and not marked "attachment")
+ *    in quoted-printable or base64 is decoded into the record's text, in
+ *    its own charset, and no file is written for it; the text of a
+ *    single-part message is decoded the same way. Text is never converted:
+ *    ZENKMimeScanGetCharset gives its charset. A base64 line that does not
+ *    decode is kept in the text as written.
+ * ZENKMimeScanSetCharset: the code page for decoded subjects and names of
+ * the records read after it (e.g. "utf-8"). ZENK_FAILED for a null or
+ * unknown name or iso-2022-jp. The attachment folder and the paths in the
+ * record are then in that code page too (files are made through it; an
+ * ASCII folder reads the same in every one).
+ * ZENKMimeScanGetCharset: copies the charset name of the text of the record
+ * last returned into buffer (size bytes, the NUL included): the charset
+ * parameter of the first part that gave text, else "us-ascii". Names are at
+ * most 39 characters. ZENK_FAILED for a null buffer, size <= 0, or a name
+ * that does not fit (buffer then holds the empty string when size > 0). */
+int ZENKAPI ZENKMimePrepSetCharset(void* handle, const char* charset);
+int ZENKAPI ZENKMimeScanSetCharset(void* handle, const char* charset);
+int ZENKAPI ZENKMimeScanGetCharset(void* handle, char* buffer, int size);
+
 #ifdef __cplusplus
 }  /* extern "C" */
 #endif

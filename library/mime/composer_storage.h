@@ -42,6 +42,12 @@ public:
     virtual ComposerFile* CreateScratch() = 0;
     // An existing file to attach, for reading (no sharing while it is read).
     virtual ComposerFile* OpenAttachment(const char* path) = 0;
+    // The same for a path written in a Windows code page; 0 stands for the
+    // ANSI code page, which is all a storage without code pages knows.
+    virtual ComposerFile* OpenAttachmentIn(const char* path, unsigned codePage) {
+        (void)codePage;
+        return OpenAttachment(path);
+    }
     // Deletes the scratch body file (closed before).
     virtual void DeleteScratch() = 0;
     // Reads the local and then the UTC clock.

@@ -2,6 +2,8 @@
 #include <new>
 
 #include "core/gate.h"
+#include <windows.h>
+
 #include "mime/mime_composer.h"
 #include "mime/windows_composer_storage.h"
 #include "zenk32.h"
@@ -25,6 +27,8 @@ extern "C" int ZENKAPI ZENKMimePrepStart(const char* outboxPath, const char* sen
             delete composer;
             return result;
         }
+        // The caller's text is in the ANSI code page until it names another.
+        if (const CharsetInfo* ansi = CharsetForCodePage(GetACP())) composer->SetCharset(ansi->name);
         *out = composer;
         return ZENK_OK;
     });
@@ -89,4 +93,11 @@ extern "C" int ZENKAPI ZENKMimePrepFinish(void* handle) {
         delete composer;
         return result;
     });
+}
+
+/***********************************************************************
+ *      ZENKMimePrepSetCharset
+ */
+extern "C" int ZENKAPI ZENKMimePrepSetCharset(void* handle, const char* charset) {
+    return Guarded(kGateFH, handle, [&] { return AsComposer(handle)->SetCharset(charset); });
 }

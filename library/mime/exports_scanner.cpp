@@ -4,8 +4,12 @@
 #include "core/gate.h"
 #include <windows.h>
 
+#include <cstring>
+
+#include "mime/charset_names.h"
 #include "mime/mime_scanner.h"
 #include "mime/win_attachment_store.h"
+#include "mime/windows_charset_converter.h"
 #include "zenk32.h"
 
 using namespace zenk;
@@ -58,10 +62,13 @@ private:
 struct ScanSession {
     InboxFile inbox;
     WinAttachmentStore attachments;
+    WindowsCharsetConverter converter;  // into the ANSI code page until the caller names one
     MimeScanner scanner;
     ScanSession(const char* inboxPath, const char* attachmentDir)
         : scanner(inboxPath && inbox.Open(inboxPath) ? &inbox : nullptr, attachments,
-                  attachmentDir) {}
+                  attachmentDir) {
+        scanner.SetConverter(&converter);
+    }
 };
 
 ScanSession* SessionOf(void* handle) { return static_cast<ScanSession*>(handle); }
@@ -112,6 +119,37 @@ extern "C" MimeMessageRecord* ZENKAPI ZENKMimeScanGetNext(void* handle) {
 extern "C" int ZENKAPI ZENKMimeScanClose(void* handle) {
     return Guarded(kGateFH, handle, [&]() -> int {
         delete SessionOf(handle);
+        return ZENK_OK;
+    });
+}
+
+/***********************************************************************
+ *      ZENKMimeScanSetCharset
+ */
+extern "C" int ZENKAPI ZENKMimeScanSetCharset(void* handle, const char* charset) {
+    return Guarded(kGateFH, handle, [&]() -> int {
+        const CharsetInfo* set =
+            charset ? FindCharset(std::string_view(charset, strnlen(charset, kMaxCharsetName + 1))) : nullptr;
+        if (!set || !IsComposableCharset(*set)) return ZENK_FAILED;
+        SessionOf(handle)->converter.SetTarget(set->codePage);
+        SessionOf(handle)->attachments.SetCodePage(set->codePage);
+        return ZENK_OK;
+    });
+}
+
+/***********************************************************************
+ *      ZENKMimeScanGetCharset
+ */
+extern "C" int ZENKAPI ZENKMimeScanGetCharset(void* handle, char* buffer, int size) {
+    return Guarded(kGateFH, handle, [&]() -> int {
+        if (!buffer || size <= 0) return ZENK_FAILED;
+        const char* name = SessionOf(handle)->scanner.TextCharset();
+        const std::size_t n = std::strlen(name);
+        if (n >= static_cast<std::size_t>(size)) {
+            buffer[0] = '\0';
+            return ZENK_FAILED;
+        }
+        std::memcpy(buffer, name, n + 1);
         return ZENK_OK;
     });
 }

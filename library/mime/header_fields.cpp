@@ -108,12 +108,15 @@ bool FindNamed(std::string_view field, std::string_view wanted, Parameter* found
 
 // An extended value (its name ends in "*"): percent-encoded, and in the
 // first piece preceded by charset'language'.
-bool AppendExtended(const Parameter& p, bool first, GrowBuffer& out) {
+bool AppendExtended(const Parameter& p, bool first, GrowBuffer& out, ParameterCharset* charset) {
     std::string_view value = p.value;
     if (first) {
         const std::size_t a = value.find('\'');
         const std::size_t b = a == std::string_view::npos ? a : value.find('\'', a + 1);
-        if (b != std::string_view::npos) value.remove_prefix(b + 1);
+        if (b != std::string_view::npos) {
+            if (charset && a <= kMaxCharsetName) CopyField(value.substr(0, a), charset->name, sizeof charset->name);
+            value.remove_prefix(b + 1);
+        }
     }
     return AppendPercentDecoded(value, out);
 }
@@ -121,13 +124,13 @@ bool AppendExtended(const Parameter& p, bool first, GrowBuffer& out) {
 // RFC 2231 pieces name*0, name*1, ... (each may end in "*"); at most this many.
 constexpr int kMaxParameterPieces = 64;
 
-bool FindExtended(std::string_view field, std::string_view name, GrowBuffer& out) {
+bool FindExtended(std::string_view field, std::string_view name, GrowBuffer& out, ParameterCharset* charset) {
     char wanted[kHeaderKeyCapacity + 8];
     if (name.size() + 5 > kHeaderKeyCapacity) return false;
     std::memcpy(wanted, name.data(), name.size());
     wanted[name.size()] = '*';
     Parameter p;
-    if (FindNamed(field, std::string_view(wanted, name.size() + 1), &p)) return AppendExtended(p, true, out);
+    if (FindNamed(field, std::string_view(wanted, name.size() + 1), &p)) return AppendExtended(p, true, out, charset);
     bool any = false;
     for (int piece = 0; piece < kMaxParameterPieces; ++piece) {
         const int digits = std::snprintf(wanted + name.size() + 1, 4, "%d", piece);
@@ -135,7 +138,7 @@ bool FindExtended(std::string_view field, std::string_view name, GrowBuffer& out
         wanted[plain.size()] = '*';
         const std::string_view star(wanted, plain.size() + 1);
         if (FindNamed(field, star, &p)) {
-            if (!AppendExtended(p, piece == 0, out)) return any;
+            if (!AppendExtended(p, piece == 0, out, charset)) return any;
         } else if (FindNamed(field, plain, &p)) {
             if (!AppendUnquoted(p.value, out)) return any;
         } else {
@@ -179,10 +182,16 @@ bool IsMultipartType(std::string_view type) {
     return StartsWithNoCase(Trim(type), "multipart");
 }
 
-bool FindParameter(std::string_view value, std::string_view name, GrowBuffer& out) {
+bool FirstWordIs(std::string_view value, std::string_view word) {
+    return SameNoCase(Trim(value.substr(0, value.find(';'))), word);
+}
+
+bool FindParameter(std::string_view value, std::string_view name, GrowBuffer& out, ParameterCharset* charset) {
     const std::size_t before = out.Size();
-    if (FindExtended(value, name, out)) return true;
+    if (charset) charset->name[0] = '\0';
+    if (FindExtended(value, name, out, charset)) return true;
     out.Truncate(before);
+    if (charset) charset->name[0] = '\0';
     Parameter p;
     if (!FindNamed(value, name, &p)) return false;
     AppendUnquoted(p.value, out);

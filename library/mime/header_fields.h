@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "mime/charset_names.h"
 #include "mime/scan_line.h"
 
 namespace zenk {
@@ -43,6 +44,11 @@ void CopyField(std::string_view text, char* field, std::size_t capacity);
 // its letters; every other type is a single part.
 bool IsMultipartType(std::string_view type);
 
+// True when the value's first word (before any ";", blanks trimmed) is
+// word in any case: a media type ("text/plain") or a disposition
+// ("attachment").
+bool FirstWordIs(std::string_view value, std::string_view word);
+
 // The value of the parameter called name (any case) in a Content-Type or
 // Content-Disposition value ("type/sub; a=1; name=..."), appended to out:
 //  - parameters are found by name in any order; the first one counts;
@@ -51,10 +57,16 @@ bool IsMultipartType(std::string_view type);
 //    a blank;
 //  - an RFC 2231 value (name*=charset'language'text, or the numbered
 //    pieces name*0, name*1*, ...) is taken in preference, its %XX escapes
-//    decoded; the charset is not converted.
+//    decoded; the charset is not converted, but given in *charset when
+//    that is not null (its name, cut at kMaxCharsetName characters; empty
+//    for a plain value or one that names none).
 // False, out untouched, when the field has no such parameter; a parameter
 // with an empty value counts as found.
-bool FindParameter(std::string_view value, std::string_view name, GrowBuffer& out);
+struct ParameterCharset {
+    char name[kMaxCharsetName + 1] = {};
+};
+bool FindParameter(std::string_view value, std::string_view name, GrowBuffer& out,
+                   ParameterCharset* charset = nullptr);
 
 // The encoding a Content-Transfer-Encoding value names, from its first word
 // in any case: "base64", "quoted-printable", "7bit" (and an empty value,

@@ -6,6 +6,7 @@
 
 #include "mime/base64_encode.h"
 #include "mime/message_files.h"
+#include "mime/text_encoding.h"
 
 namespace zenk {
 
@@ -23,6 +24,19 @@ bool HasLineBreakByte(const char* text, std::size_t n) {
     return false;
 }
 
+// Encoded text goes into the record through its writer.
+class RecordSink : public EncodedSink {
+public:
+    explicit RecordSink(RecordWriter& out) : out_(out) {}
+    void Put(std::string_view text) override { out_ << text; }
+
+private:
+    RecordWriter& out_;
+};
+
+// "Subject: " takes 9 of a line's 76 characters.
+constexpr std::size_t kSubjectFirstLineRoom = 76 - 9;
+
 }  // namespace
 
 bool HeaderTextLength(const char* text, std::size_t capacity, std::size_t* length) {
@@ -30,6 +44,16 @@ bool HeaderTextLength(const char* text, std::size_t capacity, std::size_t* lengt
     std::size_t n = BoundedLength(text, capacity);
     if (n >= capacity) return false;
     if (HasLineBreakByte(text, n)) return false;
+    *length = n;
+    return true;
+}
+
+bool EncodedHeaderTextLength(const char* text, std::size_t capacity, std::size_t* length) {
+    if (!text) return false;
+    std::size_t n = BoundedLength(text, capacity);
+    if (n >= capacity) return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (text[i] == '\r' || text[i] == '\n') return false;
     *length = n;
     return true;
 }
@@ -63,6 +87,7 @@ int MimeComposer::NewMessage() {
     attachments_.Clear();
     date_[0] = messageId_[0] = subject_[0] = boundary_[0] = '\0';
     textLineBytes_ = 0;
+    textEightBit_ = false;
     // A message left open must not keep its scratch file: the new one has
     // the same name and could not be created.
     DropScratch();
@@ -83,9 +108,26 @@ int MimeComposer::AddCc(const char* address) {
     return cc_.Append(address, n) ? 0 : -2;
 }
 
+int MimeComposer::SetCharset(const char* name) {
+    const CharsetInfo* set =
+        name ? FindCharset(std::string_view(name, BoundedLength(name, kMaxCharsetName + 1))) : nullptr;
+    if (!set || !IsComposableCharset(*set)) return -2;
+    charset_ = set;
+    return 0;
+}
+
+// 0x8A and 0x8D are parts of characters in multi-byte sets (UTF-8
+// continuation bytes, double-byte trail bytes) and reach the header only
+// encoded. In single-byte sets they stay refused, as in every other field.
+bool MimeComposer::TakesEncodedHeaderText(const char* text, std::size_t capacity, std::size_t* n) const {
+    if (charset_ && charset_->shape != CharsetShape::kSingleByte)
+        return EncodedHeaderTextLength(text, capacity, n);
+    return HeaderTextLength(text, capacity, n);
+}
+
 int MimeComposer::SetSubject(const char* subject) {
     std::size_t n;
-    if (!HeaderTextLength(subject, kSubjectCapacity, &n)) return -2;
+    if (!TakesEncodedHeaderText(subject, kSubjectCapacity, &n)) return -2;
     std::memcpy(subject_, subject, n + 1);
     return 0;
 }
@@ -93,7 +135,7 @@ int MimeComposer::SetSubject(const char* subject) {
 int MimeComposer::AddFile(const char* path) {
     std::size_t n;
     // An empty path names no file: it could never be read.
-    if (!HeaderTextLength(path, kPathCapacity, &n) || n == 0) return -2;
+    if (!TakesEncodedHeaderText(path, kPathCapacity, &n) || n == 0) return -2;
     return attachments_.Append(path, n) ? 0 : -2;
 }
 
@@ -101,7 +143,9 @@ int MimeComposer::AddData(const void* data, int count) {
     if (!scratch_ || count < 0 || (count > 0 && !data)) return -2;
     const unsigned char* bytes = static_cast<const unsigned char*>(data);
     std::size_t lineBytes = textLineBytes_;
+    bool eightBit = textEightBit_;
     for (int i = 0; i < count; ++i) {
+        eightBit = eightBit || bytes[i] >= 0x80;
         if (bytes[i] == '\n')
             lineBytes = 0;
         else if (++lineBytes > kMaxLineBytes)
@@ -109,6 +153,7 @@ int MimeComposer::AddData(const void* data, int count) {
     }
     if (count > 0 && !scratch_->Write(data, static_cast<std::size_t>(count))) return -2;
     textLineBytes_ = lineBytes;
+    textEightBit_ = eightBit;
     return 0;
 }
 
@@ -134,31 +179,90 @@ void MimeComposer::WriteHeaderBlock(RecordWriter& out) {
     out << "From: " << sender_ << kCrLf;
     for (auto* e = to_.First(); e; e = e->next) out << "To: " << e->text << kCrLf;
     for (auto* e = cc_.First(); e; e = e->next) out << "Cc: " << e->text << kCrLf;
-    out << "Subject: " << subject_ << kCrLf;
+    if (charset_ && HasEightBitBytes(subject_)) {
+        RecordSink sink(out);
+        out << "Subject: ";
+        WriteEncodedWords(subject_, *charset_, kSubjectFirstLineRoom, sink);
+        out << kCrLf;
+    } else {
+        out << "Subject: " << subject_ << kCrLf;
+    }
     out << "Date: " << date_ << kCrLf;
     out << "Message-ID: " << messageId_ << kCrLf;
     out << "MIME-Version: 1.0" << kCrLf;
     out << "X-Mail-Agent: Orvanel v1.0" << kCrLf;
 }
 
-// Copies the scratch file into the record. The scratch file stays open
-// and is left positioned at its end, so that a record that fails later
-// leaves the message as it was: more text may be added and the end tried
-// again. Without a scratch file there is no text (its writes were refused).
-void MimeComposer::CopyText(RecordWriter& out) {
-    if (!scratch_) return;
+// Reads the scratch file from its start and hands each block to take.
+// The scratch file stays open and is left positioned at its end, so that
+// a record that fails later leaves the message as it was: more text may be
+// added and the end tried again. False when it cannot be read whole.
+template <typename Take>
+bool MimeComposer::ReadText(Take take) {
     std::uint64_t end = 0;
-    if (!scratch_->Flush() || !scratch_->Position(&end) || !scratch_->Rewind()) return out.Fail();
+    if (!scratch_->Flush() || !scratch_->Position(&end) || !scratch_->Rewind()) return false;
     char block[kCopyBlock];
     std::uint64_t copied = 0;
-    while (out.Ok() && copied < end) {
+    bool going = true;
+    while (going && copied < end) {
         long got = scratch_->Read(block, sizeof block);
         if (got <= 0) break;
-        out << std::string_view(block, static_cast<std::size_t>(got));
+        going = take(std::string_view(block, static_cast<std::size_t>(got)));
         copied += static_cast<std::uint64_t>(got);
     }
-    if (copied != end) out.Fail();
-    if (!scratch_->Seek(end)) out.Fail();
+    return scratch_->Seek(end) && (!going || copied == end);
+}
+
+// The text's transfer encoding: 7bit for text of 7-bit bytes (or when no
+// charset is known, as the composer always did), else quoted-printable or
+// base64, whichever makes the shorter part (quoted-printable on a tie).
+MimeComposer::TextForm MimeComposer::ChooseTextForm() {
+    if (!charset_ || !textEightBit_ || !scratch_) return TextForm::kSevenBit;
+    CountingSink qp, b64;
+    QuotedPrintableWriter q(qp);
+    Base64TextWriter b(b64);
+    if (!ReadText([&](std::string_view block) {
+            q.Write(block);
+            b.Write(block);
+            return true;
+        }))
+        return TextForm::kUnreadable;
+    q.Finish();
+    b.Finish();
+    return qp.count <= b64.count ? TextForm::kQuotedPrintable : TextForm::kBase64;
+}
+
+void MimeComposer::WriteTextHeader(RecordWriter& out, TextForm form) {
+    if (form == TextForm::kSevenBit) {
+        out << "Content-Type: text/plain; charset=us-ascii" << kCrLf;
+        out << "Content-Transfer-Encoding: 7bit" << kCrLf << kCrLf;
+        return;
+    }
+    out << "Content-Type: text/plain; charset=" << charset_->name << kCrLf;
+    out << "Content-Transfer-Encoding: " << (form == TextForm::kBase64 ? "base64" : "quoted-printable") << kCrLf
+        << kCrLf;
+}
+
+// Copies the text into the record in its form. Without a scratch file
+// there is no text (its writes were refused).
+void MimeComposer::CopyText(RecordWriter& out, TextForm form) {
+    if (form == TextForm::kUnreadable) return out.Fail();
+    if (!scratch_) return;
+    RecordSink sink(out);
+    QuotedPrintableWriter q(sink);
+    Base64TextWriter b(sink);
+    const bool read = ReadText([&](std::string_view block) {
+        if (form == TextForm::kQuotedPrintable)
+            q.Write(block);
+        else if (form == TextForm::kBase64)
+            b.Write(block);
+        else
+            out << block;
+        return out.Ok();
+    });
+    if (!read) return out.Fail();
+    if (form == TextForm::kQuotedPrintable) q.Finish();
+    if (form == TextForm::kBase64) b.Finish();
 }
 
 // One base64 part. A file that cannot be opened or read to its end fails
@@ -168,8 +272,21 @@ void MimeComposer::WriteAttachment(RecordWriter& out, const char* path) {
     out << kCrLf << kCrLf << "--" << boundary_ << kCrLf;
     out << "Content-Type: application/octet-stream" << kCrLf;
     out << "Content-Transfer-Encoding: base64" << kCrLf;
-    out << "Content-Disposition: attachment; filename=\"" << AttachmentBaseName(path) << "\"" << kCrLf << kCrLf;
-    std::unique_ptr<ComposerFile> file(storage_.OpenAttachment(path));
+    const char* name = AttachmentBaseName(path);
+    if (charset_ && HasEightBitBytes(name)) {
+        // Readers that know RFC 2231 take filename*, others the stand-in
+        // after it (some readers take the first filename they meet).
+        char fallback[kPathCapacity];
+        AsciiFallbackName(name, fallback, sizeof fallback);
+        RecordSink sink(out);
+        out << "Content-Disposition: attachment";
+        WriteExtendedParameter("filename", name, *charset_, sink);
+        out << ";" << kCrLf << " filename=\"" << fallback << "\"" << kCrLf << kCrLf;
+    } else {
+        out << "Content-Disposition: attachment; filename=\"" << name << "\"" << kCrLf << kCrLf;
+    }
+    // The path is written in the caller's set, like the name.
+    std::unique_ptr<ComposerFile> file(storage_.OpenAttachmentIn(path, charset_ ? charset_->codePage : 0));
     if (!file) return out.Fail();
     unsigned char block[kBase64BlockBytes];
     char line[kBase64LineChars + 2];
@@ -185,18 +302,17 @@ void MimeComposer::WriteAttachment(RecordWriter& out, const char* path) {
 }
 
 void MimeComposer::WriteRecord(RecordWriter& out) {
+    const TextForm form = ChooseTextForm();
     WriteRecordHead(out);
     WriteHeaderBlock(out);
     if (attachments_.Empty()) {
-        out << "Content-Type: text/plain; charset=us-ascii" << kCrLf;
-        out << "Content-Transfer-Encoding: 7bit" << kCrLf << kCrLf;
-        CopyText(out);
+        WriteTextHeader(out, form);
+        CopyText(out, form);
     } else {
         out << "Content-Type: multipart/mixed; boundary=\"" << boundary_ << "\"" << kCrLf << kCrLf;
         out << "--" << boundary_ << kCrLf;
-        out << "Content-Type: text/plain; charset=us-ascii" << kCrLf;
-        out << "Content-Transfer-Encoding: 7bit" << kCrLf << kCrLf;
-        CopyText(out);
+        WriteTextHeader(out, form);
+        CopyText(out, form);
         for (auto* e = attachments_.First(); e && out.Ok(); e = e->next) WriteAttachment(out, e->text);
         out << kCrLf << "--" << boundary_ << "--";
     }

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <memory>
 
+#include "mime/charset_names.h"
 #include "mime/composer_storage.h"
 #include "mime/message_stamps.h"
 #include "mime/record_writer.h"
@@ -44,11 +45,23 @@ public:
     // -2: null, 80 or more characters, a line-break byte, or no memory.
     int AddTo(const char* address);
     int AddCc(const char* address);
-    // -2: null, 128 or more characters, or a line-break byte.
+    // Names the character set of the caller's text, subject and file
+    // names (FindCharset: any case, usual aliases) for every message ended
+    // from now on. Without one the composer writes 8-bit bytes as they
+    // stand, labelled us-ascii, as it always did. With one, a text holding
+    // 8-bit bytes is labelled with the set and written quoted-printable or
+    // base64 (the shorter), an 8-bit subject as RFC 2047 encoded words and
+    // an 8-bit file name as an RFC 2231 filename* beside an ASCII
+    // filename; 7-bit messages stay byte for byte as without a set.
+    // -2 (the set unchanged): null, a name the library does not know, or a
+    // stateful set (iso-2022-jp) that cannot be cut into encoded words.
+    int SetCharset(const char* name);
+    // -2: null, 128 or more characters, or a line-break byte (CR, LF, and
+    // 0x8A and 0x8D unless the charset has multi-byte characters).
     int SetSubject(const char* subject);
-    // -2: null, empty, 128 or more characters, a line-break byte, or no
-    // memory. Only the path is stored; the file is read when the message
-    // is ended.
+    // -2: null, empty, 128 or more characters, a line-break byte (as for
+    // the subject), or no memory. Only the path is stored; the file is
+    // read when the message is ended.
     int AddFile(const char* path);
     // Appends bytes to the message text. -2: no scratch file, a failed or
     // short write, a negative count, or a text line that would grow past
@@ -72,11 +85,19 @@ public:
     int RecordCount() const { return recordCount_; }
 
 private:
+    // How the message text goes into the record.
+    enum class TextForm { kSevenBit, kQuotedPrintable, kBase64, kUnreadable };
+
     void DropScratch();
+    bool TakesEncodedHeaderText(const char* text, std::size_t capacity, std::size_t* n) const;
     void WriteRecord(RecordWriter& out);
     void WriteRecordHead(RecordWriter& out);
     void WriteHeaderBlock(RecordWriter& out);
-    void CopyText(RecordWriter& out);
+    template <typename Take>
+    bool ReadText(Take take);
+    TextForm ChooseTextForm();
+    void WriteTextHeader(RecordWriter& out, TextForm form);
+    void CopyText(RecordWriter& out, TextForm form);
     void WriteAttachment(RecordWriter& out, const char* path);
     static void WriteCountLine(RecordWriter& out, int count);
 
@@ -84,6 +105,8 @@ private:
     int recordCount_ = 0;                   // records written whole to the outbox
     bool outboxDamaged_ = false;            // a failed record could not be taken back
     std::size_t textLineBytes_ = 0;         // bytes of the text's last line since its LF
+    bool textEightBit_ = false;             // the text holds a byte with bit 7 set
+    const CharsetInfo* charset_ = nullptr;  // the caller's set; null: 8-bit bytes go as they stand
     char date_[kDateCapacity] = {};         // Date value of the message being ended
     char messageId_[kMessageIdCapacity] = {};
     char sender_[kAddressCapacity] = {};
@@ -107,6 +130,10 @@ inline bool IsLineBreakByte(char c) {
 // Length of a caller's text when it is usable as one header value: not
 // null, shorter than capacity, no line-break byte. False otherwise.
 bool HeaderTextLength(const char* text, std::size_t capacity, std::size_t* length);
+
+// The same for text that is written encoded when it holds 8-bit bytes:
+// only CR and LF themselves are refused.
+bool EncodedHeaderTextLength(const char* text, std::size_t capacity, std::size_t* length);
 
 // The part of a path after its last backslash (the whole path without one).
 const char* AttachmentBaseName(const char* path);

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "mime/header_fields.h"
+#include "mime/transfer_decoding.h"
 
 namespace zenk {
 
@@ -60,6 +61,10 @@ MimeMessageRecord* MimeScanner::ParseRecord() {
     error_ = false;
     inAttachment_ = false;
     partStart_ = true;
+    textCharset_[0] = '\0';
+    textEncoding_ = kEncodingNone;
+    topEncoding_ = kEncodingNone;
+    heldTextBreaks_ = 0;
     if (!content_.NewText(kInitialText)) return nullptr;
     ParseMessage();
     return Deliver();
@@ -83,6 +88,7 @@ void MimeScanner::ParseMessage() {
             PlainStep();
     }
     if (inAttachment_ && !error_) FinishAttachment();
+    AddHeldTextBreaks(heldTextBreaks_);
 }
 
 // The record, or null for a bad one: then the files written for it are
@@ -203,6 +209,11 @@ bool MimeScanner::SkipEmptyLines() {
 void MimeScanner::HeaderLine() {
     if (line_.Empty()) {
         inHeader_ = false;
+        // A single-part message: its body is the text, in the part's form.
+        if (!parts_ || !parts_->isMultipart) {
+            const bool plain = !mime_ || !parts_ || parts_->isPlainText;
+            TextFrom(mime_ ? parts_ : nullptr, mime_ && plain ? topEncoding_ : kEncodingNone);
+        }
         return;
     }
     if (!ReadHeaderField()) return;
@@ -219,7 +230,7 @@ void MimeScanner::HeaderLine() {
     else if (key == "FROM:")
         CopyField(value, record_.from, sizeof record_.from);
     else if (key == "SUBJECT:")
-        CopyField(HeaderRest(field, key.size()), record_.subject, sizeof record_.subject);
+        SubjectField(HeaderRest(field, key.size()));
     else if (key == "TO:")
         content_.AddTo(value);
     else if (key == "CC:")
@@ -228,6 +239,28 @@ void MimeScanner::HeaderLine() {
         mime_ = true;
     else if (key == "CONTENT-TYPE:" && !parts_)
         ContentType(HeaderRest(field, key.size()));
+    else if (key == "CONTENT-TRANSFER-ENCODING:")
+        topEncoding_ = TransferEncodingOf(HeaderRest(field, key.size()));
+}
+
+// The subject with its encoded words decoded when every character fits
+// the caller's code page; else (or without a converter) as written.
+void MimeScanner::SubjectField(std::string_view value) {
+    decodedField_.Clear();
+    if (converter_ && value.find("=?") != std::string_view::npos &&
+        DecodeEncodedWords(value, *converter_, UnfitWords::kFail, decodedField_))
+        value = decodedField_.View();
+    CopyField(value, record_.subject, sizeof record_.subject);
+}
+
+// Lines that follow go to the text: decoded when encoding is
+// quoted-printable or base64 and a converter is set (which is what decides
+// that such parts are text). The first part giving text that names a
+// charset names the text's.
+void MimeScanner::TextFrom(const MimePart* part, int encoding) {
+    const bool decode = converter_ && (encoding == kEncodingBase64 || encoding == kEncodingQuotedPrintable);
+    textEncoding_ = decode ? encoding : kEncodingNone;
+    if (part && part->charset[0] && !textCharset_[0]) CopyField(part->charset, textCharset_, sizeof textCharset_);
 }
 
 MimePart* MimeScanner::NewPart() {
@@ -249,7 +282,14 @@ MimePart* MimeScanner::NewPart() {
 // stays text rather than failing the message.
 MimePart* MimeScanner::ContentType(std::string_view type) {
     MimePart* part = NewPart();
-    if (!part || !IsMultipartType(type)) return part;
+    if (!part) return part;
+    if (!IsMultipartType(type)) {
+        part->isPlainText = FirstWordIs(type, "text/plain");
+        GrowBuffer value;
+        if (FindParameter(type, "charset", value) && value.Size() <= kMaxCharsetName)
+            CopyField(value.View(), part->charset, sizeof part->charset);
+        return part;
+    }
     GrowBuffer boundary;
     if (FindParameter(type, "boundary", boundary) && boundary.Size() > 0 &&
         boundary.Size() < sizeof part->boundary) {
@@ -273,8 +313,45 @@ void MimeScanner::AddLineToText() {
     std::string_view text = line_.View();
     if (text == ".") return;
     if (text.substr(0, 2) == "..") text.remove_prefix(1);
+    if (textEncoding_ != kEncodingNone && AddDecodedLine(text)) return;
+    AddHeldTextBreaks(heldTextBreaks_);
     if (!content_.AppendText(text.data(), text.size()) || !content_.AppendText("\r\n", 2))
         error_ = true;
+}
+
+// Empty quoted-printable lines wait until more text comes: the line end
+// before a delimiter belongs to the delimiter (RFC 2046), so the last one
+// of a part is left out (MultipartStep).
+void MimeScanner::AddHeldTextBreaks(std::size_t count) {
+    heldTextBreaks_ = 0;
+    for (std::size_t i = 0; i < count && !error_; ++i)
+        if (!content_.AppendText("\r\n", 2)) error_ = true;
+}
+
+// Adds one quoted-printable or base64 line to the text, decoded. A
+// quoted-printable line keeps its line end unless it ends in a soft break;
+// base64 carries its own. False for a base64 line that does not decode
+// (a stray line): it goes to the text as written.
+bool MimeScanner::AddDecodedLine(std::string_view text) {
+    if (text.empty()) {
+        if (textEncoding_ == kEncodingQuotedPrintable) ++heldTextBreaks_;
+        return true;
+    }
+    if (!decoded_.Reserve(text.size())) return !(error_ = true);
+    unsigned char* out = reinterpret_cast<unsigned char*>(decoded_.Data());
+    bool softBreak = false;
+    std::size_t n;
+    if (textEncoding_ == kEncodingBase64) {
+        n = DecodeBase64Line(text, out);
+        if (n == 0) return false;
+    } else {
+        AddHeldTextBreaks(heldTextBreaks_);
+        n = DecodeQuotedPrintableLine(text, out, &softBreak);
+    }
+    if (!content_.AppendText(reinterpret_cast<const char*>(out), n) ||
+        (textEncoding_ == kEncodingQuotedPrintable && !softBreak && !content_.AppendText("\r\n", 2)))
+        error_ = true;
+    return true;
 }
 
 }  // namespace zenk

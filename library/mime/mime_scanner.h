@@ -31,6 +31,9 @@
 #include <string_view>
 
 #include "mime/attachment_store.h"
+#include "mime/charset_names.h"
+#include "mime/encoded_words.h"
+#include "mime/header_fields.h"
 #include "mime/message_files.h"
 #include "mime/message_record.h"
 #include "mime/scan_line.h"
@@ -43,6 +46,8 @@ struct MimePart {
     int isMultipart = 0;          // 1 for a multipart type, 0 for a single part
     int encoding = 0;             // TransferEncoding (header_fields.h)
     char boundary[128] = {};      // multipart boundary, at most 127 characters
+    int isPlainText = 0;          // 1 for text/plain
+    char charset[kMaxCharsetName + 1] = {};  // its charset parameter, empty when none
     MimePart* parent = nullptr;   // the part that was current when this one began
     MimePart* older = nullptr;    // the part made before this one (for freeing)
 };
@@ -81,6 +86,20 @@ public:
     // The number (1-based) of the message last asked for.
     int Index() const { return index_; }
 
+    // Gives back 8-bit text as it was written, through converter into the
+    // caller's code page: RFC 2047 encoded-word subjects (kept as they
+    // stand when a character does not fit), RFC 2231 and encoded-word file
+    // names (characters that do not fit written as %XX), and
+    // quoted-printable or base64 text/plain parts without a file name,
+    // decoded into the text (in their own charset: TextCharset). Null (the
+    // default) keeps all of them as they stand, and such parts go to files.
+    void SetConverter(CharsetConverter* converter) { converter_ = converter; }
+
+    // The charset of the current record's text: the charset parameter of
+    // the first part that gave text, "us-ascii" (RFC 2045's default) when
+    // none named one.
+    const char* TextCharset() const { return textCharset_[0] ? textCharset_ : "us-ascii"; }
+
 private:
     // Messages (mime_scanner.cpp)
     void FreeMessage();
@@ -98,6 +117,11 @@ private:
     MimePart* ContentType(std::string_view type);
     void PlainStep();
     void AddLineToText();
+    bool AddDecodedLine(std::string_view text);
+    void AddHeldTextBreaks(std::size_t count);
+    void SubjectField(std::string_view value);
+    void TextFrom(const MimePart* part, int encoding);
+    void DecodeFileName(const ParameterCharset& charset);
 
     // Multipart bodies and attachments (multipart_body.cpp)
     void MultipartStep();
@@ -121,7 +145,13 @@ private:
     GrowBuffer field_;                // the current header field, folded lines joined
     GrowBuffer fileName_;             // the file name of the part being read
     GrowBuffer typeName_;             // its Content-Type "name", used without a file name
-    GrowBuffer decoded_;              // bytes of one decoded attachment line
+    GrowBuffer decoded_;              // bytes of one decoded attachment or text line
+    GrowBuffer decodedField_;         // a header value with its encoded words decoded
+    CharsetConverter* converter_ = nullptr;  // null: 8-bit header text and parts stay as written
+    char textCharset_[kMaxCharsetName + 1] = {};  // the text's charset, empty: none named
+    int textEncoding_ = 0;            // TransferEncoding of the lines going to the text
+    int topEncoding_ = 0;             // the main header's Content-Transfer-Encoding
+    std::size_t heldTextBreaks_ = 0;  // empty quoted-printable lines not yet added to the text
     std::uint64_t lineStart_ = 0;     // inbox position where line_ began
     std::uint64_t firstMessageAt_ = 0;// inbox position after the count line
     std::uint64_t recordAt_ = 0;      // inbox position after the record's "BEGIN MESSAGE"
@@ -140,6 +170,7 @@ private:
     bool mime_ = false;               // this message has a MIME-Version header
     bool error_ = false;              // this record cannot be delivered whole
     bool inAttachment_ = false;       // the lines of an attachment are being copied
+    bool attachmentPart_ = false;     // the part being read has "Content-Disposition: attachment"
     bool partStart_ = true;           // the next body step first skips empty lines
     bool messageEnded_ = false;       // END MESSAGE or the end of the file was met
     unsigned char attachmentBlock_[kAttachmentBlock];  // attachment bytes on their way to the store

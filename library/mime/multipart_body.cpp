@@ -22,9 +22,11 @@ void MimeScanner::MultipartStep() {
     bool closing = false;
     if (MimePart* owner = DelimiterOwner(&closing)) {
         if (inAttachment_) FinishAttachment();
+        AddHeldTextBreaks(heldTextBreaks_ > 0 ? heldTextBreaks_ - 1 : 0);
         if (error_) return;
         if (closing) {
             partStart_ = true;
+            textEncoding_ = kEncodingNone;  // what follows is an epilogue
             current_ = owner->parent;
         } else {
             current_ = owner;
@@ -69,10 +71,20 @@ MimePart* MimeScanner::DelimiterOwner(bool* closing) const {
 // After a delimiter: reads the body part's header and decides where its
 // lines go (text, a nested multipart, or an attachment file).
 void MimeScanner::BeginBodyPart() {
+    textEncoding_ = kEncodingNone;
     if (!ReadMessageLine()) return;
     MimePart* part = ReadPartHeader();
     if (!part || error_ || messageEnded_) return;
-    if (part->isMultipart || (part->encoding == kEncodingNone && fileName_.Size() == 0)) {
+    if (part->isMultipart) {
+        partStart_ = true;
+        return;
+    }
+    // A text/plain part without a name is text; with a converter that
+    // holds for its quoted-printable and base64 forms too.
+    const bool encodedText = converter_ && part->isPlainText && fileName_.Size() == 0 && !attachmentPart_ &&
+                             (part->encoding == kEncodingBase64 || part->encoding == kEncodingQuotedPrintable);
+    if ((part->encoding == kEncodingNone && fileName_.Size() == 0) || encodedText) {
+        TextFrom(part, part->encoding);
         partStart_ = true;
         return;
     }
@@ -91,6 +103,8 @@ void MimeScanner::BeginBodyPart() {
 MimePart* MimeScanner::ReadPartHeader() {
     fileName_.Clear();
     typeName_.Clear();
+    attachmentPart_ = false;
+    ParameterCharset fileCharset, typeCharset;
     MimePart* part = nullptr;
     int encoding = -1;
     while (!line_.Empty()) {
@@ -101,19 +115,41 @@ MimePart* MimeScanner::ReadPartHeader() {
         const std::string_view value = HeaderRest(field, key.size());
         if (key == "CONTENT-TYPE:" && !part) {
             if (!(part = ContentType(value))) return nullptr;
-            FindParameter(value, "name", typeName_);
+            FindParameter(value, "name", typeName_, &typeCharset);
         } else if (key == "CONTENT-TRANSFER-ENCODING:") {
             encoding = TransferEncodingOf(value);
         } else if (key == "CONTENT-DISPOSITION:") {
             fileName_.Clear();  // a later one replaces an earlier one
-            FindParameter(value, "filename", fileName_);
+            FindParameter(value, "filename", fileName_, &fileCharset);
+            attachmentPart_ = FirstWordIs(value, "attachment");
         }
         if (!ReadMessageLine()) break;
     }
     if (!part && !(part = NewPart())) return nullptr;
     if (encoding >= 0 && !part->isMultipart) part->encoding = encoding;
-    if (fileName_.Size() == 0 && !fileName_.Append(typeName_.View())) fileName_.Clear();
+    const bool fromType = fileName_.Size() == 0;
+    if (fromType && !fileName_.Append(typeName_.View())) fileName_.Clear();
+    if (converter_ && fileName_.Size() > 0) DecodeFileName(fromType ? typeCharset : fileCharset);
     return part;
+}
+
+// Turns the file name into the caller's code page: an RFC 2231 value from
+// its charset, a name of encoded words word by word. Characters with no
+// form there are written as %XX, so the name stays readable and keeps its
+// extension; the safety rules for names apply to the result.
+void MimeScanner::DecodeFileName(const ParameterCharset& charset) {
+    const std::string_view name = fileName_.View();
+    decodedField_.Clear();
+    bool done;
+    if (charset.name[0])
+        done = ConvertOrEscape(*converter_, charset.name, name, decodedField_);
+    else if (name.find("=?") != std::string_view::npos)
+        done = DecodeEncodedWords(name, *converter_, UnfitWords::kPercentEscape, decodedField_);
+    else
+        return;
+    if (!done) return;
+    fileName_.Clear();
+    if (!fileName_.Append(decodedField_.View())) error_ = true;
 }
 
 // Opens the file for the current part: under its own (made safe) name in

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "mime/windows_charset_converter.h"
+
 namespace zenk {
 
 bool WinAttachmentStore::Remember(HANDLE file, const char* path) {
@@ -15,29 +17,55 @@ bool WinAttachmentStore::Remember(HANDLE file, const char* path) {
     return true;
 }
 
-bool WinAttachmentStore::CreateNew(const char* path) {
-    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    return Remember(file, path);
+HANDLE WinAttachmentStore::CreatePath(const char* path, DWORD disposition) const {
+    if (codePage_ == 0)
+        return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    wchar_t wide[kMaxWidePath];
+    if (!WidePath(path, codePage_, wide, kMaxWidePath)) return INVALID_HANDLE_VALUE;
+    return CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
+
+void WinAttachmentStore::DeletePath(const char* path) const {
+    wchar_t wide[kMaxWidePath];
+    if (codePage_ == 0)
+        DeleteFileA(path);
+    else if (WidePath(path, codePage_, wide, kMaxWidePath))
+        DeleteFileW(wide);
+}
+
+bool WinAttachmentStore::CreateNew(const char* path) { return Remember(CreatePath(path, CREATE_NEW), path); }
 
 AttachmentStore::Unique WinAttachmentStore::CreateUnique(const char* folder, char* path,
                                                          std::size_t capacity) {
-    char dir[MAX_PATH];
-    if (folder && *folder) {
-        std::strncpy(dir, folder, sizeof dir - 1);
-        dir[sizeof dir - 1] = '\0';
-    } else {
-        DWORD n = GetTempPathA(sizeof dir, dir);
-        if (n == 0 || n >= sizeof dir) return Unique::kNoName;
-    }
     char name[MAX_PATH];
-    // Uniqueness 0: the system picks a free name and creates the file.
-    if (!GetTempFileNameA(dir, "QDF", 0, name) || std::strlen(name) >= capacity) return Unique::kNoName;
-    HANDLE file = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (!Remember(file, name)) {
-        DeleteFileA(name);
+    if (codePage_ == 0) {
+        char dir[MAX_PATH];
+        if (folder && *folder) {
+            std::strncpy(dir, folder, sizeof dir - 1);
+            dir[sizeof dir - 1] = '\0';
+        } else {
+            DWORD n = GetTempPathA(sizeof dir, dir);
+            if (n == 0 || n >= sizeof dir) return Unique::kNoName;
+        }
+        // Uniqueness 0: the system picks a free name and creates the file.
+        if (!GetTempFileNameA(dir, "QDF", 0, name) || std::strlen(name) >= capacity) return Unique::kNoName;
+    } else {
+        wchar_t dir[MAX_PATH], wideName[MAX_PATH];
+        if (folder && *folder) {
+            if (!WidePath(folder, codePage_, dir, MAX_PATH)) return Unique::kNoName;
+        } else {
+            DWORD n = GetTempPathW(MAX_PATH, dir);
+            if (n == 0 || n >= MAX_PATH) return Unique::kNoName;
+        }
+        if (!GetTempFileNameW(dir, L"QDF", 0, wideName)) return Unique::kNoName;
+        if (!NarrowPath(wideName, codePage_, name, sizeof name) || std::strlen(name) >= capacity) {
+            DeleteFileW(wideName);
+            return Unique::kNoName;
+        }
+    }
+    if (!Remember(CreatePath(name, OPEN_EXISTING), name)) {
+        DeletePath(name);
         return Unique::kCannotOpen;
     }
     std::strcpy(path, name);
@@ -64,9 +92,9 @@ void WinAttachmentStore::Close() {
 void WinAttachmentStore::Discard() {
     bool had = file_ != INVALID_HANDLE_VALUE;
     Close();
-    if (had) DeleteFileA(path_);
+    if (had) DeletePath(path_);
 }
 
-void WinAttachmentStore::Remove(const char* path) { DeleteFileA(path); }
+void WinAttachmentStore::Remove(const char* path) { DeletePath(path); }
 
 }  // namespace zenk

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "mime/message_files.h"
+#include "mime/windows_charset_converter.h"
 
 namespace zenk {
 
@@ -46,12 +47,15 @@ private:
     HANDLE file_;
 };
 
-ComposerFile* Open(const char* path, DWORD access, DWORD disposition, DWORD flags) {
-    HANDLE h = CreateFileA(path, access, 0, nullptr, disposition, flags, nullptr);
+ComposerFile* Wrap(HANDLE h) {
     if (h == INVALID_HANDLE_VALUE) return nullptr;
     ComposerFile* file = new (std::nothrow) Win32File(h);
     if (!file) CloseHandle(h);
     return file;
+}
+
+ComposerFile* Open(const char* path, DWORD access, DWORD disposition, DWORD flags) {
+    return Wrap(CreateFileA(path, access, 0, nullptr, disposition, flags, nullptr));
 }
 
 CivilTime FromSystemTime(const SYSTEMTIME& t) {
@@ -72,6 +76,14 @@ ComposerFile* WindowsComposerStorage::OpenAttachment(const char* path) {
     // Read access is enough, so a read-only file can be attached; without
     // sharing, no other program changes it while it is encoded.
     return Open(path, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+}
+
+ComposerFile* WindowsComposerStorage::OpenAttachmentIn(const char* path, unsigned codePage) {
+    if (codePage == 0 || codePage == GetACP()) return OpenAttachment(path);
+    wchar_t wide[kMaxWidePath];
+    if (!WidePath(path, codePage, wide, kMaxWidePath)) return nullptr;
+    return Wrap(CreateFileW(wide, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
 void WindowsComposerStorage::DeleteScratch() { DeleteFileA(kScratchFileName); }

@@ -10,6 +10,7 @@ public:
     ComposerFile* CreateOutbox(const char* path) override;
     ComposerFile* CreateScratch() override;
     ComposerFile* OpenAttachment(const char* path) override;
+    ComposerFile* OpenAttachmentIn(const char* path, unsigned codePage) override;
     void DeleteScratch() override;
     void Now(CivilTime* local, CivilTime* utc) override;
 };

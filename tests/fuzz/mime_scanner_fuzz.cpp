@@ -4,7 +4,9 @@
 // longer than every limit (64 KiB), so long lines meet every state of the
 // scanner. Attachment files go to a store in memory that checks that the
 // scanner only writes to a file it has open, and no record field may hold
-// a line break.
+// a line break. Each inbox is scanned twice: as written, and with a
+// converter (UTF-8 passes, other sets are refused), so encoded subjects,
+// names and text parts are decoded too.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -37,6 +39,14 @@ public:
 
 bool HasLineBreak(const char* text) { return std::strpbrk(text, "\r\n") != nullptr; }
 
+class Utf8Only : public zenk::CharsetConverter {
+public:
+    bool Convert(std::string_view charset, std::string_view bytes, zenk::GrowBuffer& out) override {
+        const zenk::CharsetInfo* set = zenk::FindCharset(charset);
+        return set && set->codePage == 65001 && out.Append(bytes);
+    }
+};
+
 void Touch(const MimeMessageRecord* r) {
     if (HasLineBreak(r->subject) || HasLineBreak(r->from) || HasLineBreak(r->date) || HasLineBreak(r->messageId))
         __builtin_trap();
@@ -67,12 +77,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     records += "\r\n.\r\nEND MESSAGE\r\n";
     std::string inbox = "Letters : " + std::to_string(count + 1) + "\r\n" + records;
-    zenk::MemorySource source(inbox);
-    NullStore store;
-    zenk::MimeScanner scanner(&source, store, "dir");
-    MimeMessageRecord* r = scanner.GetFirst();
-    for (int i = 1; i <= scanner.MessageCount(); ++i, r = scanner.GetNext())
-        if (r) Touch(r);
-    if (store.open) __builtin_trap();  // a file left open after the last record
+    Utf8Only converter;
+    zenk::CharsetConverter* const converters[] = {nullptr, &converter};
+    for (zenk::CharsetConverter* c : converters) {
+        zenk::MemorySource source(inbox);
+        NullStore store;
+        zenk::MimeScanner scanner(&source, store, "dir");
+        scanner.SetConverter(c);
+        MimeMessageRecord* r = scanner.GetFirst();
+        for (int i = 1; i <= scanner.MessageCount(); ++i, r = scanner.GetNext()) {
+            if (r) Touch(r);
+            if (std::strlen(scanner.TextCharset()) > zenk::kMaxCharsetName) __builtin_trap();
+        }
+        if (store.open) __builtin_trap();  // a file left open after the last record
+    }
     return 0;
 }

@@ -6,7 +6,8 @@ zenk_add_native_test(NAME mime_scanner_native_test SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/mime_multipart_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mime_roundtrip_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mime_real_mail_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/mime_scan_io_test.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/mime_scan_io_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/charset_coding_test.cpp)
 
 # libFuzzer target over the scanner (clang, -DZENK_FUZZ=ON).
 if(ZENK_FUZZ AND NOT ZENK_CROSS AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")

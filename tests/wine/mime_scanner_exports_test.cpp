@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "inbox_test_files.h"
@@ -252,6 +253,52 @@ TEST(MimeScanExports, ManyBlockAttachmentWithAMarkerLineInsideComesBackWhole) {
     }
     EXPECT_EQ(ZENKMimeScanClose(h), 0);
     DeleteFileA((dir + "\\many.bin").c_str());
+    DeleteFileA(inbox.c_str());
+    RemoveDirectoryA(dir.c_str());
+}
+
+}  // namespace
+
+namespace {
+
+// The charset exports' answers for bad handles, names and buffers, and the
+// text charset of a record whose text part is quoted-printable.
+TEST(MimeScanExports, CharsetNamesAndBuffers) {
+    ZENKInit();
+    char buffer[40];
+    EXPECT_EQ(ZENKMimeScanSetCharset(nullptr, "utf-8"), ZENK_BAD_HANDLE);
+    EXPECT_EQ(ZENKMimeScanGetCharset(nullptr, buffer, sizeof buffer), ZENK_BAD_HANDLE);
+    EXPECT_EQ(ZENKMimePrepSetCharset(nullptr, "utf-8"), ZENK_BAD_HANDLE);
+
+    const std::string dir = TempFolder("zcs");
+    const std::string inbox = dir + "\\inbox.txt";
+    WriteFileBytes(inbox, "Letters : 1\r\nBEGIN MESSAGE\r\nSubject: =?utf-8?Q?caf=C3=A9?=\r\n"
+                          "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=ISO-8859-15\r\n"
+                          "Content-Transfer-Encoding: quoted-printable\r\n\r\ncaf=E9 =A4\r\n.\r\nEND MESSAGE\r\n");
+    void* h = nullptr;
+    ASSERT_EQ(ZENKMimeScanStart(inbox.c_str(), dir.c_str(), &h), ZENK_OK);
+    const char* const refused[] = {nullptr, "", "x-unknown", "iso-2022-jp",
+                                   "a-name-far-longer-than-any-charset-name-there-is"};
+    for (const char* name : refused)
+        EXPECT_EQ(ZENKMimeScanSetCharset(h, name), ZENK_FAILED) << (name ? name : "null");
+    ASSERT_EQ(ZENKMimeScanSetCharset(h, "UTF-8"), ZENK_OK);
+    MimeMessageRecord* r = ZENKMimeScanGetFirst(h);
+    ASSERT_NE(r, nullptr);
+    EXPECT_STREQ(r->subject, "caf\xc3\xa9");
+    EXPECT_STREQ(r->text, "caf\xe9 \xa4\r\n");
+    const struct {
+        int size;
+        int result;
+        const char* text;
+    } buffers[] = {{40, ZENK_OK, "ISO-8859-15"}, {12, ZENK_OK, "ISO-8859-15"}, {11, ZENK_FAILED, ""},
+                   {1, ZENK_FAILED, ""}, {0, ZENK_FAILED, "untouched"}};
+    for (const auto& b : buffers) {
+        std::strcpy(buffer, "untouched");
+        EXPECT_EQ(ZENKMimeScanGetCharset(h, buffer, b.size), b.result) << b.size;
+        EXPECT_STREQ(buffer, b.text) << b.size;
+    }
+    EXPECT_EQ(ZENKMimeScanGetCharset(h, nullptr, 40), ZENK_FAILED);
+    EXPECT_EQ(ZENKMimeScanClose(h), ZENK_OK);
     DeleteFileA(inbox.c_str());
     RemoveDirectoryA(dir.c_str());
 }

@@ -94,7 +94,9 @@ TEST_F(SmtpTest, AiosmtpdStoresEveryMessageByteForByte) {
     ASSERT_EQ(expected.size(), 3u);
     EXPECT_GT(expected[2].size(), 500000u);
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(ReadAll(maildir + "\\new\\" + stored[i]) == expected[i]) << i;
-    EXPECT_NE(expected[0].find("\r\n.\r\n..two\r\ncafi ? end\r\n"), std::string::npos);
+    // The 8-bit text travels quoted-printable in the ANSI code page's
+    // charset, so the client's bit-7 rule leaves every byte of it as written.
+    EXPECT_NE(expected[0].find("\r\n.\r\n..two\r\ncaf=E9 =80 end\r\n"), std::string::npos);
     EXPECT_EQ(ReadAll(maildir + "\\" + stored[0] + ".envelope"),
               "alice@example.org\nbob@example.org carol@example.org\n");
     EXPECT_EQ(ReadAll(maildir + "\\" + stored[1] + ".envelope"), "alice@example.org\ndave@example.org\n");

@@ -1,6 +1,6 @@
 // zenkmail scan: reads an inbox file back into messages.
 //
-//   zenkmail scan --inbox FILE [--attachments DIR]
+//   zenkmail scan --inbox FILE [--attachments DIR] [--charset NAME]
 //
 // Prints every record's fields, its text and the paths (and sizes) of the
 // attachment files written. A record the library reports as bad is named
@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "mime/charset_names.h"
 #include "zenk32.h"
 #include "zenkmail_pop3.h"
 
@@ -21,20 +22,28 @@ constexpr int kExitBadMessages = 4;
 
 void ScanUsage(FILE* out) {
     std::fputs(
-        "usage: zenkmail scan --inbox FILE [--attachments DIR]\n"
+        "usage: zenkmail scan --inbox FILE [--attachments DIR] [--charset NAME]\n"
         "  Reads the messages of an inbox file written by 'zenkmail fetch' and prints\n"
         "  each one's header fields, text and attachments. Attachments are decoded\n"
         "  into DIR under their own names (a generated QDF name when the name is\n"
-        "  taken); without DIR they go to the temporary folder.\n"
+        "  taken); without DIR they go to the temporary folder. Encoded subjects\n"
+        "  and attachment names are shown decoded into the character set NAME\n"
+        "  (default: the ANSI code page) where every character fits; the text is\n"
+        "  shown in its own character set, named on its Charset line.\n"
         "  Exit status: 0 done, 1 the inbox cannot be read, 2 bad command line,\n"
         "  4 one or more messages could not be read (named on stderr; the others\n"
         "  are listed).\n",
         out);
 }
 
-long long FileSize(const char* path) {
+// Paths come in the code page the scan was asked for (0: the ANSI one).
+long long FileSize(const char* path, unsigned codePage) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return -1;
+    wchar_t wide[MAX_PATH + 1];
+    if (codePage == 0 ? !GetFileAttributesExA(path, GetFileExInfoStandard, &data)
+                      : !MultiByteToWideChar(codePage, 0, path, -1, wide, MAX_PATH + 1) ||
+                            !GetFileAttributesExW(wide, GetFileExInfoStandard, &data))
+        return -1;
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
@@ -53,21 +62,22 @@ void PrintText(const MimeMessageRecord& r) {
     }
 }
 
-void PrintRecord(int number, int count, const MimeMessageRecord& r) {
+void PrintRecord(int number, int count, const MimeMessageRecord& r, const char* charset, unsigned codePage) {
     std::printf("Message %d of %d\n", number, count);
     std::printf("  Message-ID: %s\n  Date: %s\n  From: %s\n  Subject: %s\n", r.messageId, r.date, r.from,
                 r.subject);
     for (int i = 0; i < r.toCount; ++i) std::printf("  To: %s\n", r.to[i]);
     for (int i = 0; i < r.ccCount; ++i) std::printf("  Cc: %s\n", r.cc[i]);
     for (int i = 0; i < r.attachmentCount; ++i)
-        std::printf("  Attachment: %s (%lld bytes)\n", r.attachments[i], FileSize(r.attachments[i]));
+        std::printf("  Attachment: %s (%lld bytes)\n", r.attachments[i], FileSize(r.attachments[i], codePage));
+    std::printf("  Charset: %s\n", charset);
     PrintText(r);
 }
 
 }  // namespace
 
 int ScanCommand(int argc, char** argv) {
-    const char *inbox = nullptr, *dir = "";
+    const char *inbox = nullptr, *dir = "", *charset = nullptr;
     for (int i = 0; i < argc; ++i) {
         const char* a = argv[i];
         if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
@@ -75,6 +85,7 @@ int ScanCommand(int argc, char** argv) {
             return 0;
         } else if (!std::strcmp(a, "--inbox") && i + 1 < argc) inbox = argv[++i];
         else if (!std::strcmp(a, "--attachments") && i + 1 < argc) dir = argv[++i];
+        else if (!std::strcmp(a, "--charset") && i + 1 < argc) charset = argv[++i];
         else {
             std::fprintf(stderr, "zenkmail scan: unknown or incomplete option '%s'\n", a);
             ScanUsage(stderr);
@@ -100,6 +111,12 @@ int ScanCommand(int argc, char** argv) {
         std::fprintf(stderr, "zenkmail scan: no memory for a scanner\n");
         return 1;
     }
+    const zenk::CharsetInfo* set = charset ? zenk::FindCharset(charset) : nullptr;
+    if (charset && ZENKMimeScanSetCharset(scanner, charset) != 0) {
+        std::fprintf(stderr, "zenkmail scan: unknown character set '%s'\n", charset);
+        ZENKMimeScanClose(scanner);
+        return 2;
+    }
     int count = 0;
     ZENKMimeScanNumMessages(scanner, &count);
     std::printf("%s: %d message(s)\n", inbox, count);
@@ -109,7 +126,9 @@ int ScanCommand(int argc, char** argv) {
     for (int number = 1; number <= count; ++number) {
         MimeMessageRecord* r = number == 1 ? ZENKMimeScanGetFirst(scanner) : ZENKMimeScanGetNext(scanner);
         if (r) {
-            PrintRecord(number, count, *r);
+            char textCharset[40] = "";
+            ZENKMimeScanGetCharset(scanner, textCharset, sizeof textCharset);
+            PrintRecord(number, count, *r, textCharset, set ? set->codePage : 0);
             continue;
         }
         ++bad;

@@ -15,9 +15,8 @@ bool Check(int result, const char* what, const std::string& value) {
 }
 
 // Copies the text file into the message, block by block.
-bool AddText(void* composer, const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+bool AddText(void* composer, const std::string& path, unsigned codePage) {
+    HANDLE file = OpenPath(path, codePage, FILE_SHARE_READ);
     if (file == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "zenkmail send: cannot read text file '%s'\n", path.c_str());
         return false;
@@ -42,7 +41,7 @@ bool AddText(void* composer, const std::string& path) {
 // access, no sharing), or null: the composer's -2 does not say which.
 const std::string* UnreadableAttachment(const SendOptions& o) {
     for (const auto& path : o.attachments) {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE h = OpenPath(path, o.codePage, 0);
         if (h == INVALID_HANDLE_VALUE) return &path;
         CloseHandle(h);
     }
@@ -54,12 +53,14 @@ const std::string* UnreadableAttachment(const SendOptions& o) {
 bool ComposeOutbox(const SendOptions& o, const std::string& outbox) {
     void* composer = nullptr;
     if (!Check(ZENKMimePrepStart(outbox.c_str(), o.from.c_str(), &composer), "the sender", o.from)) return false;
-    bool ok = Check(ZENKMimePrepNewMesg(composer), "a new message", "");
+    bool ok = o.charset.empty() || Check(ZENKMimePrepSetCharset(composer, o.charset.c_str()),
+                                         "the character set (not one it knows)", o.charset);
+    ok = ok && Check(ZENKMimePrepNewMesg(composer), "a new message", "");
     for (const auto& to : o.to) ok = ok && Check(ZENKMimePrepTO(composer, to.c_str()), "recipient", to);
     for (const auto& cc : o.cc) ok = ok && Check(ZENKMimePrepCC(composer, cc.c_str()), "copy recipient", cc);
     ok = ok && Check(ZENKMimePrepSubj(composer, o.subject.c_str()), "the subject", o.subject);
     for (const auto& path : o.attachments) ok = ok && Check(ZENKMimePrepFile(composer, path.c_str()), "attachment", path);
-    if (ok && !o.textFile.empty()) ok = AddText(composer, o.textFile);
+    if (ok && !o.textFile.empty()) ok = AddText(composer, o.textFile, o.codePage);
     if (ok && ZENKMimePrepEndMesg(composer) != 0) {
         // The attachments were readable when the options were checked; one
         // may have gone or been locked since.

@@ -1,9 +1,13 @@
 // zenkmail send: the command line.
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
+#include "mime/charset_names.h"
 #include "send_parts.h"
 
 namespace {
@@ -14,10 +18,15 @@ void SendUsage(FILE* out) {
         "                     --subject TEXT [--text FILE] [--attach FILE]... [--outbox FILE]\n"
         "                     [--port N] [--starttls | --tls] [--user NAME] [--password-file FILE]\n"
         "                     [--cafile FILE] [--tls-name NAME] [--verbose]\n"
+        "                     [--charset NAME]\n"
         "  Composes one MIME message (the text of FILE, each --attach as a base64\n"
         "  attachment) into an outbox file and delivers it to the SMTP server on\n"
         "  port 25 of HOST, printing each step. --outbox keeps the outbox file\n"
         "  under that name; otherwise a temporary one is used and deleted.\n"
+        "  --charset names the character set of the text, the subject and the\n"
+        "  attachment names (e.g. utf-8, iso-8859-7); without it they are taken\n"
+        "  to be in the ANSI code page. 8-bit text is sent quoted-printable or\n"
+        "  base64, an 8-bit subject as encoded words, 8-bit names as filename*.\n"
         "  --user logs in with AUTH PLAIN or LOGIN, only through TLS.\n"
         "  --verbose (-v) shows the SMTP exchange on standard error as it happens.\n",
         out);
@@ -40,8 +49,8 @@ int UsageError(const char* text, const char* arg = nullptr) {
 
 // A file the library will open later: it must be readable now, and its path
 // (with "/" turned into the "\" the composer splits names at) must fit.
-bool CheckReadable(const std::string& path, const char* what) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+bool CheckReadable(const std::string& path, unsigned codePage, const char* what) {
+    HANDLE h = OpenPath(path, codePage, FILE_SHARE_READ);
     if (h == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "zenkmail send: cannot read %s '%s' (error %lu)\n", what, path.c_str(), GetLastError());
         return false;
@@ -56,7 +65,42 @@ std::string WindowsPath(std::string path) {
     return path;
 }
 
+// The arguments again, from the wide command line, in codePage: the
+// subject and the paths then reach the library in the set the user named,
+// whatever the ANSI code page can hold. False when one has a character the
+// set lacks.
+bool ArgumentsIn(unsigned codePage, int argc, std::vector<std::string>* out) {
+    int n = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &n);
+    if (!wide) return false;
+    bool ok = n >= argc;
+    const bool utf8 = codePage == CP_UTF8;
+    for (int i = n - argc; ok && i < n; ++i) {
+        BOOL lost = FALSE;
+        char text[4096];
+        const int got = WideCharToMultiByte(codePage, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide[i], -1, text,
+                                            sizeof text, nullptr, utf8 ? nullptr : &lost);
+        ok = got > 0 && !lost;
+        if (ok) out->push_back(text);
+        else std::fprintf(stderr, "zenkmail send: argument %d has a character the character set lacks\n", i);
+    }
+    LocalFree(wide);
+    return ok;
+}
+
 }  // namespace
+
+unsigned CodePageOf(const std::string& charset) {
+    const zenk::CharsetInfo* set = zenk::FindCharset(charset);
+    return set && zenk::IsComposableCharset(*set) ? set->codePage : 0;
+}
+
+void* OpenPath(const std::string& path, unsigned codePage, unsigned long share) {
+    if (codePage == 0) return CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    wchar_t wide[MAX_PATH + 1];
+    if (!MultiByteToWideChar(codePage, 0, path.c_str(), -1, wide, MAX_PATH + 1)) return INVALID_HANDLE_VALUE;
+    return CreateFileW(wide, GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+}
 
 int ParseSendOptions(int argc, char** argv, SendOptions* o) {
     for (int i = 0; i < argc; ++i) {
@@ -85,7 +129,19 @@ int ParseSendOptions(int argc, char** argv, SendOptions* o) {
         else if (!std::strcmp(a, "--text")) o->textFile = v;
         else if (!std::strcmp(a, "--attach")) o->attachments.push_back(WindowsPath(v));
         else if (!std::strcmp(a, "--outbox")) o->outbox = v;
+        else if (!std::strcmp(a, "--charset")) o->charset = v;
         else return UsageError("unknown option", a);
+    }
+    if (!o->charset.empty() && o->codePage == 0) {
+        const unsigned codePage = CodePageOf(o->charset);
+        if (!codePage) return UsageError("unknown character set", o->charset.c_str());
+        std::vector<std::string> args;
+        if (!ArgumentsIn(codePage, argc, &args)) return 2;
+        std::vector<char*> pointers;
+        for (auto& a : args) pointers.push_back(&a[0]);
+        *o = SendOptions();
+        o->codePage = codePage;
+        return ParseSendOptions(argc, pointers.data(), o);
     }
     if (o->server.empty() || o->from.empty() || o->to.empty())
         return UsageError("--server, --from and at least one --to are required");
@@ -94,11 +150,11 @@ int ParseSendOptions(int argc, char** argv, SendOptions* o) {
     for (const auto& list : {o->to, o->cc})
         for (const auto& addr : list)
             if (addr.size() > 79) return UsageError("address longer than 79 characters:", addr.c_str());
-    if (!o->textFile.empty() && !CheckReadable(o->textFile, "text file")) return 2;
+    if (!o->textFile.empty() && !CheckReadable(o->textFile, o->codePage, "text file")) return 2;
     if (!o->secure.user.empty() && !ReadPassword("send", o->secure, true)) return 2;
     for (const auto& path : o->attachments) {
         if (path.size() > 127) return UsageError("attachment path longer than 127 characters:", path.c_str());
-        if (!CheckReadable(path, "attachment")) return 2;
+        if (!CheckReadable(path, o->codePage, "attachment")) return 2;
     }
     return -1;
 }

@@ -16,11 +16,20 @@ struct SendOptions {
     std::string outbox;                   // empty: a temporary file, deleted afterwards
     SecureOptions secure;                 // port, TLS, AUTH, trust
     bool verbose = false;                 // show the SMTP exchange on standard error
+    std::string charset;                  // of the text, subject and names; empty: the ANSI code page
+    unsigned codePage = 0;                // the charset's code page; 0: the ANSI code page
 };
 
 // Parses the arguments after "send". Returns -1 when they are fine, else
 // the exit code (0 after --help, 2 after a usage error, already reported).
 int ParseSendOptions(int argc, char** argv, SendOptions* options);
+
+// The Windows code page of a charset name the library knows, or 0.
+unsigned CodePageOf(const std::string& charset);
+
+// Opens an existing file for reading, its path written in codePage (0: the
+// ANSI code page).
+void* OpenPath(const std::string& path, unsigned codePage, unsigned long share);
 
 // Writes the outbox for one message through the composer exports.
 // False after reporting why.
