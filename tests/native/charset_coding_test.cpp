@@ -208,7 +208,9 @@ std::string Compose(const char* charset, const std::string& text, const std::str
                     const std::string& file, testutil::MemoryStorage& storage) {
     MimeComposer composer(storage);
     EXPECT_EQ(composer.Start("out.txt", "alice@example.org"), 0);
-    if (charset) EXPECT_EQ(composer.SetCharset(charset), 0);
+    if (charset) {
+        EXPECT_EQ(composer.SetCharset(charset), 0);
+    }
     EXPECT_EQ(composer.NewMessage(), 0);
     EXPECT_EQ(composer.AddTo("bob@example.org"), 0);
     EXPECT_EQ(composer.SetSubject(subject.c_str()), 0);
@@ -235,13 +237,16 @@ TEST(CharsetRoundTrip, EveryLanguageComesBackAsWritten) {
             // (the boundary line aside), labelled with the set.
             for (char ch : outbox) ASSERT_LT(static_cast<unsigned char>(ch), 0x80u);
             for (std::size_t at = 0, eol; (eol = outbox.find("\r\n", at)) != std::string::npos; at = eol + 2)
-                if (outbox.compare(at, 23, "Content-Type: multipart") != 0)
+                if (outbox.compare(at, 23, "Content-Type: multipart") != 0) {
                     EXPECT_LE(eol - at, 76u) << outbox.substr(at, eol - at);
+                }
             EXPECT_NE(outbox.find("Content-Type: text/plain; charset=" + set + "\r\n"), std::string::npos);
             EXPECT_NE(outbox.find(std::string("Content-Transfer-Encoding: ") + c.encoding + "\r\n"),
                       std::string::npos);
             EXPECT_NE(outbox.find("\r\nSubject: =?" + set + "?"), std::string::npos);
-            if (withFile) EXPECT_NE(outbox.find(" filename*"), std::string::npos);
+            if (withFile) {
+                EXPECT_NE(outbox.find(" filename*"), std::string::npos);
+            }
 
             for (const char* target : {"utf-8", "iso-8859-1"}) {
                 SCOPED_TRACE(target);
@@ -341,7 +346,9 @@ TEST(EncodedWords, DecodeAsTheRfcExamplesSay) {
         TestConverter utf8("utf-8");
         GrowBuffer out;
         EXPECT_EQ(DecodeEncodedWords(c.field, utf8, UnfitWords::kFail, out), c.decoded);
-        if (c.decoded) EXPECT_EQ(out.View(), c.expected);
+        if (c.decoded) {
+            EXPECT_EQ(out.View(), c.expected);
+        }
     }
 }
 

@@ -68,8 +68,12 @@ TEST(SmtpDelivery, NoLineBreakIsSmuggledIntoTheData) {
                  "Subject: Hello ??X-Injected: yes\r\n\r\nbefore?.?after\r\nbare?CR\r\n?.?\r\n..?\r\n"
                  ".\r\nQUIT \r\n");
     for (std::size_t i = 0; i < w.size(); ++i) {
-        if (w[i] == '\r') EXPECT_TRUE(i + 1 < w.size() && w[i + 1] == '\n') << i;
-        if (w[i] == '\n') EXPECT_TRUE(i > 0 && w[i - 1] == '\r') << i;
+        if (w[i] == '\r') {
+            EXPECT_TRUE(i + 1 < w.size() && w[i + 1] == '\n') << i;
+        }
+        if (w[i] == '\n') {
+            EXPECT_TRUE(i > 0 && w[i - 1] == '\r') << i;
+        }
     }
 }
 
