@@ -6,7 +6,7 @@
 #include "browser/item_painter.h"
 #include "browser/list_box_outline.h"
 #include "browser/shared_pictures.h"
-#include "core/library_state.h"
+#include "core/win_library_state.h"
 #include "resources/resource_ids.h"
 #include "zenk32_defs.h"
 

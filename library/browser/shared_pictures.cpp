@@ -1,6 +1,6 @@
 #include "browser/shared_pictures.h"
 
-#include "core/library_state.h"
+#include "core/win_library_state.h"
 #include "resources/resource_ids.h"
 
 namespace zenk::browser {

@@ -2,8 +2,8 @@
 // library's white-box tests can link the same objects into a program.
 #include <windows.h>
 
-#include "core/library_state.h"
-#include "core/window_classes.h"
+#include "core/win_library_state.h"
+#include "core/win_window_classes.h"
 #include "trace/trace_output_win.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {

@@ -1,7 +1,7 @@
 #include "core/event_window.h"
 
-#include "core/library_state.h"
-#include "core/window_classes.h"
+#include "core/win_library_state.h"
+#include "core/win_window_classes.h"
 #include "core/winsock_session.h"
 
 namespace zenk {

@@ -16,7 +16,7 @@ constexpr char kEventWindowClass[] = "ZENK_WINSOCK";
 constexpr char kEventWindowTitle[] = "WinSock Message";
 
 // Registers the class (an already registered class of ours is reused, so a
-// session can start again after an earlier one ended; see window_classes.h)
+// session can start again after an earlier one ended; see win_window_classes.h)
 // and creates the window.
 // Returns null on failure.
 HWND CreateEventWindow();

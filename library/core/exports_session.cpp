@@ -3,7 +3,7 @@
 
 #include "core/error_text.h"
 #include "core/gate.h"
-#include "core/library_state.h"
+#include "core/win_library_state.h"
 #include "core/winsock_session.h"
 #include "trace/trace_output_win.h"
 #include "zenk32.h"

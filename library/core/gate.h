@@ -8,7 +8,7 @@
 #include <optional>
 #include <type_traits>
 
-#include "core/library_state.h"
+#include "core/win_library_state.h"
 #include "zenk32_defs.h"
 
 namespace zenk {

@@ -5,7 +5,7 @@
 
 #include "core/address_list.h"
 #include "core/event_window.h"
-#include "core/library_state.h"
+#include "core/win_library_state.h"
 #include "core/winsock_api.h"
 #include "zenk32_defs.h"
 

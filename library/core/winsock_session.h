@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <winsock.h>
 
-#include "core/endpoint_registry.h"
+#include "core/win_endpoint_registry.h"
 
 namespace zenk {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "core/library_state.h"
+#include "core/win_library_state.h"
 #include "core/owner_notify.h"
 #include "sockets/stream_endpoint.h"
 #include "zenk32.h"

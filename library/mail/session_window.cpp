@@ -1,8 +1,8 @@
 // The hidden window of a mail session.
 #include "mail/session_window.h"
 
-#include "core/library_state.h"
-#include "core/window_classes.h"
+#include "core/win_library_state.h"
+#include "core/win_window_classes.h"
 
 namespace zenk {
 namespace {

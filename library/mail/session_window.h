@@ -20,7 +20,7 @@ protected:
 };
 
 // One window class per session kind, registered on first use and
-// unregistered when the library is unloaded (core/window_classes.h).
+// unregistered when the library is unloaded (core/win_window_classes.h).
 struct SessionWindowClass {
     const char* name;   // class name
     const char* title;  // window title (the window is never shown)

@@ -15,7 +15,7 @@
 #include "mail/mail_session.h"
 #include "mail/smtp_engine.h"
 #include "mail/smtp_link.h"
-#include "mime/file_source.h"
+#include "mime/win_file_source.h"
 #include "trace/trace.h"
 
 namespace zenk {

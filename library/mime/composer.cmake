@@ -8,6 +8,6 @@ target_sources(zenk_portable PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/mime_composer.cpp)
 if(ZENK_CROSS)
   target_sources(zenk32_objs PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/windows_composer_storage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win_composer_storage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/exports_composer.cpp)
 endif()

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "mime/mime_composer.h"
-#include "mime/windows_composer_storage.h"
+#include "mime/win_composer_storage.h"
 #include "zenk32.h"
 
 using namespace zenk;

@@ -9,7 +9,7 @@
 #include "mime/charset_names.h"
 #include "mime/mime_scanner.h"
 #include "mime/win_attachment_store.h"
-#include "mime/windows_charset_converter.h"
+#include "mime/win_charset_converter.h"
 #include "zenk32.h"
 
 using namespace zenk;

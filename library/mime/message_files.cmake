@@ -2,5 +2,5 @@
 # file-backed byte source (OS layer).
 target_sources(zenk_portable PRIVATE ${CMAKE_CURRENT_LIST_DIR}/message_files.cpp)
 if(ZENK_CROSS)
-  target_sources(zenk32_objs PRIVATE ${CMAKE_CURRENT_LIST_DIR}/file_source.cpp)
+  target_sources(zenk32_objs PRIVATE ${CMAKE_CURRENT_LIST_DIR}/win_file_source.cpp)
 endif()

@@ -12,7 +12,7 @@
 // Lines may hold any byte, NUL included: Line::length is the truth.
 //
 // This file has no Windows header; the file-backed source is in
-// file_source.h.
+// win_file_source.h.
 #pragma once
 #include <cstddef>
 #include <cstdint>

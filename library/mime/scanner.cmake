@@ -12,6 +12,6 @@ target_sources(zenk_portable PRIVATE
 if(ZENK_CROSS)
   target_sources(zenk32_objs PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/win_attachment_store.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/windows_charset_converter.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win_charset_converter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/exports_scanner.cpp)
 endif()

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "mime/windows_charset_converter.h"
+#include "mime/win_charset_converter.h"
 
 namespace zenk {
 

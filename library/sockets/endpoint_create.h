@@ -4,7 +4,7 @@
 #pragma once
 #include <new>
 
-#include "core/library_state.h"
+#include "core/win_library_state.h"
 #include "core/owner_notify.h"
 #include "zenk32_defs.h"
 

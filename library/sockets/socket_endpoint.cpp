@@ -6,7 +6,7 @@
 
 #include "core/error_text.h"
 #include "core/event_window.h"
-#include "core/library_state.h"
+#include "core/win_library_state.h"
 #include "core/winsock_api.h"
 #include "core/winsock_session.h"
 #include "core/endpoint_memory.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/event_window.h"
-#include "core/library_state.h"
+#include "core/win_library_state.h"
 #include "core/owner_notify.h"
 #include "core/winsock_session.h"
 #include "sockets/socket_endpoint.h"

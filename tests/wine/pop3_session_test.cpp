@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/library_state.h"
+#include "core/win_library_state.h"
 #include "inbox_test_files.h"
 #include "mail/pop3_session.h"
 #include "wine_test_util.h"

@@ -2,7 +2,7 @@
 // scripted peer on 127.0.2.4 that accepts and never answers.
 #include <gtest/gtest.h>
 
-#include "core/library_state.h"
+#include "core/win_library_state.h"
 #include "mail/smtp_session.h"
 #include "smtp_test_util.h"
 

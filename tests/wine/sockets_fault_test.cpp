@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/library_state.h"
+#include "core/win_library_state.h"
 #include "core/winsock_api.h"
 #include "core/winsock_session.h"
 #include "core/endpoint_memory.h"

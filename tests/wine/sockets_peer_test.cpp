@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/library_state.h"
+#include "core/win_library_state.h"
 #include "core/winsock_api.h"
 #include "sockets/stream_endpoint.h"
 #include "sockets_test_util.h"

@@ -1,12 +1,12 @@
 // Windows files and clock for MimeComposer.
-#include "mime/windows_composer_storage.h"
+#include "mime/win_composer_storage.h"
 
 #include <windows.h>
 
 #include <new>
 
 #include "mime/message_files.h"
-#include "mime/windows_charset_converter.h"
+#include "mime/win_charset_converter.h"
 
 namespace zenk {
 

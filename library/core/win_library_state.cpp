@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "core/library_state.h"
+#include "core/win_library_state.h"
 
 namespace zenk {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/endpoint_registry.h"
+#include "core/win_endpoint_registry.h"
 
 #include <new>
 

@@ -1,5 +1,5 @@
 // Charset conversion through the system's code page tables.
-#include "mime/windows_charset_converter.h"
+#include "mime/win_charset_converter.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // The block-reading file source of the message-file readers.
-#include "mime/file_source.h"
+#include "mime/win_file_source.h"
 
 #include <cstring>
 

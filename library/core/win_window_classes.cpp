@@ -1,8 +1,8 @@
-#include "core/window_classes.h"
+#include "core/win_window_classes.h"
 
 #include <cstring>
 
-#include "core/library_state.h"
+#include "core/win_library_state.h"
 
 namespace zenk {
 namespace {
