@@ -102,14 +102,14 @@ TEST_F(MailTlsTest, SmtpSessionsEndAsTheirSecurityRequires) {
         EXPECT_EQ(FailureOf(posts, {ZENK_SMTP_CONNECTED, ZENK_SMTP_SENT, ZENK_SMTP_QUIT_DONE}), c.failure);
         if (c.failure == 0) {
             EXPECT_EQ(result, 0);
-            EXPECT_EQ(posts, (Posts{{17, 0}, {15, 1}, {18, 0}, {0, 0}}));
+            EXPECT_EQ(posts, (Posts{{ZENK_SMTP_CONNECTED, 0}, {ZENK_SMTP_SENT, 1}, {ZENK_SMTP_QUIT_DONE, 0}, {ZENK_SMTP_DONE, 0}}));
             const std::vector<std::string> stored = ListFiles(maildir);
             ASSERT_EQ(stored.size(), ++delivered);
             // Maildir names start with the time in nanoseconds: the newest is last.
             EXPECT_TRUE(ReadAll(maildir + "\\" + stored.back()) == expected);
         } else {
-            EXPECT_EQ(posts.back(), (std::pair<int, long>{0, 0}));
-            EXPECT_EQ(std::count(posts.begin(), posts.end(), std::pair<int, long>{0, 0}), 1);
+            EXPECT_EQ(posts.back(), (std::pair<int, long>{ZENK_SMTP_DONE, 0}));
+            EXPECT_EQ(std::count(posts.begin(), posts.end(), std::pair<int, long>{ZENK_SMTP_DONE, 0}), 1);
         }
     }
     EXPECT_EQ(ListFiles(maildir).size(), 3u);
@@ -162,7 +162,8 @@ TEST_F(MailTlsTest, Pop3SessionsEndAsTheirSecurityRequires) {
          ZENK_POP3_ERR_TLS_UNTRUSTED},
         {"certificate for another name", "127.0.16.2", 110, ZENK_SECURITY_STARTTLS, "secret", "ca.pem",
          "other.test", nullptr, ZENK_POP3_ERR_TLS_NAME},
-        {"wrong password", "127.0.16.2", 995, ZENK_SECURITY_TLS, "guess", "ca.pem", "mail.test", nullptr, 5},
+        {"wrong password", "127.0.16.2", 995, ZENK_SECURITY_TLS, "guess", "ca.pem", "mail.test", nullptr,
+         ZENK_POP3_ERR_REPLY},
         {"STLS refused", "127.0.16.3", 110, ZENK_SECURITY_STARTTLS, "secret", "ca.pem", "mail.test", nullptr,
          ZENK_POP3_ERR_STLS},
         {"cut in the handshake", "127.0.16.3", 465, ZENK_SECURITY_TLS, "secret", "ca.pem", "mail.test", nullptr,
@@ -188,11 +189,11 @@ TEST_F(MailTlsTest, Pop3SessionsEndAsTheirSecurityRequires) {
         EXPECT_EQ(ZENKPOP3NumMail(session, &count), 0);
         EXPECT_EQ(ZENKPOP3Close(session), 0);
         const Posts& posts = collector.posts;
-        EXPECT_EQ(FailureOf(posts, {17, 18, 16, 19}), c.failure);
-        EXPECT_EQ(posts.back(), (std::pair<int, long>{0, 0}));
+        EXPECT_EQ(FailureOf(posts, {ZENK_POP3_CONNECTED, ZENK_POP3_COUNT, ZENK_POP3_STORED, ZENK_POP3_QUIT_DONE}), c.failure);
+        EXPECT_EQ(posts.back(), (std::pair<int, long>{ZENK_POP3_DONE, 0}));
         if (c.failure == 0) {
             EXPECT_EQ(count, 2);
-            EXPECT_EQ(std::count(posts.begin(), posts.end(), std::pair<int, long>{16, 2}), 1);
+            EXPECT_EQ(std::count(posts.begin(), posts.end(), std::pair<int, long>{ZENK_POP3_STORED, 2}), 1);
         }
     }
 }
