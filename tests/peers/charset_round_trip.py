@@ -30,7 +30,8 @@ import peerlib  # noqa: E402
 ADDRESS, USER, PASSWORD = "127.0.3.23", "bob", "secret"
 WINE, EXE = sys.argv[1], sys.argv[2]
 ANSI = "windows-1252"  # Wine's ANSI code page for an English or C locale
-failures = []
+check = peerlib.Checklist()
+failures = check.failures
 
 # (charset, text, subject, attachment name); the recipient tells them apart.
 CASES = [
@@ -80,12 +81,6 @@ def run(*args, cwd=None, timeout=60):
     return p.returncode, p.stdout, p.stderr.decode("latin-1")
 
 
-def check(what, condition, detail=""):
-    if condition:
-        print("ok: %s" % what)
-    else:
-        failures.append(what)
-        print("FAILED: %s\n%s" % (what, detail[-3000:]))
 
 
 def check_stored(maildir):

@@ -24,7 +24,8 @@ import peerlib  # noqa: E402
 
 ADDRESS, USER, PASSWORD = "127.0.3.21", "bob", "secret"
 WINE, EXE = sys.argv[1], sys.argv[2]
-failures = []
+check = peerlib.Checklist()
+failures = check.failures
 
 TEXT_ONE = (b"Hello Bob,\r\n\r\n.\r\n..two dots\r\n.leading dot\r\nFrom the start of a line\r\n"
             b"--=_not-a-boundary\r\n" + b"x" * 900 + b"\r\n\tindented\r\nAlice\r\n")
@@ -58,12 +59,6 @@ def run(*args, timeout=120):
     return p.returncode, p.stdout.decode("latin-1"), err
 
 
-def check(what, condition, detail=""):
-    if condition:
-        print("ok: %s" % what)
-    else:
-        failures.append(what)
-        print("FAILED: %s\n%s" % (what, detail[-3000:]))
 
 
 def texts_of(scan_output):

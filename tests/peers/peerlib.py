@@ -30,6 +30,21 @@ PY = "/usr/bin/python3"
 WINE_DEBUG_LINE = re.compile(r"^(?:[0-9a-f]{4,8}:){1,2}(?:err|warn|fixme|trace):", re.M)
 
 
+class Checklist:
+    """check(what, condition, detail): prints "ok: what", or "FAILED: what"
+    and the tail of detail, keeping the failed names in failures."""
+
+    def __init__(self):
+        self.failures = []
+
+    def __call__(self, what, condition, detail=""):
+        if condition:
+            print("ok: %s" % what)
+        else:
+            self.failures.append(what)
+            print("FAILED: %s\n%s" % (what, detail[-3000:]))
+
+
 def relay_wine_log(text):
     """Passes Wine's debug lines from a captured stderr on to our own, so a
     check that captures a program's output still shows ctest what Wine saw

@@ -17,7 +17,8 @@ import peerlib  # beside this script
 
 WINE, EXE = sys.argv[1], sys.argv[2]
 WORK = os.environ["ZENK_POP3_WORK"]
-failures = []
+check = peerlib.Checklist()
+failures = check.failures
 
 
 def run(*args):
@@ -27,12 +28,6 @@ def run(*args):
     return p.returncode, p.stdout.decode("latin-1"), err
 
 
-def check(what, condition, detail=""):
-    if condition:
-        print("ok: %s" % what)
-    else:
-        failures.append(what)
-        print("FAILED: %s\n%s" % (what, detail))
 
 
 def winpath(path):

@@ -13,16 +13,13 @@ import subprocess
 import sys
 import tempfile
 
+import peerlib  # beside this script
+
 WINE, EXE = sys.argv[1], sys.argv[2]
-failures = []
+check = peerlib.Checklist()
+failures = check.failures
 
 
-def check(what, condition, detail=""):
-    if condition:
-        print("ok: %s" % what)
-    else:
-        failures.append(what)
-        print("FAILED: %s\n%s" % (what, detail[-3000:]))
 
 
 def main():

@@ -18,7 +18,8 @@ import tempfile
 import peerlib  # beside this script
 
 WINE, EXE = sys.argv[1], sys.argv[2]
-failures = []
+check = peerlib.Checklist()
+failures = check.failures
 
 
 def run(*args, env=None):
@@ -29,12 +30,6 @@ def run(*args, env=None):
     return p.returncode, p.stdout.decode("latin-1"), err
 
 
-def check(what, condition, detail=""):
-    if not condition:
-        failures.append(what)
-        print("FAILED: %s\n%s" % (what, detail))
-    else:
-        print("ok: %s" % what)
 
 
 def winpath(path):
