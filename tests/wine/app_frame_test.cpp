@@ -100,7 +100,9 @@ TEST_F(FakeAppTest, NewWindowStartsWithTheCurrentStatusThenBothViewsLogAlike) {
     EXPECT_TRUE(Calls().empty());
 
     // Closing one window leaves the other, untitled by number again.
-    PostMessageA(GetParent(second), WM_CLOSE, 0, 0);
+    // Sent, not posted: Sync's own sent message would overtake a posted close.
+    DWORD_PTR closed = 0;
+    SendMessageTimeoutA(GetParent(second), WM_CLOSE, 0, 0, SMTO_NORMAL, 30000, &closed);
     app_.Sync();
     EXPECT_EQ("Velmir1", AppDriver::WindowText(GetParent(first)));
 }
