@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "print.h"
 #include "secure_options.h"
 #include "zenk32.h"
 #include "verbose.h"
@@ -118,10 +119,10 @@ int FetchCommand(int argc, char** argv) {
         return 2;
     }
     if (secure.security != ZENK_SECURITY_NONE || port != 110)
-        std::printf("%s %s:%d%s as %s...\n", checkOnly ? "checking" : "fetching from", server, port,
+        Print("%s %s:%d%s as %s...\n", checkOnly ? "checking" : "fetching from", server, port,
                     secure.security == ZENK_SECURITY_TLS ? " with TLS" : secure.security ? " with STLS" : "", user);
     else
-        std::printf("%s %s as %s...\n", checkOnly ? "checking" : "fetching from", server, user);
+        Print("%s %s as %s...\n", checkOnly ? "checking" : "fetching from", server, user);
     if (checkOnly)
         ZENKPOP3IsThereMail(session, server, user, password);
     else
@@ -138,16 +139,16 @@ int FetchCommand(int argc, char** argv) {
                 const int status = static_cast<int>(msg.wParam);
                 const long value = static_cast<long>(msg.lParam);
                 if (status == ZENK_POP3_DONE) ended = true;
-                else if (status == ZENK_POP3_CONNECTED) std::printf("  connected\n");
+                else if (status == ZENK_POP3_CONNECTED) Print("  connected\n");
                 else if (status == ZENK_POP3_COUNT) {
                     count = static_cast<int>(value);
-                    std::printf("  %d message(s) waiting\n", count);
+                    Print("  %d message(s) waiting\n", count);
                 }
                 else if (status == ZENK_POP3_STORED) {
                     ++stored;
-                    std::printf("  stored message %ld of %d%s\n", value, count, deleteAfter ? ", deleting it" : "");
-                } else if (status == ZENK_POP3_EMPTY) std::printf("  the mailbox is empty\n");
-                else if (status == ZENK_POP3_QUIT_DONE) std::printf("  done, the server said goodbye\n");
+                    Print("  stored message %ld of %d%s\n", value, count, deleteAfter ? ", deleting it" : "");
+                } else if (status == ZENK_POP3_EMPTY) Print("  the mailbox is empty\n");
+                else if (status == ZENK_POP3_QUIT_DONE) Print("  done, the server said goodbye\n");
                 else if (status == ZENK_POP3_ERR_REPLY) {
                     // The library names the command and masks the password.
                     char refusal[ZENK_POP3_REFUSAL_SIZE];
@@ -174,6 +175,6 @@ int FetchCommand(int argc, char** argv) {
     WipePassword(secure);
     ZENKEndWinSock();
     if (failure) return 1;
-    if (!checkOnly) std::printf("%d message(s) in %s\n", stored, inbox);
+    if (!checkOnly) Print("%d message(s) in %s\n", stored, inbox);
     return 0;
 }

@@ -35,8 +35,8 @@ void Usage(FILE* out) {
 
 int main(int argc, char** argv) {
     // The C runtime writes an unbuffered stdout byte by byte, each a system
-    // call (under Wine a server round trip). Output is buffered here and each
-    // subcommand flushes where a reader should see progress.
+    // call. Output is buffered here (lines go through Print, see print.h) and
+    // each subcommand flushes where a reader should see progress.
     static char outBuffer[64 * 1024];
     std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
     if (argc < 2) {

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "print.h"
 #include "mime/charset_names.h"
 #include "zenk32.h"
 #include "zenkmail_pop3.h"
@@ -49,7 +50,7 @@ long long FileSize(const char* path, unsigned codePage) {
 
 void PrintText(const MimeMessageRecord& r) {
     int length = r.textLength > 0 ? r.textLength - 1 : 0;
-    std::printf("  Text (%d bytes):\n", length);
+    Print("  Text (%d bytes):\n", length);
     const char* p = r.text;
     const char* end = r.text ? r.text + length : nullptr;
     while (p && p < end) {
@@ -57,20 +58,20 @@ void PrintText(const MimeMessageRecord& r) {
         const char* stop = eol ? eol : end;
         int n = static_cast<int>(stop - p);
         if (n > 0 && p[n - 1] == '\r') --n;
-        std::printf("    | %.*s\n", n, p);
+        Print("    | %.*s\n", n, p);
         p = eol ? eol + 1 : end;
     }
 }
 
 void PrintRecord(int number, int count, const MimeMessageRecord& r, const char* charset, unsigned codePage) {
-    std::printf("Message %d of %d\n", number, count);
-    std::printf("  Message-ID: %s\n  Date: %s\n  From: %s\n  Subject: %s\n", r.messageId, r.date, r.from,
+    Print("Message %d of %d\n", number, count);
+    Print("  Message-ID: %s\n  Date: %s\n  From: %s\n  Subject: %s\n", r.messageId, r.date, r.from,
                 r.subject);
-    for (int i = 0; i < r.toCount; ++i) std::printf("  To: %s\n", r.to[i]);
-    for (int i = 0; i < r.ccCount; ++i) std::printf("  Cc: %s\n", r.cc[i]);
+    for (int i = 0; i < r.toCount; ++i) Print("  To: %s\n", r.to[i]);
+    for (int i = 0; i < r.ccCount; ++i) Print("  Cc: %s\n", r.cc[i]);
     for (int i = 0; i < r.attachmentCount; ++i)
-        std::printf("  Attachment: %s (%lld bytes)\n", r.attachments[i], FileSize(r.attachments[i], codePage));
-    std::printf("  Charset: %s\n", charset);
+        Print("  Attachment: %s (%lld bytes)\n", r.attachments[i], FileSize(r.attachments[i], codePage));
+    Print("  Charset: %s\n", charset);
     PrintText(r);
 }
 
@@ -119,7 +120,7 @@ int ScanCommand(int argc, char** argv) {
     }
     int count = 0;
     ZENKMimeScanNumMessages(scanner, &count);
-    std::printf("%s: %d message(s)\n", inbox, count);
+    Print("%s: %d message(s)\n", inbox, count);
     // A NULL before the count is reached is a bad record: the next request
     // goes on with the record after it.
     int bad = 0;

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "print.h"
 #include "send_parts.h"
 #include "verbose.h"
 #include "zenk32.h"
@@ -31,7 +32,7 @@ int SendCommand(int argc, char** argv) {
     }
     bool temporary = options.outbox.empty();
     std::string outbox = temporary ? TemporaryOutbox() : options.outbox;
-    std::printf("composing: from %s, %zu recipient(s), %zu attachment(s)\n", options.from.c_str(),
+    Print("composing: from %s, %zu recipient(s), %zu attachment(s)\n", options.from.c_str(),
                 options.to.size() + options.cc.size(), options.attachments.size());
     std::fflush(stdout);  // before any complaint about a part
     if (!ComposeOutbox(options, outbox)) {
@@ -49,9 +50,9 @@ int SendCommand(int argc, char** argv) {
         return 1;
     }
     if (r.refused) {
-        std::printf("delivered, but %d recipient(s) were refused\n", r.refused);
+        Print("delivered, but %d recipient(s) were refused\n", r.refused);
         return 4;
     }
-    std::printf("delivered\n");
+    Print("delivered\n");
     return 0;
 }

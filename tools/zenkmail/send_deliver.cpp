@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "print.h"
 #include "send_parts.h"
 #include "zenk32.h"
 
@@ -52,24 +53,24 @@ void OnNotification(Loop& loop, int status, long value) {
     case ZENK_SMTP_DONE:
         if (value != 0) {
             ++r.refused;
-            std::printf("  [%d] a recipient of message %ld was refused\n", status, value);
+            Print("  [%d] a recipient of message %ld was refused\n", status, value);
         } else {
             r.ended = true;
         }
         break;
-    case ZENK_SMTP_CONNECTED: std::printf("  [%d] connected to %s\n", status, loop.server); break;
+    case ZENK_SMTP_CONNECTED: Print("  [%d] connected to %s\n", status, loop.server); break;
     case ZENK_SMTP_SENT:
         ++r.accepted;
-        std::printf("  [%d] message %ld of %d accepted by the server\n", status, value, loop.messages);
+        Print("  [%d] message %ld of %d accepted by the server\n", status, value, loop.messages);
         break;
-    case ZENK_SMTP_QUIT_DONE: std::printf("  [%d] the server said goodbye\n", status); break;
-    case ZENK_SMTP_CLOSED: std::printf("  [%d] the server closed the connection\n", status); break;
+    case ZENK_SMTP_QUIT_DONE: Print("  [%d] the server said goodbye\n", status); break;
+    case ZENK_SMTP_CLOSED: Print("  [%d] the server closed the connection\n", status); break;
     default:
         if (!r.failure) r.failure = status;
         if (const char* text = FailureText(status))
-            std::printf("  [%d] %s\n", status, text);
+            Print("  [%d] %s\n", status, text);
         else
-            std::printf("  [%d] unknown status\n", status);
+            Print("  [%d] unknown status\n", status);
     }
     std::fflush(stdout);
 }
@@ -147,7 +148,7 @@ DeliveryResult Deliver(const std::string& server, const std::string& outbox, int
         loop.result.failure = -1;
         return loop.result;
     }
-    std::printf("delivering to %s:%d%s%s\n", loop.server, port, SecurityText(secure.security),
+    Print("delivering to %s:%d%s%s\n", loop.server, port, SecurityText(secure.security),
                 secure.user.empty() ? "" : ", logging in");
     std::fflush(stdout);
     loop.start = GetTickCount();
