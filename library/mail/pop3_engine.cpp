@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/byte_search.h"
 #include "mail/secure_status.h"
 #include "mime/message_files.h"
 
@@ -392,9 +393,9 @@ std::size_t Pop3Engine::FindEndMark(const char* data, std::size_t length, bool* 
     while (i < length) {
         if (textEndMatch_ == 0 && !textAtLineStart_) {
             // Nothing can start before the next line: skip to it.
-            const void* lf = std::memchr(data + i, '\n', length - i);
+            const char* lf = FindByte(data + i, length - i, '\n');
             if (!lf) return length;
-            i = static_cast<std::size_t>(static_cast<const char*>(lf) - data) + 1;
+            i = static_cast<std::size_t>(lf - data) + 1;
             textAtLineStart_ = true;
             continue;
         }

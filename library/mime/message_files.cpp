@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstring>
 
+#include "core/byte_search.h"
+
 namespace zenk {
 
 long ByteSource::Span(const unsigned char** data) {
@@ -34,8 +36,8 @@ bool ReadLine(ByteSource& source, Line& line) {
         }
         std::size_t room = kLineCapacity - count;
         std::size_t take = static_cast<std::size_t>(got) < room ? static_cast<std::size_t>(got) : room;
-        const void* lf = std::memchr(span, '\n', take);
-        std::size_t bytes = lf ? static_cast<std::size_t>(static_cast<const unsigned char*>(lf) - span) : take;
+        const unsigned char* lf = FindByte(span, take, '\n');
+        std::size_t bytes = lf ? static_cast<std::size_t>(lf - span) : take;
         std::memcpy(line.text + count, span, bytes);
         count += bytes;
         source.Skip(lf ? bytes + 1 : bytes);

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "core/byte_search.h"
+
 namespace zenk {
 
 bool GrowBuffer::Reserve(std::size_t n) {
@@ -88,8 +90,8 @@ int ScanReader::ReadPieces(Take&& take) {
         any = true;
         const unsigned char* from = block_ + used_;
         const std::size_t left = filled_ - used_;
-        const void* lf = std::memchr(from, '\n', left);
-        const std::size_t n = lf ? static_cast<std::size_t>(static_cast<const unsigned char*>(lf) - from) : left;
+        const unsigned char* lf = FindByte(from, left, '\n');
+        const std::size_t n = lf ? static_cast<std::size_t>(lf - from) : left;
         if (n) take(from, n);
         used_ += lf ? n + 1 : n;
         if (lf) return 1;

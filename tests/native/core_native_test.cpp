@@ -1,10 +1,13 @@
-// Error texts and address lists of the library frame.
+// Error texts, address lists and the byte search of the library frame.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "core/address_list.h"
+#include "core/byte_search.h"
 #include "core/check.h"
 #include "core/error_text.h"
 
@@ -82,6 +85,27 @@ TEST(AddressList, CutAtAWholeAddress) {
     // One byte less: the eighth address no longer fits.
     EXPECT_EQ(FormatAddressList(addrs, 12, buf, zenk::kAddressListCapacity - 1), 7u);
     EXPECT_EQ(std::strlen(buf), 111u);
+}
+
+// The word-at-a-time search finds exactly what memchr finds, at every
+// alignment and length, for the searched byte and for its neighbours in
+// value (the borrow of the zero-byte test is where such searches go wrong).
+TEST(FindByte, AgreesWithMemchrAtEveryOffsetAndLength) {
+    std::mt19937 random(7);
+    for (unsigned char target : {'\n', '\0', '\x80', '\xff', '\x01'}) {
+        std::vector<unsigned char> data(96);
+        for (int round = 0; round < 40; ++round) {
+            const unsigned char near[] = {static_cast<unsigned char>(target - 1), target,
+                                          static_cast<unsigned char>(target + 1), 0x80, 0x7f, 0x00};
+            for (auto& byte : data) byte = random() % 3 == 0 ? near[random() % 6] : static_cast<unsigned char>(random());
+            for (std::size_t from = 0; from < 16; ++from)
+                for (std::size_t length = 0; from + length <= data.size(); ++length) {
+                    const void* expected = std::memchr(data.data() + from, target, length);
+                    ASSERT_EQ(expected, zenk::FindByte(data.data() + from, length, target))
+                        << "byte " << int(target) << " from " << from << " length " << length;
+                }
+        }
+    }
 }
 
 }  // namespace
