@@ -15,6 +15,7 @@
 #include <security.h>
 #include <sspi.h>
 #include <cstddef>
+#include <cwchar>
 #include <vector>
 #include "tls/tls_buffer.h"
 #include "tls/tls_trust_file.h"
@@ -32,6 +33,27 @@ constexpr DWORD kMaxCaFileBytes = 1024 * 1024;
 // Rounds of ISC on one buffer before we give up: a server that asks for a
 // client certificate costs one extra round.
 constexpr int kMaxHandshakeRounds = 8;
+
+// Schannel through secur32.dll, loaded from the system folder on first use.
+// Loading secur32 starts every security package of the system (under Wine
+// also a probe for NTLM's helper program): a cost every program of ours
+// paid at start, whether or not it ever opened a secure connection. The
+// library stays loaded for the life of the process.
+const SecurityFunctionTableA* Sspi() {
+    static const SecurityFunctionTableA* const table = []() -> const SecurityFunctionTableA* {
+        static const wchar_t kName[] = L"\\secur32.dll";
+        wchar_t path[MAX_PATH];
+        const UINT n = GetSystemDirectoryW(path, MAX_PATH);
+        if (n == 0 || n + std::wcslen(kName) >= MAX_PATH) return nullptr;
+        std::wcscpy(path + n, kName);
+        HMODULE dll = LoadLibraryW(path);
+        if (!dll) return nullptr;
+        auto init = reinterpret_cast<INIT_SECURITY_INTERFACE_A>(
+            reinterpret_cast<void (*)()>(GetProcAddress(dll, SECURITY_ENTRYPOINT_ANSIA)));
+        return init ? init() : nullptr;
+    }();
+    return table;
+}
 
 bool ReadWholeFile(const std::string& path, std::string& text) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -109,7 +131,7 @@ std::wstring Widen(const std::string& text) {
 void AppendToken(SecBuffer& token, std::string& out) {
     if (token.pvBuffer && token.cbBuffer > 0)
         out.append(static_cast<const char*>(token.pvBuffer), token.cbBuffer);
-    if (token.pvBuffer) FreeContextBuffer(token.pvBuffer);
+    if (token.pvBuffer) Sspi()->FreeContextBuffer(token.pvBuffer);
     token.pvBuffer = nullptr;
     token.cbBuffer = 0;
 }
@@ -150,8 +172,8 @@ struct TlsChannel::Impl {
     std::vector<char> sealed;            // one record being encrypted
 
     ~Impl() {
-        if (haveCtx) DeleteSecurityContext(&ctx);
-        if (haveCred) FreeCredentialsHandle(&cred);
+        if (haveCtx) Sspi()->DeleteSecurityContext(&ctx);
+        if (haveCred) Sspi()->FreeCredentialsHandle(&cred);
         if (engine) CertFreeCertificateChainEngine(engine);
         if (roots) CertCloseStore(roots, 0);
     }
@@ -192,7 +214,8 @@ TlsStatus TlsChannel::Start(const std::string& hostName, const std::string& caFi
     schannel.grbitEnabledProtocols = SP_PROT_TLS1_2_CLIENT;
     schannel.dwFlags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS;
     TimeStamp expiry;
-    SECURITY_STATUS st = AcquireCredentialsHandleA(nullptr, const_cast<char*>(UNISP_NAME_A),
+    if (!Sspi()) return s.Fail(TlsStatus::kNoProvider, SEC_E_SECPKG_NOT_FOUND);
+    SECURITY_STATUS st = Sspi()->AcquireCredentialsHandleA(nullptr, const_cast<char*>(UNISP_NAME_A),
                                                    SECPKG_CRED_OUTBOUND, nullptr, &schannel, nullptr,
                                                    nullptr, &s.cred, &expiry);
     if (st != SEC_E_OK) return s.Fail(TlsStatus::kNoProvider, st);
@@ -201,10 +224,10 @@ TlsStatus TlsChannel::Start(const std::string& hostName, const std::string& caFi
     SecBuffer token = {0, SECBUFFER_TOKEN, nullptr};
     SecBufferDesc outDesc = {SECBUFFER_VERSION, 1, &token};
     ULONG attrs = 0;
-    st = InitializeSecurityContextA(&s.cred, nullptr, const_cast<char*>(s.host.c_str()), kContextFlags,
+    st = Sspi()->InitializeSecurityContextA(&s.cred, nullptr, const_cast<char*>(s.host.c_str()), kContextFlags,
                                     0, 0, nullptr, 0, &s.ctx, &outDesc, &attrs, &expiry);
     if (st != SEC_I_CONTINUE_NEEDED) {
-        if (token.pvBuffer) FreeContextBuffer(token.pvBuffer);
+        if (token.pvBuffer) Sspi()->FreeContextBuffer(token.pvBuffer);
         return s.Fail(TlsStatus::kHandshakeFailed, st);
     }
     s.haveCtx = true;
@@ -246,11 +269,11 @@ TlsStatus TlsChannel::Impl::HandshakeRounds(std::string& out, std::string& plain
         SecBufferDesc outDesc = {SECBUFFER_VERSION, 1, &token};
         ULONG attrs = 0;
         TimeStamp expiry;
-        SECURITY_STATUS st = InitializeSecurityContextA(&cred, &ctx, const_cast<char*>(host.c_str()),
+        SECURITY_STATUS st = Sspi()->InitializeSecurityContextA(&cred, &ctx, const_cast<char*>(host.c_str()),
                                                         kContextFlags, 0, 0, &inDesc, 0, nullptr,
                                                         &outDesc, &attrs, &expiry);
         if (st == SEC_E_INCOMPLETE_MESSAGE) {
-            if (token.pvBuffer) FreeContextBuffer(token.pvBuffer);
+            if (token.pvBuffer) Sspi()->FreeContextBuffer(token.pvBuffer);
             return TlsStatus::kOk;  // wait for the rest of the record
         }
         // Handshake replies and, on failure, the alert that tells the server
@@ -275,7 +298,7 @@ TlsStatus TlsChannel::Impl::HandshakeRounds(std::string& out, std::string& plain
             TlsStatus checked = CheckServerCertificate();
             if (checked != TlsStatus::kOk) return checked;
             out += reply;
-            st = QueryContextAttributesA(&ctx, SECPKG_ATTR_STREAM_SIZES, &sizes);
+            st = Sspi()->QueryContextAttributesA(&ctx, SECPKG_ATTR_STREAM_SIZES, &sizes);
             if (st != SEC_E_OK) return Fail(TlsStatus::kHandshakeFailed, st);
             state = State::kOpen;
             // Application data may have come right behind the Finished message.
@@ -289,7 +312,7 @@ TlsStatus TlsChannel::Impl::HandshakeRounds(std::string& out, std::string& plain
 
 TlsStatus TlsChannel::Impl::CheckServerCertificate() {
     PCCERT_CONTEXT remote = nullptr;
-    SECURITY_STATUS st = QueryContextAttributesA(&ctx, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &remote);
+    SECURITY_STATUS st = Sspi()->QueryContextAttributesA(&ctx, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &remote);
     if (st != SEC_E_OK || !remote) return Fail(TlsStatus::kCertificateUntrusted, st);
 
     LPSTR serverAuth[] = {const_cast<LPSTR>(szOID_PKIX_KP_SERVER_AUTH)};
@@ -338,7 +361,7 @@ TlsStatus TlsChannel::Impl::DecryptRecords(std::string& plain) {
                           {0, SECBUFFER_EMPTY, nullptr},
                           {0, SECBUFFER_EMPTY, nullptr}};
         SecBufferDesc desc = {SECBUFFER_VERSION, 4, b};
-        SECURITY_STATUS st = DecryptMessage(&ctx, &desc, 0, nullptr);
+        SECURITY_STATUS st = Sspi()->DecryptMessage(&ctx, &desc, 0, nullptr);
         if (st == SEC_E_INCOMPLETE_MESSAGE) return TlsStatus::kOk;
         if (st == SEC_I_CONTEXT_EXPIRED) {  // Windows: the peer's close_notify
             state = State::kPeerClosed;
@@ -386,7 +409,7 @@ TlsStatus TlsChannel::Send(const char* data, std::size_t n, std::string& out) {
                           {s.sizes.cbTrailer, SECBUFFER_STREAM_TRAILER, base + s.sizes.cbHeader + chunk},
                           {0, SECBUFFER_EMPTY, nullptr}};
         SecBufferDesc desc = {SECBUFFER_VERSION, 4, b};
-        SECURITY_STATUS st = EncryptMessage(&s.ctx, 0, &desc, 0);
+        SECURITY_STATUS st = Sspi()->EncryptMessage(&s.ctx, 0, &desc, 0);
         if (st != SEC_E_OK) return s.Fail(TlsStatus::kProtocolError, st);
         // The trailer may come out shorter than its maximum: it follows the
         // data directly, so the record is the three lengths in a row.
@@ -405,13 +428,13 @@ TlsStatus TlsChannel::Close(std::string& out) {
     DWORD kind = SCHANNEL_SHUTDOWN;
     SecBuffer control = {sizeof(kind), SECBUFFER_TOKEN, &kind};
     SecBufferDesc controlDesc = {SECBUFFER_VERSION, 1, &control};
-    SECURITY_STATUS st = ApplyControlToken(&s.ctx, &controlDesc);
+    SECURITY_STATUS st = Sspi()->ApplyControlToken(&s.ctx, &controlDesc);
     if (st != SEC_E_OK) return s.Fail(TlsStatus::kProtocolError, st);
     SecBuffer token = {0, SECBUFFER_TOKEN, nullptr};
     SecBufferDesc outDesc = {SECBUFFER_VERSION, 1, &token};
     ULONG attrs = 0;
     TimeStamp expiry;
-    st = InitializeSecurityContextA(&s.cred, &s.ctx, const_cast<char*>(s.host.c_str()), kContextFlags, 0, 0,
+    st = Sspi()->InitializeSecurityContextA(&s.cred, &s.ctx, const_cast<char*>(s.host.c_str()), kContextFlags, 0, 0,
                                     nullptr, 0, &s.ctx, &outDesc, &attrs, &expiry);
     AppendToken(token, out);
     if (st != SEC_E_OK && st != SEC_I_CONTEXT_EXPIRED) return s.Fail(TlsStatus::kProtocolError, st);
