@@ -6,5 +6,5 @@ if(ZENK_CROSS)
   # needs it to read its own arguments in the set the user names.
   add_executable(zenkmail ${ZENKMAIL_SOURCES} ${CMAKE_SOURCE_DIR}/library/mime/charset_names.cpp)
   target_include_directories(zenkmail PRIVATE ${CMAKE_SOURCE_DIR}/library)
-  target_link_libraries(zenkmail PRIVATE zenk32_import user32 shell32)
+  target_link_libraries(zenkmail PRIVATE zenk32_import user32)
 endif()

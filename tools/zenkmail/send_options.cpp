@@ -1,10 +1,9 @@
 // zenkmail send: the command line.
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "mime/charset_names.h"
@@ -65,13 +64,32 @@ std::string WindowsPath(std::string path) {
     return path;
 }
 
+// The wide command line split into arguments. shell32.dll, which splits
+// it, is loaded from the system folder only here: loading it (and its own
+// imports) at start cost every run of zenkmail, and only a send in a named
+// character set needs it.
+LPWSTR* WideArguments(int* n) {
+    using Split = LPWSTR*(WINAPI*)(LPCWSTR, int*);
+    static const Split split = []() -> Split {
+        static const wchar_t kName[] = L"\\shell32.dll";
+        wchar_t path[MAX_PATH];
+        const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+        if (length == 0 || length + std::wcslen(kName) >= MAX_PATH) return nullptr;
+        std::wcscpy(path + length, kName);
+        HMODULE dll = LoadLibraryW(path);
+        return dll ? reinterpret_cast<Split>(reinterpret_cast<void (*)()>(GetProcAddress(dll, "CommandLineToArgvW")))
+                   : nullptr;
+    }();
+    return split ? split(GetCommandLineW(), n) : nullptr;
+}
+
 // The arguments again, from the wide command line, in codePage: the
 // subject and the paths then reach the library in the set the user named,
 // whatever the ANSI code page can hold. False when one has a character the
 // set lacks.
 bool ArgumentsIn(unsigned codePage, int argc, std::vector<std::string>* out) {
     int n = 0;
-    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &n);
+    LPWSTR* wide = WideArguments(&n);
     if (!wide) return false;
     bool ok = n >= argc;
     const bool utf8 = codePage == CP_UTF8;
