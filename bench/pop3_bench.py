@@ -5,7 +5,7 @@
 1. A Maildir of 100 messages of 100 KiB (each a text part and a base64
    attachment) is served by Dovecot on 127.0.3.20:110. `zenkmail fetch`
    (the DLL's POP3 client, Wine start-up included) and Python's poplib each
-   retrieve all 100, without deleting, alternately; the best of three runs
+   retrieve all 100, without deleting, alternately; the best of five runs
    counts. The inbox must hold every message byte for byte. Goal: at most
    2 x poplib. pop3_wine_bench's own timing of the same retrieval (from
    ZENKPOP3PullMail to the final notification) is printed beside it, to
@@ -15,7 +15,7 @@
    each and reports the process's peak working set (GetProcessMemoryInfo).
    Goal: the two peaks within 8 MiB of each other.
 
-Wine start-up time (`zenkmail fetch --help`, best of three) is printed apart.
+Wine start-up time (`zenkmail fetch --help`, best of five) is printed apart.
 The load average is printed with the figures, as the machine is shared.
 Dovecot is stopped by PID.
 """
@@ -35,7 +35,7 @@ import dovecot_peer  # noqa: E402
 import peerlib  # noqa: E402
 
 ADDRESS, MEMORY_ADDRESS, USER, PASSWORD = "127.0.3.20", "127.0.3.22", "bench", "bench"
-MESSAGES, MESSAGE_BYTES, RUNS = 100, 100 * 1024, 3
+MESSAGES, MESSAGE_BYTES, RUNS = 100, 100 * 1024, 5
 FETCH_GOAL, MEMORY_GOAL_MIB = 2.0, 8.0
 WINE = os.environ["WINE"]
 EXE, MEMORY_EXE = sys.argv[1], sys.argv[2]
