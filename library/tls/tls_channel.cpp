@@ -15,8 +15,8 @@
 #include <security.h>
 #include <sspi.h>
 #include <cstddef>
-#include <cwchar>
 #include <vector>
+#include "core/win_system_library.h"
 #include "tls/tls_buffer.h"
 #include "tls/tls_trust_file.h"
 
@@ -34,22 +34,14 @@ constexpr DWORD kMaxCaFileBytes = 1024 * 1024;
 // client certificate costs one extra round.
 constexpr int kMaxHandshakeRounds = 8;
 
-// Schannel through secur32.dll, loaded from the system folder on first use.
-// Loading secur32 starts every security package of the system (under Wine
-// also a probe for NTLM's helper program): a cost every program of ours
-// paid at start, whether or not it ever opened a secure connection. The
-// library stays loaded for the life of the process.
+// Schannel through secur32.dll, loaded on first use. Loading secur32 starts
+// every security package of the system (under Wine also a probe for NTLM's
+// helper program): a cost every program of ours paid at start, whether or
+// not it ever opened a secure connection.
 const SecurityFunctionTableA* Sspi() {
     static const SecurityFunctionTableA* const table = []() -> const SecurityFunctionTableA* {
-        static const wchar_t kName[] = L"\\secur32.dll";
-        wchar_t path[MAX_PATH];
-        const UINT n = GetSystemDirectoryW(path, MAX_PATH);
-        if (n == 0 || n + std::wcslen(kName) >= MAX_PATH) return nullptr;
-        std::wcscpy(path + n, kName);
-        HMODULE dll = LoadLibraryW(path);
-        if (!dll) return nullptr;
         auto init = reinterpret_cast<INIT_SECURITY_INTERFACE_A>(
-            reinterpret_cast<void (*)()>(GetProcAddress(dll, SECURITY_ENTRYPOINT_ANSIA)));
+            reinterpret_cast<void (*)()>(SystemProcedure(L"secur32.dll", SECURITY_ENTRYPOINT_ANSIA)));
         return init ? init() : nullptr;
     }();
     return table;

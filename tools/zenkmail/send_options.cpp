@@ -3,9 +3,9 @@
 
 #include <cstdio>
 #include <cstring>
-#include <cwchar>
 #include <vector>
 
+#include "core/win_system_library.h"
 #include "mime/charset_names.h"
 #include "send_parts.h"
 
@@ -65,21 +65,12 @@ std::string WindowsPath(std::string path) {
 }
 
 // The wide command line split into arguments. shell32.dll, which splits
-// it, is loaded from the system folder only here: loading it (and its own
-// imports) at start cost every run of zenkmail, and only a send in a named
-// character set needs it.
+// it, is loaded only here: loading it (and its own imports) at start cost
+// every run of zenkmail, and only a send in a named character set needs it.
 LPWSTR* WideArguments(int* n) {
     using Split = LPWSTR*(WINAPI*)(LPCWSTR, int*);
-    static const Split split = []() -> Split {
-        static const wchar_t kName[] = L"\\shell32.dll";
-        wchar_t path[MAX_PATH];
-        const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-        if (length == 0 || length + std::wcslen(kName) >= MAX_PATH) return nullptr;
-        std::wcscpy(path + length, kName);
-        HMODULE dll = LoadLibraryW(path);
-        return dll ? reinterpret_cast<Split>(reinterpret_cast<void (*)()>(GetProcAddress(dll, "CommandLineToArgvW")))
-                   : nullptr;
-    }();
+    static const Split split = reinterpret_cast<Split>(
+        reinterpret_cast<void (*)()>(zenk::SystemProcedure(L"shell32.dll", "CommandLineToArgvW")));
     return split ? split(GetCommandLineW(), n) : nullptr;
 }
 
