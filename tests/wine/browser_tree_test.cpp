@@ -60,7 +60,12 @@ protected:
 COLORREF PixelOfItem(HWND list, int index, int x, int y) {
     RECT r = {};
     SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
-    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    // The list belongs to the dialog's thread: RDW_UPDATENOW from here does
+    // not wait for its painting, and a pixel read mid-paint is background.
+    // The sent WM_PAINT returns once the list has painted what is invalid.
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    DWORD_PTR painted = 0;
+    SendMessageTimeoutA(list, WM_PAINT, 0, 0, SMTO_NORMAL, 5000, &painted);
     HDC dc = GetDC(list);
     COLORREF c = GetPixel(dc, r.left + x, r.top + y);
     ReleaseDC(list, dc);
