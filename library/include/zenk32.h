@@ -622,9 +622,10 @@ int                ZENKAPI ZENKMimeScanClose(void* handle);
  *  - TLS: 1.2 only (Schannel as Wine 8 has it cannot do 1.3); the server's
  *    certificate chain and its host name are always checked; revocation is
  *    not. A server asking for a client certificate gets none. Schannel's
- *    secur32.dll is loaded from the system folder on the first secure
- *    connection of the process (a program that never opens one does not
- *    load it); when it cannot be loaded the run ends with status 40.
+ *    secur32.dll and crypt32.dll are loaded from the system folder on the
+ *    first secure connection of the process (a program that never opens
+ *    one does not load them); when either cannot be loaded the run ends
+ *    with status 40.
  *  - Trust (ZENK*SetTrust): caFile null or "": the system's root store.
  *    Else a PEM file with one or more CERTIFICATE blocks, or one DER
  *    certificate: only those certificates are trusted roots (the system

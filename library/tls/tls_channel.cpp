@@ -47,6 +47,47 @@ const SecurityFunctionTableA* Sspi() {
     return table;
 }
 
+// The certificate functions of crypt32.dll, loaded with Schannel on first
+// use: crypt32 and its own imports (bcrypt, and under Wine its crypto
+// library) cost every program at start otherwise.
+struct CertificateApi {
+    decltype(&::CertAddEncodedCertificateToStore) CertAddEncodedCertificateToStore;
+    decltype(&::CertCloseStore) CertCloseStore;
+    decltype(&::CertCreateCertificateChainEngine) CertCreateCertificateChainEngine;
+    decltype(&::CertFreeCertificateChain) CertFreeCertificateChain;
+    decltype(&::CertFreeCertificateChainEngine) CertFreeCertificateChainEngine;
+    decltype(&::CertFreeCertificateContext) CertFreeCertificateContext;
+    decltype(&::CertGetCertificateChain) CertGetCertificateChain;
+    decltype(&::CertOpenStore) CertOpenStore;
+    decltype(&::CertVerifyCertificateChainPolicy) CertVerifyCertificateChainPolicy;
+    decltype(&::CryptStringToBinaryA) CryptStringToBinaryA;
+};
+
+template <class Function>
+bool Bind(Function& function, const char* name) {
+    function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(SystemProcedure(L"crypt32.dll", name)));
+    return function != nullptr;
+}
+
+// Null when crypt32 or one of its functions cannot be found.
+const CertificateApi* Crypt() {
+    static const CertificateApi* const api = []() -> const CertificateApi* {
+        static CertificateApi bound;
+        const bool complete = Bind(bound.CertAddEncodedCertificateToStore, "CertAddEncodedCertificateToStore") &&
+                              Bind(bound.CertCloseStore, "CertCloseStore") &&
+                              Bind(bound.CertCreateCertificateChainEngine, "CertCreateCertificateChainEngine") &&
+                              Bind(bound.CertFreeCertificateChain, "CertFreeCertificateChain") &&
+                              Bind(bound.CertFreeCertificateChainEngine, "CertFreeCertificateChainEngine") &&
+                              Bind(bound.CertFreeCertificateContext, "CertFreeCertificateContext") &&
+                              Bind(bound.CertGetCertificateChain, "CertGetCertificateChain") &&
+                              Bind(bound.CertOpenStore, "CertOpenStore") &&
+                              Bind(bound.CertVerifyCertificateChainPolicy, "CertVerifyCertificateChainPolicy") &&
+                              Bind(bound.CryptStringToBinaryA, "CryptStringToBinaryA");
+        return complete ? &bound : nullptr;
+    }();
+    return api;
+}
+
 bool ReadWholeFile(const std::string& path, std::string& text) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -65,14 +106,14 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
 
 bool AddPemBlock(HCERTSTORE store, std::string_view block) {
     DWORD derSize = 0;
-    if (!CryptStringToBinaryA(block.data(), static_cast<DWORD>(block.size()), CRYPT_STRING_BASE64HEADER,
+    if (!Crypt()->CryptStringToBinaryA(block.data(), static_cast<DWORD>(block.size()), CRYPT_STRING_BASE64HEADER,
                               nullptr, &derSize, nullptr, nullptr))
         return false;
     std::vector<BYTE> der(derSize);
-    if (!CryptStringToBinaryA(block.data(), static_cast<DWORD>(block.size()), CRYPT_STRING_BASE64HEADER,
+    if (!Crypt()->CryptStringToBinaryA(block.data(), static_cast<DWORD>(block.size()), CRYPT_STRING_BASE64HEADER,
                               der.data(), &derSize, nullptr, nullptr))
         return false;
-    return CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(), derSize,
+    return Crypt()->CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(), derSize,
                                             CERT_STORE_ADD_ALWAYS, nullptr) != FALSE;
 }
 
@@ -82,7 +123,7 @@ bool LoadCaFile(const std::string& path, HCERTSTORE store) {
     std::string text;
     if (!ReadWholeFile(path, text)) return false;
     if (!LooksLikePem(text)) {
-        return CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING,
+        return Crypt()->CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING,
                                                 reinterpret_cast<const BYTE*>(text.data()),
                                                 static_cast<DWORD>(text.size()),
                                                 CERT_STORE_ADD_ALWAYS, nullptr) != FALSE;
@@ -106,7 +147,7 @@ HCERTCHAINENGINE CreateExclusiveEngine(HCERTSTORE roots) {
     for (DWORD size : sizes) {
         config.cbSize = size;
         HCERTCHAINENGINE engine = nullptr;
-        if (CertCreateCertificateChainEngine(&config, &engine)) return engine;
+        if (Crypt()->CertCreateCertificateChainEngine(&config, &engine)) return engine;
     }
     return nullptr;
 }
@@ -166,8 +207,8 @@ struct TlsChannel::Impl {
     ~Impl() {
         if (haveCtx) Sspi()->DeleteSecurityContext(&ctx);
         if (haveCred) Sspi()->FreeCredentialsHandle(&cred);
-        if (engine) CertFreeCertificateChainEngine(engine);
-        if (roots) CertCloseStore(roots, 0);
+        if (engine) Crypt()->CertFreeCertificateChainEngine(engine);
+        if (roots) Crypt()->CertCloseStore(roots, 0);
     }
 
     TlsStatus Fail(TlsStatus status, long system) {
@@ -193,8 +234,9 @@ TlsStatus TlsChannel::Start(const std::string& hostName, const std::string& caFi
     if (s.state != State::kIdle) return s.state == State::kFailed ? s.failure : TlsStatus::kWrongState;
     if (hostName.empty()) return s.Fail(TlsStatus::kWrongState, 0);
     s.host = hostName;
+    if (!Sspi() || !Crypt()) return s.Fail(TlsStatus::kNoProvider, SEC_E_SECPKG_NOT_FOUND);
     if (!caFile.empty()) {
-        s.roots = CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr);
+        s.roots = Crypt()->CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr);
         if (!s.roots || !LoadCaFile(caFile, s.roots))
             return s.Fail(TlsStatus::kCaFileUnreadable, static_cast<long>(GetLastError()));
         s.engine = CreateExclusiveEngine(s.roots);
@@ -206,7 +248,6 @@ TlsStatus TlsChannel::Start(const std::string& hostName, const std::string& caFi
     schannel.grbitEnabledProtocols = SP_PROT_TLS1_2_CLIENT;
     schannel.dwFlags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS;
     TimeStamp expiry;
-    if (!Sspi()) return s.Fail(TlsStatus::kNoProvider, SEC_E_SECPKG_NOT_FOUND);
     SECURITY_STATUS st = Sspi()->AcquireCredentialsHandleA(nullptr, const_cast<char*>(UNISP_NAME_A),
                                                    SECPKG_CRED_OUTBOUND, nullptr, &schannel, nullptr,
                                                    nullptr, &s.cred, &expiry);
@@ -314,9 +355,9 @@ TlsStatus TlsChannel::Impl::CheckServerCertificate() {
     chainPara.RequestedUsage.Usage.cUsageIdentifier = 1;
     chainPara.RequestedUsage.Usage.rgpszUsageIdentifier = serverAuth;
     PCCERT_CHAIN_CONTEXT chain = nullptr;
-    BOOL built = CertGetCertificateChain(engine, remote, nullptr, remote->hCertStore, &chainPara, 0,
+    BOOL built = Crypt()->CertGetCertificateChain(engine, remote, nullptr, remote->hCertStore, &chainPara, 0,
                                          nullptr, &chain);
-    CertFreeCertificateContext(remote);
+    Crypt()->CertFreeCertificateContext(remote);
     if (!built || !chain) return Fail(TlsStatus::kCertificateUntrusted, static_cast<long>(GetLastError()));
 
     // Wine's SSL policy passes a chain that could not be completed, so the
@@ -332,8 +373,8 @@ TlsStatus TlsChannel::Impl::CheckServerCertificate() {
     policyPara.pvExtraPolicyPara = &ssl;
     CERT_CHAIN_POLICY_STATUS policy = {};
     policy.cbSize = sizeof(policy);
-    BOOL checked = CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policyPara, &policy);
-    CertFreeCertificateChain(chain);
+    BOOL checked = Crypt()->CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policyPara, &policy);
+    Crypt()->CertFreeCertificateChain(chain);
 
     if (!checked) return Fail(TlsStatus::kCertificateUntrusted, static_cast<long>(GetLastError()));
     if (chainErrors != 0) return Fail(TlsStatus::kCertificateUntrusted, static_cast<long>(chainErrors));
