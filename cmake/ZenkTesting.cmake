@@ -11,6 +11,10 @@
 #   RUNNER: a command run on Linux that starts the peers the test needs and
 #   then runs the test program; the program's path is appended last.
 #
+# zenk_add_zenkmail_test(NAME n COMMAND cmd args... [TIMEOUT s])
+#   zenkmail.exe as a user runs it: COMMAND (a peer runner, a check script)
+#   gets the Wine loader and zenkmail's path appended last; test wine.n.
+#
 # zenk_apply_wine_checks()
 #   Called once after every test is defined (tests/CMakeLists.txt): every
 #   test named wine.* runs with Wine's heap checking on and fails on a crash
@@ -60,6 +64,19 @@ function(zenk_add_wine_test)
     FAIL_REGULAR_EXPRESSION "${ZENK_CRASH_REGEX}"
     TIMEOUT ${T_TIMEOUT}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endfunction()
+
+function(zenk_add_zenkmail_test)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "COMMAND" ${ARGN})
+  if(NOT ZENK_CROSS)
+    return()
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  add_test(NAME wine.${T_NAME} COMMAND ${T_COMMAND} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:zenkmail>)
+  set_tests_properties(wine.${T_NAME} PROPERTIES
+    FAIL_REGULAR_EXPRESSION "${ZENK_CRASH_REGEX}" TIMEOUT ${T_TIMEOUT} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endfunction()
 
 function(zenk_apply_wine_checks)

@@ -9,16 +9,12 @@ zenk_add_wine_test(NAME mail_tls_test
   RUNNER /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/mail_tls_peers.py run)
 
 # zenkmail send and fetch with the secure-mail options, as a user runs them.
-if(ZENK_CROSS)
-  add_test(NAME wine.zenkmail_tls
-    COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/mail_tls_peers.py run
-            /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/zenkmail_tls_check.py
-            ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:zenkmail>)
-  set_tests_properties(wine.zenkmail_tls PROPERTIES
-    FAIL_REGULAR_EXPRESSION "${ZENK_CRASH_REGEX}" TIMEOUT 90 WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
-    RESOURCE_LOCK secure_mail_peers)
-endif()
+zenk_add_zenkmail_test(NAME zenkmail_tls TIMEOUT 90
+  COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/mail_tls_peers.py run
+          /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/zenkmail_tls_check.py)
 # Both use the same addresses.
-if(TEST wine.mail_tls_test)
-  set_tests_properties(wine.mail_tls_test PROPERTIES RESOURCE_LOCK secure_mail_peers)
-endif()
+foreach(test wine.mail_tls_test wine.zenkmail_tls)
+  if(TEST ${test})
+    set_tests_properties(${test} PROPERTIES RESOURCE_LOCK secure_mail_peers)
+  endif()
+endforeach()

@@ -7,14 +7,9 @@ zenk_add_wine_test(NAME pop3_client_test
   RUNNER /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/pop3_runner.py)
 
 # zenkmail fetch and scan as a user runs them, against the same peers.
-if(ZENK_CROSS)
-  add_test(NAME wine.zenkmail_fetch
-    COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/pop3_runner.py
-            /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/zenkmail_fetch_check.py
-            ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:zenkmail>)
-  set_tests_properties(wine.zenkmail_fetch PROPERTIES
-    FAIL_REGULAR_EXPRESSION "${ZENK_CRASH_REGEX}" TIMEOUT 120 WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-endif()
+zenk_add_zenkmail_test(NAME zenkmail_fetch
+  COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/pop3_runner.py
+          /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/zenkmail_fetch_check.py)
 
 # The session's silence limit, white-box: Pop3Session linked into the test
 # with shortened limits, against the scripted peer that stalls mid-message.

@@ -16,14 +16,9 @@ zenk_add_wine_test(NAME smtp_session_test
   RUNNER /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/smtp_runner.py)
 
 # zenkmail send as a user runs it: exit codes, output, what the server stored.
-if(ZENK_CROSS)
-  add_test(NAME wine.zenkmail_send
-    COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/smtp_runner.py
-            /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/zenkmail_send_check.py
-            ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:zenkmail>)
-  set_tests_properties(wine.zenkmail_send PROPERTIES
-    FAIL_REGULAR_EXPRESSION "${ZENK_CRASH_REGEX}" TIMEOUT 90 WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-endif()
+zenk_add_zenkmail_test(NAME zenkmail_send TIMEOUT 90
+  COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/smtp_runner.py
+          /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/peers/zenkmail_send_check.py)
 
 # The same client against a private Postfix that refuses bare line breaks
 # (tests/peers/smtp_postfix_runner.py starts it and reads its hold queue).
