@@ -47,6 +47,7 @@ bool MailSession::CreateStream(std::uint32_t chunkSize) {
         return false;
     }
     chunkSize_ = chunkSize;
+    stream_->NoticeConnectFailure(kSessionConnectFailed);
     return true;
 }
 
@@ -226,6 +227,7 @@ void MailSession::Dispatch(WPARAM code, LPARAM count) {
     case ZENK_STREAM_SEND_ERROR: events_.OnSendError(); break;
     case ZENK_STREAM_RECEIVE_ERROR: events_.OnReceiveError(); break;
     case ZENK_STREAM_CONNECTED: events_.OnConnected(); break;
+    case kSessionConnectFailed: events_.OnConnectFailed(); break;
     case ZENK_STREAM_CLOSED:
         if (tls_ && tls_->CurrentState() == tls::TlsChannel::State::kHandshaking)
             events_.OnTlsFailed(tls::TlsStatus::kHandshakeFailed);  // cut off in the handshake

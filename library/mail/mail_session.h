@@ -45,6 +45,7 @@ public:
     virtual void OnSendError() = 0;     // 15007
     virtual void OnReceiveError() = 0;  // 15008
     virtual void OnConnected() = 0;     // 15009
+    virtual void OnConnectFailed() = 0; // the connect failed; the last error says why
     virtual void OnClosed() = 0;        // 15011
     // The session's tick: the stream's last error, GetTickCount().
     virtual void OnTick(int streamLastError, std::uint32_t nowMs) = 0;
@@ -68,6 +69,7 @@ public:
     void OnSendError() override { engine_.OnSendError(); }
     void OnReceiveError() override { engine_.OnReceiveError(); }
     void OnConnected() override { engine_.OnConnected(); }
+    void OnConnectFailed() override { engine_.OnConnectFailed(); }
     void OnClosed() override { engine_.OnClosed(); }
     void OnTick(int streamLastError, std::uint32_t nowMs) override { Tick(engine_, streamLastError, nowMs); }
     bool Finished() const override { return engine_.Finished(); }

@@ -183,6 +183,14 @@ void Pop3Engine::OnClosed() {
 // Until the greeting line is whole, the connect limit runs from the first
 // tick whatever arrives; after it, the silence limit from the last tick
 // that saw a stream event.
+bool Pop3Engine::Connecting() const {
+    return state_ == Pop3State::kGreeting || (state_ == Pop3State::kTlsHandshake && !greeted_);
+}
+
+void Pop3Engine::OnConnectFailed() {
+    if (Running() && Connecting()) EndRun(kPop3ConnectFailed);
+}
+
 void Pop3Engine::OnTick(int streamLastError, std::uint32_t nowMs) {
     if (!Running()) return;
     if (!clockRunning_) {
@@ -194,7 +202,7 @@ void Pop3Engine::OnTick(int streamLastError, std::uint32_t nowMs) {
         quietSinceMs_ = nowMs;
     }
     const bool handshaking = state_ == Pop3State::kTlsHandshake;
-    if (state_ == Pop3State::kGreeting || (handshaking && !greeted_)) {
+    if (Connecting()) {
         if (streamLastError != 0) EndRun(kPop3ConnectFailed);
         else if (nowMs - startedMs_ >= connectLimitMs_) EndRun(handshaking ? int{kSecureHandshakeFailed} : int{kPop3ConnectFailed});
     } else if (nowMs - quietSinceMs_ >= silenceLimitMs_) {

@@ -192,9 +192,13 @@ public:
     void OnReceiveError() { if (!finished_) Abort(kPop3ReceiveFailed); }
     void OnConnected();
     void OnClosed();
+    // The connection could not be made: the run ends with kPop3ConnectFailed
+    // unless it is past the greeting (then it is stale and ignored).
+    void OnConnectFailed();
     // The clock, a few times a second while the run is active: nowMs from a
     // millisecond counter that may wrap, and the stream's last error (a
-    // connection that failed after it was requested shows only there).
+    // connection that failed after it was requested shows there too, should
+    // its notice be lost).
     void OnTick(int streamLastError, std::uint32_t nowMs);
 
     int MessageCount() const { return count_; }
@@ -203,6 +207,9 @@ public:
     bool Finished() const { return finished_; }
     bool Started() const { return started_; }
     bool Running() const { return started_ && !finished_; }
+    // Waiting for the connection and the greeting (for port 995, the TLS
+    // handshake before the greeting).
+    bool Connecting() const;
     // "COMMAND: reply" for the first reply of this run that refused a
     // command ("greeting" for the greeting, "PASS" without its argument);
     // empty while nothing has been refused.

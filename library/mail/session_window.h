@@ -27,6 +27,10 @@ struct SessionWindowClass {
 };
 
 constexpr UINT kSessionStreamMessage = 1025;  // stream events to the session window
+// Beside the ZENK_STREAM_* codes, the session's stream posts this when its
+// connect fails (lParam: the WinSock code), so a refused connection ends the
+// run at once rather than at the next tick.
+constexpr WPARAM kSessionConnectFailed = 15100;
 
 // Registers the class if needed and creates the hidden window for client:
 // class style 3, white background, overlapped-window style, no parent.

@@ -230,6 +230,10 @@ void SmtpEngine::OnClosed() {
     Finish();
 }
 
+void SmtpEngine::OnConnectFailed() {
+    if (Running() && !connected_) EndRun(kSmtpConnectFailed);
+}
+
 void SmtpEngine::OnSecond(int streamLastError) {
     if (!Running()) return;
     ++idleSeconds_;

@@ -104,8 +104,12 @@ public:
     void OnReceiveError();  // 15008
     void OnConnected();     // 15009
     void OnClosed();        // 15011
+    // The connection could not be made: before it is up, the run ends with
+    // kSmtpConnectFailed; afterwards the notice is stale and ignored.
+    void OnConnectFailed();
     // Called about once a second while the run is active, with the
-    // stream's last error (a recorded connection failure shows there).
+    // stream's last error (a recorded connection failure shows there too,
+    // should its notice be lost).
     void OnSecond(int streamLastError);
 
     // How the connection is secured (before SendMail; kNone by default).

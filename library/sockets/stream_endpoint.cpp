@@ -136,8 +136,13 @@ void StreamEndpoint::OnSocketEvent(SOCKET socket, LPARAM selectReply) {
     TraceEvent(trace::kStream, socket, selectReply);
     // A connection that is reset or aborted arrives as FD_CLOSE with an
     // error word: the owner still hears 15011, with the code in the last
-    // error. Any other event with an error is not handled.
-    if (TakeEventError(selectReply) && WSAGETSELECTEVENT(selectReply) != FD_CLOSE) return;
+    // error. Any other event with an error is not handled, except that an
+    // owner inside the library may have asked to hear of a failed connect.
+    if (TakeEventError(selectReply) && WSAGETSELECTEVENT(selectReply) != FD_CLOSE) {
+        if (WSAGETSELECTEVENT(selectReply) == FD_CONNECT && connectFailureCode_ != 0)
+            owner_.Post(connectFailureCode_, lastError_);
+        return;
+    }
     switch (WSAGETSELECTEVENT(selectReply)) {
     case FD_READ: OnReadable(); break;
     case FD_WRITE: SendStep(); break;

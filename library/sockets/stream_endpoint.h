@@ -13,7 +13,8 @@
 //     //   15009 connected; 15005 received (lParam = chunk length): call
 //     //   stream->Read(buffer, stream->BufferSize()) once per 15005;
 //     //   15006 one Write() fully sent; 15007 send failed; 15008 receive
-//     //   failed; 15011 the peer closed. A failed connect posts nothing.
+//     //   failed; 15011 the peer closed. A failed connect posts nothing,
+//     //   unless asked for with NoticeConnectFailure (below).
 //     stream->Write(line, length);    // 0 = queued (cut to BufferSize() bytes)
 //     stream->Close();                // or just delete: the destructor closes
 //     delete stream;
@@ -61,6 +62,13 @@ public:
 
     void OnSocketEvent(SOCKET socket, LPARAM selectReply) override;
 
+    // For owners inside the library only: a connect that fails is then
+    // posted as `code` (lParam: the WinSock code), so the owner need not
+    // poll the last error to learn of it. The code must not be one of the
+    // ZENK_STREAM_* codes. Endpoints made through the exports never set it,
+    // so their owners hear nothing of a failed connect.
+    void NoticeConnectFailure(WPARAM code) { connectFailureCode_ = code; }
+
 private:
     // Connects to the host and a port in network order.
     int Connect(const char* host, u_short networkPort);
@@ -90,6 +98,7 @@ private:
     static constexpr std::uint32_t kReceiveDrainLimit = 4u << 20;
 
     SendProgress progress_;  // the head chunk, across partial sends
+    WPARAM connectFailureCode_ = 0;  // 0: a failed connect posts nothing
 };
 
 }  // namespace zenk

@@ -480,7 +480,8 @@ TEST(Pop3Engine, StartStepsFailInOrderAndMayBeRetried) {
 }
 
 // Until the greeting line is whole the connect limit runs from the first
-// tick, whatever arrives; a failure recorded by the stream ends it at once.
+// tick, whatever arrives; a failed connect ends it at once, by its notice or
+// at the next tick through the last error.
 TEST(Pop3Engine, ConnectLimitRunsUntilTheGreetingIsWhole) {
     for (const char* sent : {"", "+OK", "+OK ready\r"}) {
         Session waiting;  // the default limit: 30 s
@@ -496,10 +497,14 @@ TEST(Pop3Engine, ConnectLimitRunsUntilTheGreetingIsWhole) {
     refused.engine.OnTick(0, 5);
     refused.engine.OnTick(10061, 205);
     EXPECT_EQ(refused.port.log, (Log{"! connected", "! connect-failed", "close", "! end", "disconnect"}));
+    Session noticed;  // the stream's notice of the failure: no tick needed
+    noticed.engine.OnConnectFailed();
+    EXPECT_EQ(noticed.port.log, (Log{"! connected", "! connect-failed", "close", "! end", "disconnect"}));
     Session greeted;
     greeted.engine.OnTick(0, 0);
     greeted.Chunk("+OK ready\r\n");
     greeted.engine.OnTick(10061, 40000);  // the last error no longer matters
+    greeted.engine.OnConnectFailed();     // nor does a stale notice
     EXPECT_FALSE(greeted.engine.Finished());
     EXPECT_EQ(greeted.Commands(), (Log{"> USER bob"}));
 }

@@ -537,7 +537,7 @@ TEST(SmtpFailures, ServerClosingMidwayEndsTheRun) {
     EXPECT_EQ(s.link.posts.size(), 3u);
 }
 
-TEST(SmtpTimers, RecordedConnectionFailureEndsWithinASecond) {
+TEST(SmtpTimers, ConnectionFailureEndsAtItsNoticeOrWithinASecond) {
     Session s(kOneMessage);
     s.engine.SendMail("h");
     s.engine.OnSecond(0);
@@ -547,6 +547,16 @@ TEST(SmtpTimers, RecordedConnectionFailureEndsWithinASecond) {
     EXPECT_FALSE(s.link.streamOpen);
     s.engine.OnConnected();  // nothing moves a finished run
     EXPECT_EQ(s.link.posts.size(), 2u);
+
+    Session noticed(kOneMessage);  // the stream's notice of the failure: no tick needed
+    noticed.engine.SendMail("h");
+    noticed.engine.OnConnectFailed();
+    EXPECT_EQ(noticed.link.posts, (Posts{{kSmtpConnectFailed, 0}, {kSmtpDone, 0}}));
+    Session up(kOneMessage);  // once connected, a notice is stale
+    up.engine.SendMail("h");
+    up.engine.OnConnected();
+    up.engine.OnConnectFailed();
+    EXPECT_TRUE(up.engine.Running());
 }
 
 TEST(SmtpTimers, ConnectionAndSilenceLimits) {
