@@ -25,7 +25,7 @@ public:
     static constexpr std::size_t kInboxPathCapacity = 256;     // 255 characters
     static constexpr std::uint32_t kChunkSize = 256 * 1024;    // one received chunk
     static constexpr std::size_t kInboxBufferSize = 256 * 1024;
-    static constexpr UINT kTickMs = 200;  // a refused connection shows within this
+    static constexpr UINT kTickMs = 200;  // the time limits are checked this often
 
     // inboxPath: copied when it has at most 255 characters; a longer (or
     // null) path makes every retrieval fail with status 6.
