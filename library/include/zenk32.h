@@ -296,7 +296,8 @@ int  ZENKAPI ZENKSMTPClose(void* handle);
  *    number; the session goes on with the message's next recipient. When
  *    every recipient of a message is refused the run ends with 5 and 0.
  *  - A connection that fails (refused, unreachable) ends the run with 4 and
- *    0 within about a second; one that is not established within 20 s, too.
+ *    0 as soon as WinSock reports it; one that is not established within
+ *    20 s, too.
  *    A server that stays silent for 60 s while the session waits for it
  *    ends the run with 2 and 0; so does nothing: the connection is closed.
  *  - A server that closes the connection before the end: 12, then 0.
@@ -373,9 +374,9 @@ int  ZENKAPI ZENKSMTPClose(void* handle);
  *  - ZENKPOP3NumMail gives -1 until the server has reported the count.
  *  - An inbox path of 256 characters or more is not taken: retrieval then
  *    fails with status 6.
- *  - A connection that fails after it was requested (noticed within about
- *    0.2 s), or a server whose greeting line is not complete within 30 s,
- *    gives status 4 and the end (0).
+ *  - A connection that fails after it was requested (noticed as soon as
+ *    WinSock reports it), or a server whose greeting line is not complete
+ *    within 30 s, gives status 4 and the end (0).
  *  - After the greeting, a server that sends nothing for 60 s while the
  *    session waits for it (also in the middle of a message) ends the run
  *    with 2 and 0: the connection is dropped without QUIT, so the server
