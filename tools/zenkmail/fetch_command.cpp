@@ -83,7 +83,7 @@ int FetchCommand(int argc, char** argv) {
         else if (!std::strcmp(a, "--password") && hasValue) password = argv[++i];
         else if (!std::strcmp(a, "--inbox") && hasValue) inbox = argv[++i];
         else {
-            std::fprintf(stderr, "zenkmail fetch: unknown or incomplete option '%s'\n", a);
+            PrintError("zenkmail fetch: unknown or incomplete option '%s'\n", a);
             FetchUsage(stderr);
             return 2;
         }
@@ -94,27 +94,27 @@ int FetchCommand(int argc, char** argv) {
         if (!secure.password.empty()) password = secure.password.c_str();
     }
     if (!server || !user || !password || (!inbox && !checkOnly)) {
-        std::fprintf(stderr, "zenkmail fetch: --server, --user, a password and --inbox are required\n");
+        PrintError("zenkmail fetch: --server, --user, a password and --inbox are required\n");
         FetchUsage(stderr);
         return 2;
     }
     if (verbose) ShowProtocolExchange("pop3");
     ZENKInit();
     if (!ZENKStartWinSock(0x0101)) {
-        std::fprintf(stderr, "zenkmail fetch: WinSock cannot be started\n");
+        PrintError("zenkmail fetch: WinSock cannot be started\n");
         return 3;
     }
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the notifications' queue
     void* session = nullptr;
     if (ZENKPOP3StartThread(GetCurrentThreadId(), kNotify, inbox ? inbox : "", &session) != 0) {
-        std::fprintf(stderr, "zenkmail fetch: no memory for a POP3 session\n");
+        PrintError("zenkmail fetch: no memory for a POP3 session\n");
         return 3;
     }
     const int port = PortFor(secure, 110, 995);
     if (ZENKPOP3SetPort(session, port) != 0 || ZENKPOP3SetSecurity(session, secure.security) != 0 ||
         ZENKPOP3SetTrust(session, secure.caFile.c_str(), secure.certName.c_str()) != 0) {
-        std::fprintf(stderr, "zenkmail fetch: the library refused --port, --cafile or --tls-name\n");
+        PrintError("zenkmail fetch: the library refused --port, --cafile or --tls-name\n");
         ZENKPOP3Close(session);
         return 2;
     }
@@ -155,13 +155,13 @@ int FetchCommand(int argc, char** argv) {
                     std::fflush(stdout);  // the complaint comes after the lines before it
                     if (!failure) failure = status;
                     if (ZENKPOP3LastRefusal(session, refusal, sizeof refusal) == 0)
-                        std::fprintf(stderr, "zenkmail fetch: server refused %s (status %d)\n", refusal, status);
+                        PrintError("zenkmail fetch: server refused %s (status %d)\n", refusal, status);
                     else
-                        std::fprintf(stderr, "zenkmail fetch: %s (status %d)\n", FailureText(status), status);
+                        PrintError("zenkmail fetch: %s (status %d)\n", FailureText(status), status);
                 } else if (const char* text = FailureText(status)) {
                     if (!failure) failure = status;
                     std::fflush(stdout);
-                    std::fprintf(stderr, "zenkmail fetch: %s (status %d)\n", text, status);
+                    PrintError("zenkmail fetch: %s (status %d)\n", text, status);
                 }
                 continue;
             }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "print.h"
 #include "zenkmail_send.h"
 #include "zenkmail_pop3.h"
 
@@ -49,7 +50,7 @@ int main(int argc, char** argv) {
     }
     for (const auto& s : kSubcommands)
         if (!std::strcmp(argv[1], s.name)) return s.run(argc - 2, argv + 2);
-    std::fprintf(stderr, "zenkmail: unknown subcommand '%s'\n", argv[1]);
+    PrintError("zenkmail: unknown subcommand '%s'\n", argv[1]);
     Usage(stderr);
     return 2;
 }

@@ -88,33 +88,33 @@ int ScanCommand(int argc, char** argv) {
         else if (!std::strcmp(a, "--attachments") && i + 1 < argc) dir = argv[++i];
         else if (!std::strcmp(a, "--charset") && i + 1 < argc) charset = argv[++i];
         else {
-            std::fprintf(stderr, "zenkmail scan: unknown or incomplete option '%s'\n", a);
+            PrintError("zenkmail scan: unknown or incomplete option '%s'\n", a);
             ScanUsage(stderr);
             return 2;
         }
     }
     if (!inbox) {
-        std::fprintf(stderr, "zenkmail scan: --inbox is required\n");
+        PrintError("zenkmail scan: --inbox is required\n");
         ScanUsage(stderr);
         return 2;
     }
     if (std::strlen(dir) >= 160) {
-        std::fprintf(stderr, "zenkmail scan: the attachment folder name is too long (at most 159)\n");
+        PrintError("zenkmail scan: the attachment folder name is too long (at most 159)\n");
         return 2;
     }
     if (GetFileAttributesA(inbox) == INVALID_FILE_ATTRIBUTES) {
-        std::fprintf(stderr, "zenkmail scan: cannot find the inbox file %s\n", inbox);
+        PrintError("zenkmail scan: cannot find the inbox file %s\n", inbox);
         return 1;
     }
     ZENKInit();
     void* scanner = nullptr;
     if (ZENKMimeScanStart(inbox, dir, &scanner) != 0) {
-        std::fprintf(stderr, "zenkmail scan: no memory for a scanner\n");
+        PrintError("zenkmail scan: no memory for a scanner\n");
         return 1;
     }
     const zenk::CharsetInfo* set = charset ? zenk::FindCharset(charset) : nullptr;
     if (charset && ZENKMimeScanSetCharset(scanner, charset) != 0) {
-        std::fprintf(stderr, "zenkmail scan: unknown character set '%s'\n", charset);
+        PrintError("zenkmail scan: unknown character set '%s'\n", charset);
         ZENKMimeScanClose(scanner);
         return 2;
     }
@@ -134,13 +134,13 @@ int ScanCommand(int argc, char** argv) {
         }
         ++bad;
         std::fflush(stdout);  // the listing so far comes before the complaint
-        std::fprintf(stderr, "zenkmail scan: message %d cannot be read (an attachment file cannot be written,"
+        PrintError("zenkmail scan: message %d cannot be read (an attachment file cannot be written,"
                              " or no memory); its files are removed\n", number);
     }
     int status = 0;
     if (bad) {
         std::fflush(stdout);
-        std::fprintf(stderr, "zenkmail scan: %d of %d message(s) cannot be read\n", bad, count);
+        PrintError("zenkmail scan: %d of %d message(s) cannot be read\n", bad, count);
         status = kExitBadMessages;
     }
     ZENKMimeScanClose(scanner);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "print.h"
 #include "zenk32.h"
 
 const char kSecureUsage[] =
@@ -27,7 +28,7 @@ int TakeSecureOption(const char* command, int argc, char** argv, int& i, SecureO
                         !std::strcmp(a, "--tls-name");
     if (!valued) return 0;
     if (i + 1 >= argc) {
-        std::fprintf(stderr, "zenkmail %s: missing value after %s\n", command, a);
+        PrintError("zenkmail %s: missing value after %s\n", command, a);
         return -1;
     }
     const char* v = argv[++i];
@@ -35,7 +36,7 @@ int TakeSecureOption(const char* command, int argc, char** argv, int& i, SecureO
         char* end = nullptr;
         const long port = std::strtol(v, &end, 10);
         if (!*v || *end || port < 1 || port > 65535) {
-            std::fprintf(stderr, "zenkmail %s: --port takes 1 to 65535, not '%s'\n", command, v);
+            PrintError("zenkmail %s: --port takes 1 to 65535, not '%s'\n", command, v);
             return -1;
         }
         o.port = static_cast<int>(port);
@@ -61,7 +62,7 @@ bool ReadPassword(const char* command, SecureOptions& o, bool required) {
         const bool read = file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &got, nullptr);
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
         if (!read) {
-            std::fprintf(stderr, "zenkmail %s: cannot read the password file '%s'\n", command, o.passwordFile.c_str());
+            PrintError("zenkmail %s: cannot read the password file '%s'\n", command, o.passwordFile.c_str());
             return false;
         }
         DWORD n = 0;
@@ -72,7 +73,7 @@ bool ReadPassword(const char* command, SecureOptions& o, bool required) {
         o.password = env;
     }
     if (required && o.password.empty()) {
-        std::fprintf(stderr, "zenkmail %s: no password: give --password-file or set ZENKMAIL_PASSWORD\n", command);
+        PrintError("zenkmail %s: no password: give --password-file or set ZENKMAIL_PASSWORD\n", command);
         return false;
     }
     return true;

@@ -27,7 +27,7 @@ int SendCommand(int argc, char** argv) {
     if (options.verbose) ShowProtocolExchange("smtp");
     ZENKInit();
     if (!ZENKStartWinSock(0x0101)) {
-        std::fprintf(stderr, "zenkmail send: WinSock cannot be started\n");
+        PrintError("zenkmail send: WinSock cannot be started\n");
         return 3;
     }
     bool temporary = options.outbox.empty();
@@ -46,7 +46,7 @@ int SendCommand(int argc, char** argv) {
     ZENKEndWinSock();
     if (r.failure == -1) return 3;
     if (r.failure || r.accepted == 0) {
-        std::fprintf(stderr, "zenkmail send: the message was not delivered\n");
+        PrintError("zenkmail send: the message was not delivered\n");
         return 1;
     }
     if (r.refused) {

@@ -4,13 +4,14 @@
 #include <cstdio>
 
 #include "send_parts.h"
+#include "print.h"
 #include "zenk32.h"
 
 namespace {
 
 bool Check(int result, const char* what, const std::string& value) {
     if (result == 0) return true;
-    std::fprintf(stderr, "zenkmail send: the composer refused %s '%s' (result %d)\n", what, value.c_str(), result);
+    PrintError("zenkmail send: the composer refused %s '%s' (result %d)\n", what, value.c_str(), result);
     return false;
 }
 
@@ -18,7 +19,7 @@ bool Check(int result, const char* what, const std::string& value) {
 bool AddText(void* composer, const std::string& path, unsigned codePage) {
     HANDLE file = OpenPath(path, codePage, FILE_SHARE_READ);
     if (file == INVALID_HANDLE_VALUE) {
-        std::fprintf(stderr, "zenkmail send: cannot read text file '%s'\n", path.c_str());
+        PrintError("zenkmail send: cannot read text file '%s'\n", path.c_str());
         return false;
     }
     char block[4096];
@@ -26,7 +27,7 @@ bool AddText(void* composer, const std::string& path, unsigned codePage) {
     bool ok = true;
     while (ok && ReadFile(file, block, sizeof block, &got, nullptr) && got > 0) {
         if (ZENKMimePrepData(composer, block, static_cast<int>(got)) != 0) {
-            std::fprintf(stderr,
+            PrintError(
                          "zenkmail send: the text of '%s' cannot be stored (a line longer than 998\n"
                          "  characters, or the scratch file ZENKMIME.QDF is in use in this folder)\n",
                          path.c_str());
@@ -65,14 +66,14 @@ bool ComposeOutbox(const SendOptions& o, const std::string& outbox) {
         // The attachments were readable when the options were checked; one
         // may have gone or been locked since.
         if (const std::string* bad = UnreadableAttachment(o))
-            std::fprintf(stderr, "zenkmail send: cannot read attachment '%s' (error %lu)\n", bad->c_str(),
+            PrintError("zenkmail send: cannot read attachment '%s' (error %lu)\n", bad->c_str(),
                          GetLastError());
         else
-            std::fprintf(stderr, "zenkmail send: the outbox file '%s' cannot be written\n", outbox.c_str());
+            PrintError("zenkmail send: the outbox file '%s' cannot be written\n", outbox.c_str());
         ok = false;
     }
     if (ZENKMimePrepFinish(composer) != 0 && ok) {
-        std::fprintf(stderr, "zenkmail send: the outbox file '%s' cannot be written\n", outbox.c_str());
+        PrintError("zenkmail send: the outbox file '%s' cannot be written\n", outbox.c_str());
         ok = false;
     }
     return ok;

@@ -84,7 +84,7 @@ LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     if (loop && message == WM_TIMER && wParam == kProgressTimer) {
         DWORD ms = GetTickCount() - loop->start;
         if (ms >= kProgressAfterMs) {
-            std::fprintf(stderr, "\r  ... delivering, %lu s", static_cast<unsigned long>(ms / 1000));
+            PrintError("\r  ... delivering, %lu s", static_cast<unsigned long>(ms / 1000));
             std::fflush(stderr);
             loop->progressShown = true;
         }
@@ -113,7 +113,7 @@ bool ApplySecure(void* session, const SecureOptions& o, int port) {
     else if (ZENKSMTPSetTrust(session, o.caFile.c_str(), o.certName.c_str()) != 0) refused = "--cafile or --tls-name";
     else if (!o.user.empty() && ZENKSMTPSetLogin(session, o.user.c_str(), o.password.c_str(), 0) != 0)
         refused = "user name or password (at most 255 characters each, no line breaks)";
-    if (refused) std::fprintf(stderr, "zenkmail send: the library refused the %s\n", refused);
+    if (refused) PrintError("zenkmail send: the library refused the %s\n", refused);
     return !refused;
 }
 
@@ -130,13 +130,13 @@ DeliveryResult Deliver(const std::string& server, const std::string& outbox, int
     loop.messages = messages;
     HWND window = CreateNotifyWindow(&loop);
     if (!window) {
-        std::fprintf(stderr, "zenkmail send: cannot create a window for the notifications\n");
+        PrintError("zenkmail send: cannot create a window for the notifications\n");
         loop.result.failure = -1;
         return loop.result;
     }
     void* session = nullptr;
     if (ZENKSMTPStartWindow(window, kNotify, outbox.c_str(), &session) != 0) {
-        std::fprintf(stderr, "zenkmail send: no memory for an SMTP session\n");
+        PrintError("zenkmail send: no memory for an SMTP session\n");
         DestroyWindow(window);
         loop.result.failure = -1;
         return loop.result;

@@ -7,6 +7,7 @@
 
 #include "core/win_system_library.h"
 #include "mime/charset_names.h"
+#include "print.h"
 #include "send_parts.h"
 
 namespace {
@@ -41,7 +42,7 @@ void SendUsage(FILE* out) {
 }
 
 int UsageError(const char* text, const char* arg = nullptr) {
-    std::fprintf(stderr, "zenkmail send: %s%s%s\n", text, arg ? " " : "", arg ? arg : "");
+    PrintError("zenkmail send: %s%s%s\n", text, arg ? " " : "", arg ? arg : "");
     SendUsage(stderr);
     return 2;
 }
@@ -51,7 +52,7 @@ int UsageError(const char* text, const char* arg = nullptr) {
 bool CheckReadable(const std::string& path, unsigned codePage, const char* what) {
     HANDLE h = OpenPath(path, codePage, FILE_SHARE_READ);
     if (h == INVALID_HANDLE_VALUE) {
-        std::fprintf(stderr, "zenkmail send: cannot read %s '%s' (error %lu)\n", what, path.c_str(), GetLastError());
+        PrintError("zenkmail send: cannot read %s '%s' (error %lu)\n", what, path.c_str(), GetLastError());
         return false;
     }
     CloseHandle(h);
@@ -91,7 +92,7 @@ bool ArgumentsIn(unsigned codePage, int argc, std::vector<std::string>* out) {
                                             sizeof text, nullptr, utf8 ? nullptr : &lost);
         ok = got > 0 && !lost;
         if (ok) out->push_back(text);
-        else std::fprintf(stderr, "zenkmail send: argument %d has a character the character set lacks\n", i);
+        else PrintError("zenkmail send: argument %d has a character the character set lacks\n", i);
     }
     LocalFree(wide);
     return ok;
