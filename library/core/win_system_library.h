@@ -9,17 +9,23 @@
 
 namespace zenk {
 
-// A procedure of a system DLL (dllName like L"secur32.dll"), loading the
-// DLL on the way; null when either cannot be found. The DLL stays loaded
-// for the life of the process.
-inline FARPROC SystemProcedure(const wchar_t* dllName, const char* procedure) {
+// A system DLL (dllName like L"secur32.dll"), loaded from the system
+// folder; null when it cannot be found. It stays loaded for the life of
+// the process.
+inline HMODULE SystemLibrary(const wchar_t* dllName) {
     wchar_t path[MAX_PATH];
     const UINT length = GetSystemDirectoryW(path, MAX_PATH);
     const std::size_t name = std::wcslen(dllName);
     if (length == 0 || length + 1 + name >= MAX_PATH) return nullptr;
     path[length] = L'\\';
     std::wmemcpy(path + length + 1, dllName, name + 1);
-    HMODULE dll = LoadLibraryW(path);
+    return LoadLibraryW(path);
+}
+
+// A procedure of a system DLL, loading the DLL on the way (as above); null
+// when either cannot be found.
+inline FARPROC SystemProcedure(const wchar_t* dllName, const char* procedure) {
+    HMODULE dll = SystemLibrary(dllName);
     return dll ? GetProcAddress(dll, procedure) : nullptr;
 }
 

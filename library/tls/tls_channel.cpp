@@ -64,8 +64,8 @@ struct CertificateApi {
 };
 
 template <class Function>
-bool Bind(Function& function, const char* name) {
-    function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(SystemProcedure(L"crypt32.dll", name)));
+bool Bind(HMODULE dll, Function& function, const char* name) {
+    function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(dll, name)));
     return function != nullptr;
 }
 
@@ -73,16 +73,18 @@ bool Bind(Function& function, const char* name) {
 const CertificateApi* Crypt() {
     static const CertificateApi* const api = []() -> const CertificateApi* {
         static CertificateApi bound;
-        const bool complete = Bind(bound.CertAddEncodedCertificateToStore, "CertAddEncodedCertificateToStore") &&
-                              Bind(bound.CertCloseStore, "CertCloseStore") &&
-                              Bind(bound.CertCreateCertificateChainEngine, "CertCreateCertificateChainEngine") &&
-                              Bind(bound.CertFreeCertificateChain, "CertFreeCertificateChain") &&
-                              Bind(bound.CertFreeCertificateChainEngine, "CertFreeCertificateChainEngine") &&
-                              Bind(bound.CertFreeCertificateContext, "CertFreeCertificateContext") &&
-                              Bind(bound.CertGetCertificateChain, "CertGetCertificateChain") &&
-                              Bind(bound.CertOpenStore, "CertOpenStore") &&
-                              Bind(bound.CertVerifyCertificateChainPolicy, "CertVerifyCertificateChainPolicy") &&
-                              Bind(bound.CryptStringToBinaryA, "CryptStringToBinaryA");
+        const HMODULE dll = SystemLibrary(L"crypt32.dll");
+        const bool complete =
+            dll && Bind(dll, bound.CertAddEncodedCertificateToStore, "CertAddEncodedCertificateToStore") &&
+            Bind(dll, bound.CertCloseStore, "CertCloseStore") &&
+            Bind(dll, bound.CertCreateCertificateChainEngine, "CertCreateCertificateChainEngine") &&
+            Bind(dll, bound.CertFreeCertificateChain, "CertFreeCertificateChain") &&
+            Bind(dll, bound.CertFreeCertificateChainEngine, "CertFreeCertificateChainEngine") &&
+            Bind(dll, bound.CertFreeCertificateContext, "CertFreeCertificateContext") &&
+            Bind(dll, bound.CertGetCertificateChain, "CertGetCertificateChain") &&
+            Bind(dll, bound.CertOpenStore, "CertOpenStore") &&
+            Bind(dll, bound.CertVerifyCertificateChainPolicy, "CertVerifyCertificateChainPolicy") &&
+            Bind(dll, bound.CryptStringToBinaryA, "CryptStringToBinaryA");
         return complete ? &bound : nullptr;
     }();
     return api;
@@ -107,14 +109,14 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
 bool AddPemBlock(HCERTSTORE store, std::string_view block) {
     DWORD derSize = 0;
     if (!Crypt()->CryptStringToBinaryA(block.data(), static_cast<DWORD>(block.size()), CRYPT_STRING_BASE64HEADER,
-                              nullptr, &derSize, nullptr, nullptr))
+                                       nullptr, &derSize, nullptr, nullptr))
         return false;
     std::vector<BYTE> der(derSize);
     if (!Crypt()->CryptStringToBinaryA(block.data(), static_cast<DWORD>(block.size()), CRYPT_STRING_BASE64HEADER,
-                              der.data(), &derSize, nullptr, nullptr))
+                                       der.data(), &derSize, nullptr, nullptr))
         return false;
     return Crypt()->CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(), derSize,
-                                            CERT_STORE_ADD_ALWAYS, nullptr) != FALSE;
+                                                     CERT_STORE_ADD_ALWAYS, nullptr) != FALSE;
 }
 
 // Fills store with the certificates of a PEM or DER file; false when the
@@ -124,9 +126,9 @@ bool LoadCaFile(const std::string& path, HCERTSTORE store) {
     if (!ReadWholeFile(path, text)) return false;
     if (!LooksLikePem(text)) {
         return Crypt()->CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING,
-                                                reinterpret_cast<const BYTE*>(text.data()),
-                                                static_cast<DWORD>(text.size()),
-                                                CERT_STORE_ADD_ALWAYS, nullptr) != FALSE;
+                                                         reinterpret_cast<const BYTE*>(text.data()),
+                                                         static_cast<DWORD>(text.size()),
+                                                         CERT_STORE_ADD_ALWAYS, nullptr) != FALSE;
     }
     bool any = false;
     for (std::string_view block : PemCertificateBlocks(text)) {
@@ -249,8 +251,8 @@ TlsStatus TlsChannel::Start(const std::string& hostName, const std::string& caFi
     schannel.dwFlags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS;
     TimeStamp expiry;
     SECURITY_STATUS st = Sspi()->AcquireCredentialsHandleA(nullptr, const_cast<char*>(UNISP_NAME_A),
-                                                   SECPKG_CRED_OUTBOUND, nullptr, &schannel, nullptr,
-                                                   nullptr, &s.cred, &expiry);
+                                                           SECPKG_CRED_OUTBOUND, nullptr, &schannel, nullptr,
+                                                           nullptr, &s.cred, &expiry);
     if (st != SEC_E_OK) return s.Fail(TlsStatus::kNoProvider, st);
     s.haveCred = true;
 
@@ -258,7 +260,7 @@ TlsStatus TlsChannel::Start(const std::string& hostName, const std::string& caFi
     SecBufferDesc outDesc = {SECBUFFER_VERSION, 1, &token};
     ULONG attrs = 0;
     st = Sspi()->InitializeSecurityContextA(&s.cred, nullptr, const_cast<char*>(s.host.c_str()), kContextFlags,
-                                    0, 0, nullptr, 0, &s.ctx, &outDesc, &attrs, &expiry);
+                                            0, 0, nullptr, 0, &s.ctx, &outDesc, &attrs, &expiry);
     if (st != SEC_I_CONTINUE_NEEDED) {
         if (token.pvBuffer) Sspi()->FreeContextBuffer(token.pvBuffer);
         return s.Fail(TlsStatus::kHandshakeFailed, st);
@@ -303,8 +305,8 @@ TlsStatus TlsChannel::Impl::HandshakeRounds(std::string& out, std::string& plain
         ULONG attrs = 0;
         TimeStamp expiry;
         SECURITY_STATUS st = Sspi()->InitializeSecurityContextA(&cred, &ctx, const_cast<char*>(host.c_str()),
-                                                        kContextFlags, 0, 0, &inDesc, 0, nullptr,
-                                                        &outDesc, &attrs, &expiry);
+                                                                kContextFlags, 0, 0, &inDesc, 0, nullptr,
+                                                                &outDesc, &attrs, &expiry);
         if (st == SEC_E_INCOMPLETE_MESSAGE) {
             if (token.pvBuffer) Sspi()->FreeContextBuffer(token.pvBuffer);
             return TlsStatus::kOk;  // wait for the rest of the record
@@ -356,7 +358,7 @@ TlsStatus TlsChannel::Impl::CheckServerCertificate() {
     chainPara.RequestedUsage.Usage.rgpszUsageIdentifier = serverAuth;
     PCCERT_CHAIN_CONTEXT chain = nullptr;
     BOOL built = Crypt()->CertGetCertificateChain(engine, remote, nullptr, remote->hCertStore, &chainPara, 0,
-                                         nullptr, &chain);
+                                                  nullptr, &chain);
     Crypt()->CertFreeCertificateContext(remote);
     if (!built || !chain) return Fail(TlsStatus::kCertificateUntrusted, static_cast<long>(GetLastError()));
 
@@ -468,7 +470,7 @@ TlsStatus TlsChannel::Close(std::string& out) {
     ULONG attrs = 0;
     TimeStamp expiry;
     st = Sspi()->InitializeSecurityContextA(&s.cred, &s.ctx, const_cast<char*>(s.host.c_str()), kContextFlags, 0, 0,
-                                    nullptr, 0, &s.ctx, &outDesc, &attrs, &expiry);
+                                            nullptr, 0, &s.ctx, &outDesc, &attrs, &expiry);
     AppendToken(token, out);
     if (st != SEC_E_OK && st != SEC_I_CONTEXT_EXPIRED) return s.Fail(TlsStatus::kProtocolError, st);
     return TlsStatus::kOk;
