@@ -39,13 +39,22 @@ function(zenk_add_native_test)
   gtest_discover_tests(${T_NAME} TEST_PREFIX "native.")
 endfunction()
 
+# What every Wine test shares: a crash under Wine fails it, it runs in the
+# build's bin folder, and it has a time limit (120 s unless given).
+function(zenk_wine_test_properties name timeout)
+  if(NOT timeout)
+    set(timeout 120)
+  endif()
+  set_tests_properties(${name} PROPERTIES
+    FAIL_REGULAR_EXPRESSION "${ZENK_CRASH_REGEX}"
+    TIMEOUT ${timeout}
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endfunction()
+
 function(zenk_add_wine_test)
   cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;RUNNER" ${ARGN})
   if(NOT ZENK_CROSS)
     return()
-  endif()
-  if(NOT T_TIMEOUT)
-    set(T_TIMEOUT 120)
   endif()
   if(NOT TARGET zenk_wine_test_main)
     # The test main is compiled once for all Wine tests, not once per test.
@@ -60,10 +69,7 @@ function(zenk_add_wine_test)
   else()
     add_test(NAME wine.${T_NAME} COMMAND ${T_NAME})
   endif()
-  set_tests_properties(wine.${T_NAME} PROPERTIES
-    FAIL_REGULAR_EXPRESSION "${ZENK_CRASH_REGEX}"
-    TIMEOUT ${T_TIMEOUT}
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  zenk_wine_test_properties(wine.${T_NAME} "${T_TIMEOUT}")
 endfunction()
 
 function(zenk_add_zenkmail_test)
@@ -71,12 +77,8 @@ function(zenk_add_zenkmail_test)
   if(NOT ZENK_CROSS)
     return()
   endif()
-  if(NOT T_TIMEOUT)
-    set(T_TIMEOUT 120)
-  endif()
   add_test(NAME wine.${T_NAME} COMMAND ${T_COMMAND} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:zenkmail>)
-  set_tests_properties(wine.${T_NAME} PROPERTIES
-    FAIL_REGULAR_EXPRESSION "${ZENK_CRASH_REGEX}" TIMEOUT ${T_TIMEOUT} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  zenk_wine_test_properties(wine.${T_NAME} "${T_TIMEOUT}")
 endfunction()
 
 function(zenk_apply_wine_checks)
